@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Everything a command routine needs from the outside world. The program uses QtPlatform;
+// tests use a scripted platform, so no test ever opens a modal dialog.
+class Platform
+{
+public:
+    enum BoxStyle { OkOnly = 0, YesNo = 4, Exclamation = 48 };
+    enum BoxAnswer { Ok = 1, Yes = 6, No = 7 };
+
+    virtual ~Platform() = default;
+
+    // A box that names no title of its own shows the application title.
+    int messageBox(const QString &text, int style, const QString &title = {})
+    {
+        return showMessageBox(text, style, title.isEmpty() ? m_appTitle : title);
+    }
+    void setAppTitle(const QString &title) { m_appTitle = title; }
+    QString appTitle() const { return m_appTitle; }
+
+    // Lets pending window messages run.
+    virtual void yield() = 0;
+    // Starts a program without waiting for it; throws when it cannot be started.
+    virtual void startDetached(const QString &program, const QStringList &arguments) = 0;
+    // Seconds since midnight.
+    virtual double timer() = 0;
+    virtual void randomize(double seed) = 0;
+    // A random number r with 0 <= r < 1.
+    virtual double rnd() = 0;
+    // The folder shared by every user of the machine for application data; empty when none.
+    virtual QString commonAppDataFolder() = 0;
+    // The folder of the executable, which holds the shipped files.
+    virtual QString programFolder() = 0;
+
+protected:
+    virtual int showMessageBox(const QString &text, int style, const QString &title) = 0;
+
+private:
+    QString m_appTitle;
+};

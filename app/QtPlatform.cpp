@@ -1,0 +1,108 @@
+#include "QtPlatform.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTime>
+
+#include <stdexcept>
+
+namespace {
+
+// Pumping the event loop costs far more than a row of an export; a pass every 15 ms keeps the
+// window responsive without paying for hundreds of thousands of empty passes.
+constexpr qint64 kYieldIntervalMs = 15;
+
+// The machine-wide folder is used when the program may create or write its data folder there.
+bool mayWriteBelow(const QString &root)
+{
+    for (QString path : {root + "/Brennick/Quillmap", root + "/Brennick", root}) {
+        const QFileInfo info(path);
+        if (info.exists())
+            return info.isDir() && info.isWritable();
+    }
+    return false;
+}
+
+} // namespace
+
+QtPlatform::QtPlatform()
+{
+    m_sinceYield.start();
+}
+
+int QtPlatform::showMessageBox(const QString &text, int style, const QString &title)
+{
+    // The stored text keeps CR LF and CR CR; the label wants plain line feeds.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+
+    QMessageBox box(m_dialogParent);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowTitle(title);
+    box.setText(shown);
+    box.setWindowModality(Qt::ApplicationModal);
+    if (style == YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+        if (style == Exclamation)
+            box.setIcon(QMessageBox::Warning);
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Yes;
+    case QMessageBox::No:
+        return No;
+    default:
+        return Ok;
+    }
+}
+
+void QtPlatform::yield()
+{
+    if (m_sinceYield.elapsed() < kYieldIntervalMs)
+        return;
+    QCoreApplication::processEvents();
+    m_sinceYield.restart();
+}
+
+void QtPlatform::startDetached(const QString &program, const QStringList &arguments)
+{
+    if (!QProcess::startDetached(program, arguments))
+        throw std::runtime_error(QStringLiteral("Cannot start %1").arg(program).toStdString());
+}
+
+double QtPlatform::timer()
+{
+    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
+
+void QtPlatform::randomize(double seed)
+{
+    m_random.seed(static_cast<std::mt19937::result_type>(seed * 1000.0));
+}
+
+double QtPlatform::rnd()
+{
+    return std::uniform_real_distribution<double>(0.0, 1.0)(m_random);
+}
+
+QString QtPlatform::commonAppDataFolder()
+{
+#ifdef Q_OS_LINUX
+    const QString machineWide = QStringLiteral("/var/lib");
+    if (mayWriteBelow(machineWide))
+        return machineWide;
+#endif
+    return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+}
+
+QString QtPlatform::programFolder()
+{
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+}

@@ -1,0 +1,23 @@
+#include "Routine.h"
+
+#include "AppInfo.h"
+#include "Platform.h"
+
+QString errorBoxText(const QString &description, const QString &owner, const QString &routine, int line)
+{
+    return description + QStringLiteral("\r\n") + QStringLiteral("in ") + appinfo::kLocationPrefix + owner
+        + QLatin1Char('.') + routine + QLatin1Char(' ') + QStringLiteral("at line ") + QString::number(line)
+        + QStringLiteral("\r\r") + QStringLiteral("Please email screenshot of this message to ")
+        + appinfo::kSupportAddress;
+}
+
+Routine::Routine(Platform &platform, QString owner, QString name)
+    : m_platform(platform), m_owner(std::move(owner)), m_name(std::move(name))
+{
+}
+
+void Routine::report(int line, const QString &description)
+{
+    m_platform.messageBox(errorBoxText(description, m_owner, m_name, line), Platform::Exclamation,
+                          QStringLiteral("Application Error"));
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <utility>
+
+class Platform;
+
+// The error box's text: the failure, the routine's location and line, and where to send it.
+QString errorBoxText(const QString &description, const QString &owner, const QString &routine, int line);
+
+// The failure handler of one command routine. Each numbered step runs through it; a step that
+// throws is reported in the error box with its line, and the routine goes on with its next step.
+class Routine
+{
+public:
+    Routine(Platform &platform, QString owner, QString name);
+
+    // Runs one step; returns false when it failed (and was reported).
+    template <class Step>
+    bool step(int line, Step &&run)
+    {
+        try {
+            std::forward<Step>(run)();
+            return true;
+        } catch (const std::exception &failure) {
+            report(line, QString::fromUtf8(failure.what()));
+        } catch (...) {
+            report(line, QStringLiteral("Unexpected failure"));
+        }
+        return false;
+    }
+
+    // Runs the test of a conditional. A test that fails counts as true, so the steps it guards run.
+    template <class Test>
+    bool test(int line, Test &&check)
+    {
+        bool holds = true;
+        step(line, [&] { holds = std::forward<Test>(check)(); });
+        return holds;
+    }
+
+private:
+    void report(int line, const QString &description);
+
+    Platform &m_platform;
+    QString m_owner;
+    QString m_name;
+};

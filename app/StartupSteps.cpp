@@ -1,0 +1,47 @@
+#include "StartupSteps.h"
+
+#include "AppInfo.h"
+#include "Platform.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr qsizetype kMaxTitleLength = 40;
+constexpr int kHomePageDraw = 7;
+
+QString urlOpener()
+{
+#if defined(Q_OS_WIN)
+    return QStringLiteral("explorer");
+#elif defined(Q_OS_MACOS)
+    return QStringLiteral("open");
+#else
+    return QStringLiteral("xdg-open");
+#endif
+}
+
+} // namespace
+
+QString shortenedAppTitle(QString title)
+{
+    while (title.size() > kMaxTitleLength) {
+        const qsizetype blank = title.lastIndexOf(QLatin1Char(' '));
+        // A single word longer than the limit has no word left to drop.
+        title = blank < 0 ? title.left(kMaxTitleLength) : title.left(blank);
+    }
+    return title;
+}
+
+void SetAppTitle(Platform &platform, const QString &displayName)
+{
+    platform.setAppTitle(shortenedAppTitle(displayName));
+}
+
+void visitHomePageOccasionally(Platform &platform)
+{
+    platform.randomize(platform.timer());
+    const int draw = static_cast<int>(std::floor(platform.rnd() * 100.0)) + 1;
+    if (draw == kHomePageDraw)
+        platform.startDetached(urlOpener(), {appinfo::kHomePage});
+}

@@ -1,0 +1,16 @@
+#include "Form1.h"
+#include "QtPlatform.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QtPlatform platform;
+    Form1 form(platform);
+    // Every start-up step, with its error boxes, is done before the window shows.
+    form.Form_Load();
+    platform.setDialogParent(&form);
+    form.show();
+    return application.exec();
+}

@@ -1,0 +1,107 @@
+// The empty search lists the whole table. Compares the click, from start to filled model, with
+// the bare SQLite query that reads the same rows, and reports what the full list adds to the
+// resident memory. Run: QT_QPA_PLATFORM=offscreen build/bin/search_bench
+#include "Form1.h"
+#include "ResultsModel.h"
+#include "TestMachine.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <fstream>
+
+namespace {
+
+const char *const kSearchSql = "select ZipCode, City, State from ZipCodes"
+                               " where ZipCode like ?1 || '%' or City like ?1 || '%'"
+                               " or State like ?1 || '%' order by ZipCode, City";
+
+TestMachine &machine()
+{
+    static TestMachine instance;
+    return instance;
+}
+
+Form1 &loadedForm()
+{
+    static Form1 *form = [] {
+        auto *created = new Form1(machine().platform);
+        created->Form_Load();
+        return created;
+    }();
+    return *form;
+}
+
+double residentMegabytes()
+{
+    long pages = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+void BM_BareSqliteQuery(benchmark::State &state)
+{
+    loadedForm(); // provisions the working copy
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(machine().workingCopy().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    long rows = 0;
+    for (auto _ : state) {
+        sqlite3_stmt *statement = nullptr;
+        sqlite3_prepare_v2(db, kSearchSql, -1, &statement, nullptr);
+        sqlite3_bind_text(statement, 1, "", 0, SQLITE_STATIC);
+        rows = 0;
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            for (int column = 0; column < 3; ++column)
+                benchmark::DoNotOptimize(sqlite3_column_text(statement, column));
+            ++rows;
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    state.counters["rows"] = double(rows);
+}
+BENCHMARK(BM_BareSqliteQuery)->Unit(benchmark::kMillisecond);
+
+void BM_EmptySearchClickToFilledModel(benchmark::State &state)
+{
+    Form1 &form = loadedForm();
+    form.findChild<QLineEdit *>(QStringLiteral("Text1"))->clear();
+    for (auto _ : state)
+        form.PushButton1_Click();
+    state.counters["rows"] = form.results().count();
+}
+BENCHMARK(BM_EmptySearchClickToFilledModel)->Unit(benchmark::kMillisecond);
+
+void BM_ResidentMemoryOfFullList(benchmark::State &state)
+{
+    Form1 &form = loadedForm();
+    form.findChild<QLineEdit *>(QStringLiteral("Text1"))->clear();
+    double added = 0;
+    for (auto _ : state) {
+        form.results().clear();
+        malloc_trim(0);
+        const double before = residentMegabytes();
+        form.PushButton1_Click();
+        QApplication::processEvents();
+        added = residentMegabytes() - before;
+    }
+    state.counters["added_MB"] = added;
+}
+BENCHMARK(BM_ResidentMemoryOfFullList)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,163 @@
+#include "ResultsModel.h"
+
+#include <stdexcept>
+
+namespace {
+
+[[noreturn]] void invalidIndex()
+{
+    throw std::out_of_range("Index out of bounds");
+}
+
+} // namespace
+
+ResultsModel::Appender::~Appender()
+{
+    m_model.append(std::move(m_pending));
+}
+
+void ResultsModel::Appender::addRow(const QString &zip)
+{
+    m_pending.push_back(Row{zip, {}, {}, false});
+}
+
+void ResultsModel::Appender::setSubItem(int index, const QString &text)
+{
+    if (m_pending.empty())
+        invalidIndex();
+    Row &row = m_pending.back();
+    switch (index) {
+    case 1:
+        row.city = text;
+        break;
+    case 2:
+        row.state = text;
+        break;
+    default:
+        invalidIndex();
+    }
+}
+
+void ResultsModel::addColumn(const QString &caption)
+{
+    const int column = columnHeaderCount();
+    beginInsertColumns({}, column, column);
+    m_headers.push_back(caption);
+    endInsertColumns();
+}
+
+void ResultsModel::clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    endResetModel();
+}
+
+void ResultsModel::append(std::vector<Row> &&rows)
+{
+    if (rows.empty())
+        return;
+    const int first = count();
+    beginInsertRows({}, first, first + int(rows.size()) - 1);
+    if (m_rows.empty())
+        m_rows = std::move(rows);
+    else
+        m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    endInsertRows();
+}
+
+void ResultsModel::setTicked(const QList<int> &rows, bool ticked)
+{
+    for (int row : rows) {
+        if (row < 0 || row >= count())
+            continue;
+        m_rows[row].ticked = ticked;
+        const QModelIndex tick = index(row, 0);
+        emit dataChanged(tick, tick, {Qt::CheckStateRole});
+    }
+}
+
+QString ResultsModel::header(int column) const
+{
+    if (column < 1 || column > columnHeaderCount())
+        invalidIndex();
+    return m_headers[column - 1];
+}
+
+const ResultsModel::Row &ResultsModel::rowAt(int row) const
+{
+    if (row < 1 || row > count())
+        invalidIndex();
+    return m_rows[row - 1];
+}
+
+QString ResultsModel::field(const Row &row, int column)
+{
+    switch (column) {
+    case 1:
+        return row.zip;
+    case 2:
+        return row.city;
+    case 3:
+        return row.state;
+    default:
+        invalidIndex();
+    }
+}
+
+QString ResultsModel::cell(int row, int column) const
+{
+    return field(rowAt(row), column);
+}
+
+bool ResultsModel::ticked(int row) const
+{
+    return rowAt(row).ticked;
+}
+
+int ResultsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int ResultsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : columnHeaderCount();
+}
+
+QVariant ResultsModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count() || index.column() >= 3)
+        return {};
+    const Row &row = m_rows[index.row()];
+    if (role == Qt::DisplayRole)
+        return field(row, index.column() + 1);
+    if (role == Qt::CheckStateRole && index.column() == 0)
+        return row.ticked ? Qt::Checked : Qt::Unchecked;
+    return {};
+}
+
+bool ResultsModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != 0 || index.row() >= count())
+        return false;
+    m_rows[index.row()].ticked = static_cast<Qt::CheckState>(value.toInt()) == Qt::Checked;
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    return true;
+}
+
+Qt::ItemFlags ResultsModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags result = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == 0)
+        result |= Qt::ItemIsUserCheckable;
+    return result;
+}
+
+QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnHeaderCount())
+        return m_headers[section];
+    return QAbstractTableModel::headerData(section, orientation, role);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <vector>
+
+// The rows of the results list: zip, city and state with a tick that means "take this row".
+// Rows start unticked; only the person ticks them. Columns are added by start-up. Readers
+// address cells as the exports do: rows and columns count from 1.
+class ResultsModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    struct Row {
+        QString zip;
+        QString city;
+        QString state;
+        bool ticked = false;
+    };
+
+    // Collects rows and adds them to the model in one insertion when it goes out of scope,
+    // so filling tens of thousands of rows costs one update of the view, not one per row.
+    class Appender
+    {
+    public:
+        explicit Appender(ResultsModel &model) : m_model(model) {}
+        ~Appender();
+        Appender(const Appender &) = delete;
+        Appender &operator=(const Appender &) = delete;
+
+        void addRow(const QString &zip);
+        // Sets sub-item 1 (city) or 2 (state) of the row added last.
+        void setSubItem(int index, const QString &text);
+
+    private:
+        ResultsModel &m_model;
+        std::vector<Row> m_pending;
+    };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void addColumn(const QString &caption);
+    void clear();
+    // Rows as the view counts them, from 0.
+    void setTicked(const QList<int> &rows, bool ticked);
+
+    int count() const { return int(m_rows.size()); }
+    int columnHeaderCount() const { return int(m_headers.size()); }
+    QString header(int column) const;
+    QString cell(int row, int column) const;
+    bool ticked(int row) const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    const Row &rowAt(int row) const;
+    static QString field(const Row &row, int column);
+    void append(std::vector<Row> &&rows);
+
+    std::vector<QString> m_headers;
+    std::vector<Row> m_rows;
+};

@@ -1,0 +1,72 @@
+#include "TestMachine.h"
+
+#include "ZipConnection.h"
+#include "ZipQuery.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <stdexcept>
+
+TestMachine::TestMachine(bool shipPristineCopy)
+{
+    QDir root(dir.path());
+    root.mkdir(QStringLiteral("common"));
+    root.mkdir(QStringLiteral("program"));
+    platform.commonRoot = root.filePath(QStringLiteral("common"));
+    platform.program = root.filePath(QStringLiteral("program"));
+    if (shipPristineCopy && !QFile::copy(QStringLiteral(QUILLMAP_PRISTINE_DB), pristineCopy()))
+        throw std::runtime_error("cannot copy the shipped database");
+    QFile::copy(QStringLiteral(QUILLMAP_CURSOR_FILE), platform.program + QStringLiteral("/HAND-M.CUR"));
+}
+
+QString TestMachine::dataFolder() const
+{
+    return platform.commonRoot + QStringLiteral("/Brennick/Quillmap");
+}
+
+QString TestMachine::workingCopy() const
+{
+    return dataFolder() + QStringLiteral("/dbZipsWorking.mdb");
+}
+
+QString TestMachine::pristineCopy() const
+{
+    return platform.program + QStringLiteral("/dbZipsOriginal.mdb");
+}
+
+namespace {
+
+QString connectionTo(const QString &databaseFile)
+{
+    return QStringLiteral("data source=") + databaseFile + QLatin1Char(';');
+}
+
+} // namespace
+
+QStringList rowsOf(const QString &databaseFile, const QString &where)
+{
+    ZipConnection connection;
+    connection.open(connectionTo(databaseFile));
+    QStringList rows;
+    for (ZipQuery query = connection.query(QStringLiteral("select ZipCode, City, State from ZipCodes ")
+                                           + where + QStringLiteral(" order by ZipCode, City"));
+         !query.atEnd(); query.moveNext())
+        rows.append(query.text(0) + QLatin1Char('|') + query.text(1) + QLatin1Char('|') + query.text(2));
+    return rows;
+}
+
+void addRow(const QString &databaseFile, const QString &zip, const QString &city, const QString &state)
+{
+    ZipConnection connection;
+    connection.open(connectionTo(databaseFile));
+    connection.execute(QStringLiteral("insert into ZipCodes values (?1, ?2, ?3)"), {zip, city, state});
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QProgressBar>
+
+// A progress bar that shows its caption over the bar exactly as given: QProgressBar's own format
+// would read '%' in a file name as a placeholder.
+class CaptionProgressBar : public QProgressBar
+{
+    Q_OBJECT
+
+public:
+    explicit CaptionProgressBar(QWidget *parent = nullptr);
+
+    void setCaption(const QString &caption);
+    QString text() const override { return m_caption; }
+
+private:
+    QString m_caption;
+};

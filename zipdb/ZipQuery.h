@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// A read-only cursor over the rows of one query, standing on its first row once opened.
+// A row that cannot be read ends the cursor: moveNext() throws once and atEnd() turns true,
+// so a loop over it reports the failure once and stops.
+class ZipQuery
+{
+public:
+    ZipQuery(sqlite3 *db, const QString &sql, const QStringList &values);
+
+    bool atEnd() const { return m_atEnd; }
+    // The text of a column of the current row; an empty value reads as the empty text.
+    QString text(int column) const;
+    void moveNext();
+
+private:
+    void step();
+
+    struct Finalizer {
+        void operator()(sqlite3_stmt *statement) const;
+    };
+    sqlite3 *m_db;
+    std::unique_ptr<sqlite3_stmt, Finalizer> m_statement;
+    bool m_atEnd = true;
+};

@@ -1,0 +1,12 @@
+#include "ZipSearch.h"
+
+#include "ZipConnection.h"
+#include "ZipQuery.h"
+
+ZipQuery openZipSearch(const ZipConnection &connection, const QString &text)
+{
+    return connection.query(QStringLiteral("select ZipCode, City, State from ZipCodes"
+                                           " where ZipCode like ?1 || '%' or City like ?1 || '%'"
+                                           " or State like ?1 || '%' order by ZipCode, City"),
+                            {text});
+}

@@ -1,0 +1,223 @@
+#include "TestMachine.h"
+#include "WorkingCopy.h"
+#include "ZipConnection.h"
+#include "ZipQuery.h"
+#include "ZipSearch.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <stdexcept>
+
+namespace {
+
+QString connectionTo(const QString &file)
+{
+    return QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + file
+        + QStringLiteral(";JET OLEDB:Database Password=");
+}
+
+// The shipped rows straight from the CSV, "zip|city|state" each: the search's independent oracle.
+const QStringList &csvRows()
+{
+    static const QStringList rows = [] {
+        QFile csv(QStringLiteral(QUILLMAP_CSV));
+        csv.open(QIODevice::ReadOnly | QIODevice::Text);
+        QStringList result;
+        csv.readLine(); // header
+        while (!csv.atEnd()) {
+            const QString line = QString::fromUtf8(csv.readLine()).trimmed();
+            if (!line.isEmpty())
+                result.append(line.split(QLatin1Char(',')).join(QLatin1Char('|')));
+        }
+        return result;
+    }();
+    return rows;
+}
+
+QStringList expectedPrefixMatches(const QString &text)
+{
+    QStringList matches;
+    for (const QString &row : csvRows()) {
+        const QStringList fields = row.split(QLatin1Char('|'));
+        if (std::any_of(fields.begin(), fields.end(),
+                        [&](const QString &field) { return field.startsWith(text, Qt::CaseInsensitive); }))
+            matches.append(row);
+    }
+    return matches;
+}
+
+QStringList searchRows(const ZipConnection &connection, const QString &text)
+{
+    QStringList rows;
+    for (ZipQuery query = openZipSearch(connection, text); !query.atEnd(); query.moveNext())
+        rows.append(query.text(ZipCodeColumn) + QLatin1Char('|') + query.text(CityColumn) + QLatin1Char('|')
+                    + query.text(StateColumn));
+    return rows;
+}
+
+} // namespace
+
+class TestZipDb : public QObject
+{
+    Q_OBJECT
+
+    ZipConnection shipped;
+
+private slots:
+    void initTestCase()
+    {
+        shipped.open(connectionTo(QStringLiteral(QUILLMAP_PRISTINE_DB)));
+    }
+
+    void shippedDatabaseHoldsEveryCsvRow()
+    {
+        const QStringList rows = rowsOf(QStringLiteral(QUILLMAP_PRISTINE_DB));
+        QVERIFY2(rows.size() > 41000, qPrintable(QString::number(rows.size())));
+        QCOMPARE(rows, csvRows());
+        const QRegularExpression shape(QStringLiteral("^\\d{5}\\|[^|]+\\|[A-Z]{2}$"));
+        for (const QString &row : rows)
+            QVERIFY2(shape.match(row).hasMatch(), qPrintable(row));
+        for (const char *known : {"02134|Allston|MA", "00601|Adjuntas|PR", "09001|APO|AE", "96201|APO|AP",
+                                     "96960|Marshall Islands|MH"})
+            QVERIFY2(rows.contains(QLatin1String(known)), known);
+    }
+
+    void searchMatchesPrefixesInZipOrder_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty lists everything") << "";
+        QTest::newRow("zip prefix") << "3053";
+        QTest::newRow("leading zeros kept") << "021";
+        QTest::newRow("city, lower case") << "new";
+        QTest::newRow("city, upper case") << "NEW";
+        QTest::newRow("state") << "Pr";
+        QTest::newRow("single quote") << "Coeur d'Alene";
+        QTest::newRow("leading blank matches nothing") << " 3053";
+        QTest::newRow("no match") << "Xyzzy";
+    }
+    void searchMatchesPrefixesInZipOrder()
+    {
+        QFETCH(QString, text);
+        const QStringList rows = searchRows(shipped, text);
+        QCOMPARE(rows, expectedPrefixMatches(text));
+        for (qsizetype i = 1; i < rows.size(); ++i)
+            QVERIFY(rows[i - 1].left(5) <= rows[i].left(5));
+    }
+
+    void searchSamples()
+    {
+        const QStringList zip3053 = searchRows(shipped, QStringLiteral("3053"));
+        QVERIFY(!zip3053.isEmpty());
+        for (const QString &row : zip3053)
+            QVERIFY2(row >= QLatin1String("30530") && row < QLatin1String("30540"), qPrintable(row));
+        QVERIFY(searchRows(shipped, QStringLiteral("021")).contains(QStringLiteral("02134|Allston|MA")));
+        QCOMPARE(searchRows(shipped, QStringLiteral("new")), searchRows(shipped, QStringLiteral("New")));
+        QVERIFY(!searchRows(shipped, QStringLiteral("Coeur d'Alene")).isEmpty());
+    }
+
+    void typedWildcardsActAsWildcards()
+    {
+        const QStringList underscore = searchRows(shipped, QStringLiteral("0213_"));
+        QVERIFY(underscore.contains(QStringLiteral("02134|Allston|MA")));
+        QCOMPARE(underscore, expectedPrefixMatches(QStringLiteral("0213")));
+        QVERIFY(searchRows(shipped, QStringLiteral("Allst_n")).contains(QStringLiteral("02134|Allston|MA")));
+        const QStringList percent = searchRows(shipped, QStringLiteral("%d'Alene"));
+        QVERIFY(!percent.isEmpty());
+        for (const QString &row : percent)
+            QVERIFY2(row.contains(QLatin1String("d'Alene")), qPrintable(row));
+        QVERIFY(searchRows(shipped, QStringLiteral("'; drop table ZipCodes; --")).isEmpty());
+        QCOMPARE(rowsOf(QStringLiteral(QUILLMAP_PRISTINE_DB)).size(), csvRows().size());
+    }
+
+    void connectionStringNamesTheWorkingCopy()
+    {
+        const QString text = ZipConnection::connectionString(QStringLiteral("/var/lib/Brennick/Quillmap"));
+        QCOMPARE(text, QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=/var/lib/Brennick/Quillmap/"
+                                      "dbZipsWorking.mdb;JET OLEDB:Database Password="));
+        QCOMPARE(ZipConnection::dataSource(text), QStringLiteral("/var/lib/Brennick/Quillmap/dbZipsWorking.mdb"));
+        QCOMPARE(ZipConnection::dataSource(QStringLiteral("provider=x")), QString());
+    }
+
+    void openFailsOnFilesThatAreNoZipDatabase_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("create");
+        QTest::newRow("missing") << QByteArray() << false;
+        QTest::newRow("empty file") << QByteArray() << true;
+        QTest::newRow("overwritten") << QByteArray(8192, 'x') << true;
+        QTest::newRow("truncated") << fileBytes(QStringLiteral(QUILLMAP_PRISTINE_DB)).left(3000) << true;
+    }
+    void openFailsOnFilesThatAreNoZipDatabase()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, create);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("dbZipsWorking.mdb"));
+        if (create) {
+            QFile out(file);
+            out.open(QIODevice::WriteOnly);
+            out.write(content);
+        }
+        ZipConnection connection;
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.open(connectionTo(file)));
+        QCOMPARE(connection.state(), int(ZipConnection::Closed));
+        QCOMPARE(QFileInfo::exists(file), create);
+    }
+
+    void connectionStatesAndBoundStatements()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("work.mdb"));
+        copyDatabaseFile(QStringLiteral(QUILLMAP_PRISTINE_DB), file);
+        ZipConnection connection;
+        QCOMPARE(connection.state(), 0);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.close());
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.query(QStringLiteral("select 1")));
+        connection.open(connectionTo(file));
+        QCOMPARE(connection.state(), 1);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.open(connectionTo(file)));
+        connection.execute(QStringLiteral("insert into ZipCodes values (?1, ?2, ?3)"),
+                           {QStringLiteral("00000"), QStringLiteral("O'Brien, \"Test\""), QStringLiteral("ZZ")});
+        QCOMPARE(searchRows(connection, QStringLiteral("O'Br")), QStringList{"00000|O'Brien, \"Test\"|ZZ"});
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.execute(QStringLiteral("select * from Nowhere")));
+        connection.close();
+        QCOMPARE(connection.state(), 0);
+        QVERIFY(rowsOf(file).contains(QStringLiteral("00000|O'Brien, \"Test\"|ZZ")));
+    }
+
+    void copyReplacesTheTargetWhole()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("dbZipsWorking.mdb"));
+        QFile old(target);
+        old.open(QIODevice::WriteOnly);
+        old.write("old working copy");
+        old.close();
+
+        copyDatabaseFile(QStringLiteral(QUILLMAP_PRISTINE_DB), target);
+        QCOMPARE(fileBytes(target), fileBytes(QStringLiteral(QUILLMAP_PRISTINE_DB)));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"dbZipsWorking.mdb"});
+    }
+
+    void aFailedCopyLeavesTheOldCopyWhole()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("dbZipsWorking.mdb"));
+        copyDatabaseFile(QStringLiteral(QUILLMAP_PRISTINE_DB), target);
+        addRow(target, QStringLiteral("99999"), QStringLiteral("Added"), QStringLiteral("ZZ"));
+        const QByteArray before = fileBytes(target);
+
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, copyDatabaseFile(dir.filePath(QStringLiteral("missing")), target));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+                                 copyDatabaseFile(QStringLiteral(QUILLMAP_PRISTINE_DB), dir.filePath("no/such/x")));
+        QCOMPARE(fileBytes(target), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"dbZipsWorking.mdb"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestZipDb)
+#include "tst_zipdb.moc"

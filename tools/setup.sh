@@ -12,7 +12,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build"
 
 packages=(g++ make cmake qt6-base-dev libsqlite3-dev fonts-liberation)
-[ "$mode" = test ] && packages+=(libbenchmark-dev)
+[ "$mode" = test ] && packages+=(libbenchmark-dev xvfb xauth)
 
 missing=()
 for package in "${packages[@]}"; do

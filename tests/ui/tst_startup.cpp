@@ -171,6 +171,20 @@ private slots:
         QCOMPARE(machine.platform.boxes, Boxes{});
     }
 
+    void theCursorFileBecomesTheHoverPointer()
+    {
+        TestMachine machine;
+        Form1 form(machine.platform);
+        form.Form_Load();
+        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+        form.setMousePointer(Form1::vbCustom);
+        QCOMPARE(form.cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(form.cursor().hotSpot(), QPoint(7, 1));
+        QCOMPARE(form.cursor().pixmap().size(), QSize(32, 32));
+        form.setMousePointer(Form1::vbDefault);
+        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+    }
+
     void missingCursorFileIsNoError()
     {
         TestMachine machine;
@@ -178,6 +192,8 @@ private slots:
         Form1 form(machine.platform);
         form.Form_Load();
         QCOMPARE(machine.platform.boxes, Boxes{});
+        form.setMousePointer(Form1::vbCustom);
+        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
     }
 
     void resetAnsweredNoChangesNothing()

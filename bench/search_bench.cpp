@@ -33,6 +33,9 @@ Form1 &loadedForm()
     static Form1 *form = [] {
         auto *created = new Form1(machine().platform);
         created->Form_Load();
+        // Shown, so the memory figure includes what the view keeps for its rows.
+        created->show();
+        QApplication::processEvents();
         return created;
     }();
     return *form;

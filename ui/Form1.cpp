@@ -21,6 +21,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRect>
 #include <QScreen>
 
 #include <stdexcept>
@@ -32,12 +33,13 @@ constexpr int kTwipsPerPixel = 15;
 
 int twips(int value)
 {
-    return value / kTwipsPerPixel;
+    return qRound(double(value) / kTwipsPerPixel);
 }
 
-void place(QWidget *widget, int left, int top, int width, int height)
+void place(QWidget *widget, QRect twipsRect)
 {
-    widget->setGeometry(twips(left), twips(top), twips(width), twips(height));
+    widget->setGeometry(twips(twipsRect.x()), twips(twipsRect.y()), twips(twipsRect.width()),
+                        twips(twipsRect.height()));
 }
 
 QFont arialBold(qreal points)
@@ -56,13 +58,24 @@ void paintWhite(QWidget *widget, QPalette::ColorRole role = QPalette::Window)
     widget->setAutoFillBackground(true);
 }
 
-QPushButton *makeButton(QWidget *container, const char *name, const QString &caption)
+// Every control is placed in twips relative to its container's client area.
+QPushButton *makeButton(QWidget *container, const char *name, const QString &caption, QRect twipsRect)
 {
     auto *button = new QPushButton(caption, container);
     button->setObjectName(QLatin1String(name));
     button->setFont(arialBold(11.25));
     paintWhite(button, QPalette::Button);
+    place(button, twipsRect);
     return button;
+}
+
+QGroupBox *makeFrame(QWidget *container, const char *name, const QString &caption, QRect twipsRect)
+{
+    auto *frame = new QGroupBox(caption, container);
+    frame->setObjectName(QLatin1String(name));
+    paintWhite(frame);
+    place(frame, twipsRect);
+    return frame;
 }
 
 } // namespace
@@ -92,53 +105,41 @@ Form1::~Form1()
 
 void Form1::buildControls()
 {
-    Frame2 = new QGroupBox(QStringLiteral("Edit The Database"), this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    paintWhite(Frame2);
-    place(Frame2, 120, 6300, 7800, 1395);
-    PushButton4 = makeButton(Frame2, "PushButton4", QStringLiteral("Add Zip-City-State Combo"));
-    place(PushButton4, 240, 300, 3600, 405);
-    PushButton13 = makeButton(Frame2, "PushButton13", QStringLiteral("Delete Selected Zip-City-State"));
-    place(PushButton13, 3960, 300, 3600, 405);
-    PushButton2 = makeButton(Frame2, "PushButton2", QStringLiteral("Reset Database To Original"));
-    place(PushButton2, 240, 810, 6480, 405);
-    PushButton3 = makeButton(Frame2, "PushButton3", QStringLiteral("?"));
-    place(PushButton3, 6840, 810, 720, 405);
+    Frame2 = makeFrame(this, "Frame2", QStringLiteral("Edit The Database"), {120, 6300, 7800, 1395});
+    PushButton4 = makeButton(Frame2, "PushButton4", QStringLiteral("Add Zip-City-State Combo"), {240, 300, 3600, 405});
+    PushButton13 =
+        makeButton(Frame2, "PushButton13", QStringLiteral("Delete Selected Zip-City-State"), {3960, 300, 3600, 405});
+    PushButton2 =
+        makeButton(Frame2, "PushButton2", QStringLiteral("Reset Database To Original"), {240, 810, 6480, 405});
+    PushButton3 = makeButton(Frame2, "PushButton3", QStringLiteral("?"), {6840, 810, 720, 405});
 
-    Frame1 = new QGroupBox(QStringLiteral("Search:"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    paintWhite(Frame1);
-    place(Frame1, 120, 60, 7800, 1335);
+    Frame1 = makeFrame(this, "Frame1", QStringLiteral("Search:"), {120, 60, 7800, 1335});
     Text1 = new QLineEdit(Frame1);
     Text1->setObjectName(QStringLiteral("Text1"));
-    place(Text1, 240, 300, 6735, 345);
-    PushButton8 = makeButton(Frame1, "PushButton8", QStringLiteral("?"));
-    place(PushButton8, 7080, 300, 480, 345);
-    PushButton7 = makeButton(Frame1, "PushButton7", QStringLiteral("Load Sample/Example Search"));
-    place(PushButton7, 3960, 750, 3600, 405);
-    PushButton1 = makeButton(Frame1, "PushButton1", QStringLiteral("Search"));
-    place(PushButton1, 240, 750, 3600, 405);
+    place(Text1, {240, 300, 6735, 345});
+    PushButton8 = makeButton(Frame1, "PushButton8", QStringLiteral("?"), {7080, 300, 480, 345});
+    PushButton7 =
+        makeButton(Frame1, "PushButton7", QStringLiteral("Load Sample/Example Search"), {3960, 750, 3600, 405});
+    PushButton1 = makeButton(Frame1, "PushButton1", QStringLiteral("Search"), {240, 750, 3600, 405});
 
     ListView1 = new ResultsView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setModel(m_results);
     ListView1->setToolTip(QStringLiteral(
         "Double-click item to remove it. Move | line to right and out of window to reveal full names."));
-    place(ListView1, 120, 1515, 7800, 3705);
+    place(ListView1, {120, 1515, 7800, 3705});
 
     ProgressBar1 = new CaptionProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setCaption(QStringLiteral("Progress Bar"));
-    place(ProgressBar1, 120, 7830, 7800, 405);
+    place(ProgressBar1, {120, 7830, 7800, 405});
 
-    PushButton6 = makeButton(this, "PushButton6", QStringLiteral("Save Results As Text File"));
-    place(PushButton6, 120, 5310, 3840, 405);
-    PushButton12 = makeButton(this, "PushButton12", QStringLiteral("Save Results As Excel File"));
-    place(PushButton12, 4080, 5310, 3840, 405);
-    PushButton9 = makeButton(this, "PushButton9", QStringLiteral("Clear List"));
-    place(PushButton9, 4080, 5805, 3840, 405);
-    PushButton18 = makeButton(this, "PushButton18", QStringLiteral("Copy Results To Clipboard"));
-    place(PushButton18, 120, 5805, 3840, 405);
+    PushButton6 = makeButton(this, "PushButton6", QStringLiteral("Save Results As Text File"), {120, 5310, 3840, 405});
+    PushButton12 =
+        makeButton(this, "PushButton12", QStringLiteral("Save Results As Excel File"), {4080, 5310, 3840, 405});
+    PushButton9 = makeButton(this, "PushButton9", QStringLiteral("Clear List"), {4080, 5805, 3840, 405});
+    PushButton18 =
+        makeButton(this, "PushButton18", QStringLiteral("Copy Results To Clipboard"), {120, 5805, 3840, 405});
 }
 
 void Form1::setTabOrder()

@@ -65,7 +65,7 @@ private slots:
         QCOMPARE(form.results().columnHeaderCount(), 3);
         QCOMPARE(form.results().header(2), QStringLiteral("City"));
         QCOMPARE(list->header()->sectionSize(0), 80);
-        QCOMPARE(list->header()->sectionSize(1), 266);
+        QCOMPARE(list->header()->sectionSize(1), 267);
         QCOMPARE(list->header()->sectionSize(2), 133);
         QCOMPARE(form.results().count(), 0);
     }

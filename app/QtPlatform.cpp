@@ -1,6 +1,6 @@
 #include "QtPlatform.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -41,6 +41,8 @@ int QtPlatform::showMessageBox(const QString &text, int style, const QString &ti
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
 
     QMessageBox box(m_dialogParent);
+    // The desktop's own font, not the bold one the main window hands down to its children.
+    box.setFont(QApplication::font());
     box.setTextFormat(Qt::PlainText);
     box.setWindowTitle(title);
     box.setText(shown);
@@ -67,7 +69,7 @@ void QtPlatform::yield()
 {
     if (m_sinceYield.elapsed() < kYieldIntervalMs)
         return;
-    QCoreApplication::processEvents();
+    QApplication::processEvents();
     m_sinceYield.restart();
 }
 
@@ -104,5 +106,5 @@ QString QtPlatform::commonAppDataFolder()
 
 QString QtPlatform::programFolder()
 {
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    return QDir::toNativeSeparators(QApplication::applicationDirPath());
 }

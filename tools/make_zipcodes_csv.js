@@ -36,7 +36,7 @@ function fail(msg) {
 }
 
 const rows = [];
-const stats = { geonames: 0, military: 0, droppedMilitary: [], fallback: 0, fallbackMilitary: 0 };
+const stats = { geonames: 0, military: 0, droppedMilitary: [], fallback: 0 };
 
 // Returns {city, state} for military places, undefined for civilian ones,
 // null when a military place sits outside the military ZIP ranges.
@@ -96,17 +96,9 @@ if (!codes || typeof codes !== 'object') fail('codes.js: no exports.codes');
 for (const entry of Object.values(codes)) {
   const zip = String(entry.zip);
   if (geoZips.has(zip)) continue;
-  let city = String(entry.city || '');
-  let state = String(entry.state || '').toUpperCase();
+  const state = String(entry.state || '').toUpperCase();
   if (!territories.has(state)) continue;
-  const mil = reshapeMilitary(zip, city);
-  if (mil === null) fail(`codes.js: military place outside military ranges: ${zip} ${city}`);
-  if (mil) {
-    if (mil.state !== state) fail(`codes.js: ${zip} is ${state} but its ZIP range says ${mil.state}`);
-    city = mil.city;
-    stats.fallbackMilitary++;
-  }
-  addRow(zip, city, state, 'codes.js');
+  addRow(zip, String(entry.city || ''), state, 'codes.js');
   stats.fallback++;
 }
 
@@ -131,7 +123,7 @@ const written = lines.length - 1;
 process.stderr.write(
   `wrote ${written} rows to ${outPath}\n` +
   `  from GeoNames: ${stats.geonames} (military: ${stats.military})\n` +
-  `  from zipcodes: ${stats.fallback} (military: ${stats.fallbackMilitary})\n` +
+  `  from zipcodes: ${stats.fallback}\n` +
   `  duplicates dropped: ${rows.length - written}\n` +
   `  GeoNames military rows dropped (ZIP outside military ranges): ${stats.droppedMilitary.join('; ') || 'none'}\n`
 );

@@ -145,11 +145,11 @@ void Form1::buildControls()
 void Form1::setTabOrder()
 {
     // Frames and the progress bar take no focus; the rest follow their tab indexes.
-    const QWidget *order[] = {Text1,       ListView1,   PushButton8, PushButton7,  PushButton1,
+    QWidget *const order[] = {Text1,       ListView1,   PushButton8, PushButton7,  PushButton1,
                               PushButton4, PushButton13, PushButton2, PushButton3,  PushButton6,
                               PushButton12, PushButton9, PushButton18};
     for (size_t i = 1; i < std::size(order); ++i)
-        QWidget::setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void Form1::bindEvents()

@@ -35,19 +35,16 @@ QString TestMachine::pristineCopy() const
     return platform.program + QStringLiteral("/dbZipsOriginal.mdb");
 }
 
-namespace {
-
-QString connectionTo(const QString &databaseFile)
+QString connectionStringFor(const QString &databaseFile)
 {
-    return QStringLiteral("data source=") + databaseFile + QLatin1Char(';');
+    return QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + databaseFile
+        + QStringLiteral(";JET OLEDB:Database Password=");
 }
-
-} // namespace
 
 QStringList rowsOf(const QString &databaseFile, const QString &where)
 {
     ZipConnection connection;
-    connection.open(connectionTo(databaseFile));
+    connection.open(connectionStringFor(databaseFile));
     QStringList rows;
     for (ZipQuery query = connection.query(QStringLiteral("select ZipCode, City, State from ZipCodes ")
                                            + where + QStringLiteral(" order by ZipCode, City"));
@@ -59,7 +56,7 @@ QStringList rowsOf(const QString &databaseFile, const QString &where)
 void addRow(const QString &databaseFile, const QString &zip, const QString &city, const QString &state)
 {
     ZipConnection connection;
-    connection.open(connectionTo(databaseFile));
+    connection.open(connectionStringFor(databaseFile));
     connection.execute(QStringLiteral("insert into ZipCodes values (?1, ?2, ?3)"), {zip, city, state});
 }
 

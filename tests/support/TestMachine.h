@@ -19,6 +19,8 @@ public:
     ScriptedPlatform platform;
 };
 
+// An ADO-style connection string whose data source is the given database file.
+QString connectionStringFor(const QString &databaseFile);
 // Reads the rows of a database file, "zip|city|state" each, in ZIP order.
 QStringList rowsOf(const QString &databaseFile, const QString &where = {});
 void addRow(const QString &databaseFile, const QString &zip, const QString &city, const QString &state);

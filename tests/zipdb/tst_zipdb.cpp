@@ -14,12 +14,6 @@
 
 namespace {
 
-QString connectionTo(const QString &file)
-{
-    return QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + file
-        + QStringLiteral(";JET OLEDB:Database Password=");
-}
-
 // The shipped rows straight from the CSV, "zip|city|state" each: the search's independent oracle.
 const QStringList &csvRows()
 {
@@ -70,7 +64,7 @@ class TestZipDb : public QObject
 private slots:
     void initTestCase()
     {
-        shipped.open(connectionTo(QStringLiteral(QUILLMAP_PRISTINE_DB)));
+        shipped.open(connectionStringFor(QStringLiteral(QUILLMAP_PRISTINE_DB)));
     }
 
     void shippedDatabaseHoldsEveryCsvRow()
@@ -163,7 +157,7 @@ private slots:
             out.write(content);
         }
         ZipConnection connection;
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.open(connectionTo(file)));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.open(connectionStringFor(file)));
         QCOMPARE(connection.state(), int(ZipConnection::Closed));
         QCOMPARE(QFileInfo::exists(file), create);
     }
@@ -177,9 +171,9 @@ private slots:
         QCOMPARE(connection.state(), 0);
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.close());
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.query(QStringLiteral("select 1")));
-        connection.open(connectionTo(file));
+        connection.open(connectionStringFor(file));
         QCOMPARE(connection.state(), 1);
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.open(connectionTo(file)));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.open(connectionStringFor(file)));
         connection.execute(QStringLiteral("insert into ZipCodes values (?1, ?2, ?3)"),
                            {QStringLiteral("00000"), QStringLiteral("O'Brien, \"Test\""), QStringLiteral("ZZ")});
         QCOMPARE(searchRows(connection, QStringLiteral("O'Br")), QStringList{"00000|O'Brien, \"Test\"|ZZ"});

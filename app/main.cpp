@@ -9,7 +9,7 @@ int main(int argc, char *argv[])
     QtPlatform platform;
     Form1 form(platform);
     // Every start-up step, with its error boxes, is done before the window shows.
-    form.Form_Load();
+    form.load();
     platform.setDialogParent(&form);
     form.show();
     return application.exec();

@@ -3,7 +3,9 @@
 // resident memory. Run: QT_QPA_PLATFORM=offscreen build/bin/search_bench
 #include "Form1.h"
 #include "ResultsModel.h"
+#include "SearchCommands.h"
 #include "TestMachine.h"
+#include "ZipSearch.h"
 
 #include <QApplication>
 #include <QFile>
@@ -18,10 +20,6 @@
 
 namespace {
 
-const char *const kSearchSql = "select ZipCode, City, State from ZipCodes"
-                               " where ZipCode like ?1 || '%' or City like ?1 || '%'"
-                               " or State like ?1 || '%' order by ZipCode, City";
-
 TestMachine &machine()
 {
     static TestMachine instance;
@@ -32,7 +30,7 @@ Form1 &loadedForm()
 {
     static Form1 *form = [] {
         auto *created = new Form1(machine().platform);
-        created->Form_Load();
+        created->load();
         // Shown, so the memory figure includes what the view keeps for its rows.
         created->show();
         QApplication::processEvents();
@@ -56,7 +54,7 @@ void BM_BareSqliteQuery(benchmark::State &state)
     long rows = 0;
     for (auto _ : state) {
         sqlite3_stmt *statement = nullptr;
-        sqlite3_prepare_v2(db, kSearchSql, -1, &statement, nullptr);
+        sqlite3_prepare_v2(db, kZipSearchSql, -1, &statement, nullptr);
         sqlite3_bind_text(statement, 1, "", 0, SQLITE_STATIC);
         rows = 0;
         while (sqlite3_step(statement) == SQLITE_ROW) {
@@ -76,7 +74,7 @@ void BM_EmptySearchClickToFilledModel(benchmark::State &state)
     Form1 &form = loadedForm();
     form.findChild<QLineEdit *>(QStringLiteral("Text1"))->clear();
     for (auto _ : state)
-        form.PushButton1_Click();
+        form.searchCommands().search();
     state.counters["rows"] = form.results().count();
 }
 BENCHMARK(BM_EmptySearchClickToFilledModel)->Unit(benchmark::kMillisecond);
@@ -90,7 +88,7 @@ void BM_ResidentMemoryOfFullList(benchmark::State &state)
         form.results().clear();
         malloc_trim(0);
         const double before = residentMegabytes();
-        form.PushButton1_Click();
+        form.searchCommands().search();
         QApplication::processEvents();
         added = residentMegabytes() - before;
     }

@@ -11,9 +11,10 @@ namespace {
 
 } // namespace
 
-ResultsModel::Appender::~Appender()
+void ResultsModel::Appender::commit()
 {
     m_model.append(std::move(m_pending));
+    m_pending.clear();
 }
 
 void ResultsModel::Appender::addRow(const QString &zip)
@@ -80,26 +81,26 @@ void ResultsModel::setTicked(const QList<int> &rows, bool ticked)
 
 QString ResultsModel::header(int column) const
 {
-    if (column < 1 || column > columnHeaderCount())
+    if (column < 0 || column >= columnHeaderCount())
         invalidIndex();
-    return m_headers[column - 1];
+    return m_headers[column];
 }
 
 const ResultsModel::Row &ResultsModel::rowAt(int row) const
 {
-    if (row < 1 || row > count())
+    if (row < 0 || row >= count())
         invalidIndex();
-    return m_rows[row - 1];
+    return m_rows[row];
 }
 
 QString ResultsModel::field(const Row &row, int column)
 {
     switch (column) {
-    case 1:
+    case 0:
         return row.zip;
-    case 2:
+    case 1:
         return row.city;
-    case 3:
+    case 2:
         return row.state;
     default:
         invalidIndex();
@@ -132,7 +133,7 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const
         return {};
     const Row &row = m_rows[index.row()];
     if (role == Qt::DisplayRole)
-        return field(row, index.column() + 1);
+        return field(row, index.column());
     if (role == Qt::CheckStateRole && index.column() == 0)
         return row.ticked ? Qt::Checked : Qt::Unchecked;
     return {};

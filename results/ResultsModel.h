@@ -6,8 +6,8 @@
 #include <vector>
 
 // The rows of the results list: zip, city and state with a tick that means "take this row".
-// Rows start unticked; only the person ticks them. Columns are added by start-up. Readers
-// address cells as the exports do: rows and columns count from 1.
+// Rows start unticked; only the person ticks them. Columns are added by start-up. Rows and
+// columns count from 0, as Qt's models do.
 class ResultsModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -20,19 +20,20 @@ public:
         bool ticked = false;
     };
 
-    // Collects rows and adds them to the model in one insertion when it goes out of scope,
-    // so filling tens of thousands of rows costs one update of the view, not one per row.
+    // Collects rows and adds them to the model in one insertion at commit(), so filling tens
+    // of thousands of rows costs one update of the view, not one per row. Rows not committed
+    // are dropped with the appender.
     class Appender
     {
     public:
         explicit Appender(ResultsModel &model) : m_model(model) {}
-        ~Appender();
         Appender(const Appender &) = delete;
         Appender &operator=(const Appender &) = delete;
 
         void addRow(const QString &zip);
         // Sets sub-item 1 (city) or 2 (state) of the row added last.
         void setSubItem(int index, const QString &text);
+        void commit();
 
     private:
         ResultsModel &m_model;
@@ -43,7 +44,6 @@ public:
 
     void addColumn(const QString &caption);
     void clear();
-    // Rows as the view counts them, from 0.
     void setTicked(const QList<int> &rows, bool ticked);
 
     int count() const { return int(m_rows.size()); }

@@ -1,82 +1,79 @@
 #pragma once
 
-#include <QCursor>
 #include <QWidget>
 
 #include <memory>
-#include <optional>
 
 class CaptionProgressBar;
+class DatabaseCommands;
 class Platform;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class ResultsModel;
 class ResultsView;
-class ZipConnection;
+class SearchCommands;
+class Startup;
+class WindowPointer;
+class ZipSession;
+struct CommandContext;
 
-// The main window: its controls at their places, start-up, shutdown and the click routines.
-// The routines keep to their numbered steps; the work itself lives in app/, zipdb/ and results/.
+// The main window: its controls at their places, the tab order and the wiring of each control
+// to its routine. The routines live in the command classes, the work in the libraries.
 class Form1 : public QWidget
 {
     Q_OBJECT
 
 public:
-    // The window's pointer, which is also the one busy flag that commands share.
-    enum MousePointerValue { vbDefault = 0, vbHourglass = 11, vbCustom = 99 };
-
     explicit Form1(Platform &platform, QWidget *parent = nullptr);
     ~Form1() override;
 
-    void Form_Load();
-    void Form_QueryUnload();
-    void Form_Unload();
+    // Start-up: every step, with its error boxes, before the window is shown.
+    void load();
+    // The close request, run once whatever ends the program: the window's close or the session's end.
+    void closeRequest();
 
-    void PushButton1_Click();
-    void PushButton2_Click();
-    void PushButton7_Click();
-    void PushButton8_Click();
-    void PushButton9_Click();
-
-    int MousePointer() const { return m_mousePointer; }
-    void setMousePointer(int value);
-
+    SearchCommands &searchCommands() const { return *m_searchCommands; }
+    DatabaseCommands &databaseCommands() const { return *m_databaseCommands; }
+    WindowPointer &pointer() const { return *m_pointer; }
     ResultsModel &results() const { return *m_results; }
-    // Null until start-up creates it and after shutdown releases it.
-    ZipConnection *connection() const { return m_zipConnection.get(); }
+    ZipSession &zipSession() const { return *m_zipSession; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls();
-    void setTabOrder();
+    void orderTabs();
     void bindEvents();
-    void ApplySkin();
-    bool isBusy() const { return m_mousePointer == vbHourglass; }
-    // The connection, or a failure when there is none.
-    ZipConnection &zip() const;
+    void centreOnScreen();
 
     Platform &m_platform;
-    std::unique_ptr<ZipConnection> m_zipConnection;
+    std::unique_ptr<ZipSession> m_zipSession;
+    std::unique_ptr<WindowPointer> m_pointer;
     ResultsModel *m_results = nullptr;
-    std::optional<QCursor> m_mouseIcon;
-    int m_mousePointer = vbDefault;
+    bool m_closeRequestRan = false;
 
-    QGroupBox *Frame1 = nullptr;
-    QGroupBox *Frame2 = nullptr;
-    QLineEdit *Text1 = nullptr;
-    ResultsView *ListView1 = nullptr;
-    CaptionProgressBar *ProgressBar1 = nullptr;
-    QPushButton *PushButton1 = nullptr;
-    QPushButton *PushButton2 = nullptr;
-    QPushButton *PushButton3 = nullptr;
-    QPushButton *PushButton4 = nullptr;
-    QPushButton *PushButton6 = nullptr;
-    QPushButton *PushButton7 = nullptr;
-    QPushButton *PushButton8 = nullptr;
-    QPushButton *PushButton9 = nullptr;
-    QPushButton *PushButton12 = nullptr;
-    QPushButton *PushButton13 = nullptr;
-    QPushButton *PushButton18 = nullptr;
+    QGroupBox *m_searchFrame = nullptr;
+    QGroupBox *m_editFrame = nullptr;
+    QLineEdit *m_searchBox = nullptr;
+    ResultsView *m_list = nullptr;
+    CaptionProgressBar *m_progressBar = nullptr;
+    QPushButton *m_searchButton = nullptr;
+    QPushButton *m_resetButton = nullptr;
+    QPushButton *m_editingHintButton = nullptr;
+    QPushButton *m_addButton = nullptr;
+    QPushButton *m_saveTextButton = nullptr;
+    QPushButton *m_sampleSearchButton = nullptr;
+    QPushButton *m_searchHintButton = nullptr;
+    QPushButton *m_clearListButton = nullptr;
+    QPushButton *m_saveWorkbookButton = nullptr;
+    QPushButton *m_deleteButton = nullptr;
+    QPushButton *m_copyButton = nullptr;
+
+    std::unique_ptr<CommandContext> m_context;
+    std::unique_ptr<Startup> m_startup;
+    std::unique_ptr<SearchCommands> m_searchCommands;
+    std::unique_ptr<DatabaseCommands> m_databaseCommands;
 };

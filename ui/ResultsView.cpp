@@ -16,6 +16,7 @@ ResultsView::ResultsView(QWidget *parent) : QTreeView(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setStretchLastSection(false);
     header()->setSectionsClickable(false);
+    header()->setSectionsMovable(false);
 }
 
 void ResultsView::keyPressEvent(QKeyEvent *event)
@@ -33,7 +34,7 @@ void ResultsView::keyPressEvent(QKeyEvent *event)
         rows.append(current.row());
     if (!rows.isEmpty()) {
         const int leader = current.isValid() ? current.row() : rows.first();
-        results->setTicked(rows, !results->ticked(leader + 1));
+        results->setTicked(rows, !results->ticked(leader));
     }
     event->accept();
 }

@@ -2,6 +2,8 @@
 
 #include "ZipQuery.h"
 
+#include "AppInfo.h"
+
 #include <QDir>
 
 #include <sqlite3.h>
@@ -32,7 +34,7 @@ ZipConnection::~ZipConnection() = default;
 QString ZipConnection::connectionString(const QString &dataFolder)
 {
     return QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + dataFolder + QDir::separator()
-        + QStringLiteral("dbZipsWorking.mdb;JET OLEDB:Database Password=");
+        + appinfo::kWorkingCopyFile + QStringLiteral(";JET OLEDB:Database Password=");
 }
 
 QString ZipConnection::dataSource(const QString &connectionString)

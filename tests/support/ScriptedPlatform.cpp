@@ -4,6 +4,17 @@
 
 #include <stdexcept>
 
+QString ScriptedPlatform::inputBox(const QString &prompt, const QString &title)
+{
+    prompts.append(title + QStringLiteral(": ") + prompt);
+    return typed.isEmpty() ? QString() : typed.takeFirst();
+}
+
+QString ScriptedPlatform::saveFileName(const QString &, const QString &)
+{
+    return savePaths.isEmpty() ? QString() : savePaths.takeFirst();
+}
+
 void ScriptedPlatform::yield()
 {
     ++yields;
@@ -16,6 +27,13 @@ void ScriptedPlatform::startDetached(const QString &programName, const QStringLi
     if (startFails)
         throw std::runtime_error("The system cannot find the file specified.");
     startedCommands.append(QStringList{programName} + arguments);
+}
+
+void ScriptedPlatform::openUrl(const QString &url)
+{
+    if (startFails)
+        throw std::runtime_error("The system cannot find the file specified.");
+    openedUrls.append(url);
 }
 
 int ScriptedPlatform::showMessageBox(const QString &text, int style, const QString &title)

@@ -8,8 +8,8 @@
 
 #include <functional>
 
-// A Platform for tests: answers boxes from a queue, records every box and command it was given,
-// and serves folders chosen by the test. It never opens a window.
+// A Platform for tests: answers boxes, prompts and dialogs from queues, records every box and
+// command it was given, and serves folders chosen by the test. It never opens a window.
 class ScriptedPlatform : public Platform
 {
 public:
@@ -25,15 +25,29 @@ public:
     QList<Box> boxes;
     // Answers for the boxes in the order they come; a box without one is answered OK.
     QList<int> answers;
+    // Texts typed into the input boxes in order; a prompt without one is cancelled.
+    QList<QString> typed;
+    QStringList prompts;
+    // The path chosen in the next Save dialogs; none left means Cancel.
+    QStringList savePaths;
     QList<double> randoms;
     QList<QStringList> startedCommands;
+    QStringList openedUrls;
     bool startFails = false;
+    QString clipboard;
     int yields = 0;
     // Runs inside the yield with that count (1 for the first).
     std::function<void(int)> onYield;
 
+    QString inputBox(const QString &prompt, const QString &title) override;
+    QString saveFileName(const QString &title, const QString &filter) override;
+    void clipboardClear() override { clipboard.clear(); }
+    void clipboardSetText(const QString &text) override { clipboard = text; }
+    QString clipboardText() override { return clipboard; }
     void yield() override;
+    void yieldInLoop() override { yield(); }
     void startDetached(const QString &program, const QStringList &arguments) override;
+    void openUrl(const QString &url) override;
     double timer() override { return 43200.5; }
     void randomize(double) override {}
     double rnd() override { return randoms.isEmpty() ? 0.5 : randoms.takeFirst(); }
@@ -44,5 +58,5 @@ protected:
     int showMessageBox(const QString &text, int style, const QString &title) override;
 };
 
-// The box that the failure handler shows for a step.
+// The box that the failure handler shows for a step of one of the window's routines.
 ScriptedPlatform::Box errorBox(const QString &description, const QString &routine, int line);

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The program's fixed texts and configuration values.
+// The program's fixed names and configuration values, each defined once.
 namespace appinfo {
 
 inline const QString kDisplayName = QStringLiteral("Quillmap");
@@ -11,5 +11,10 @@ inline const QString kVendor = QStringLiteral("Brennick");
 inline const QString kLocationPrefix = QStringLiteral("Quillmap2021/08/31.");
 inline const QString kSupportAddress = QStringLiteral("support@quillmap.example");
 inline const QString kHomePage = QStringLiteral("https://quillmap.example/");
+
+// The files the program reads and writes, by their fixed names.
+inline const QString kWorkingCopyFile = QStringLiteral("dbZipsWorking.mdb");
+inline const QString kPristineCopyFile = QStringLiteral("dbZipsOriginal.mdb");
+inline const QString kCursorFile = QStringLiteral("HAND-M.CUR");
 
 } // namespace appinfo

@@ -21,9 +21,9 @@ QString below(const QString &folder, const QString &piece)
 
 } // namespace
 
-QString SpecialFolderPath(Platform &platform, int folder)
+QString specialFolderPath(Platform &platform, int folder)
 {
-    if (folder != CSIDL_COMMON_APPDATA)
+    if (folder != kCommonAppData)
         return {};
     QString path = platform.commonAppDataFolder();
     path.remove(QChar(0));
@@ -34,20 +34,20 @@ QString SpecialFolderPath(Platform &platform, int folder)
     return path;
 }
 
-bool FileExists(const QString &path)
+bool fileExists(const QString &path)
 {
     if (path.isEmpty())
         return false;
     return QFileInfo(path).lastModified().isValid();
 }
 
-bool EntryExists(const QString &path)
+bool entryExists(const QString &path)
 {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
 }
 
-void CreateFolder(const QString &path)
+void createFolder(const QString &path)
 {
     std::error_code error;
     std::filesystem::create_directory(std::filesystem::path(path.toStdU16String()), error);
@@ -59,7 +59,7 @@ namespace paths {
 
 QString vendorFolder(Platform &platform)
 {
-    return below(SpecialFolderPath(platform, CSIDL_COMMON_APPDATA), appinfo::kVendor);
+    return below(specialFolderPath(platform, kCommonAppData), appinfo::kVendor);
 }
 
 QString dataFolder(Platform &platform)
@@ -69,17 +69,17 @@ QString dataFolder(Platform &platform)
 
 QString workingCopy(Platform &platform)
 {
-    return below(dataFolder(platform), QStringLiteral("dbZipsWorking.mdb"));
+    return below(dataFolder(platform), appinfo::kWorkingCopyFile);
 }
 
 QString pristineCopy(Platform &platform)
 {
-    return below(platform.programFolder(), QStringLiteral("dbZipsOriginal.mdb"));
+    return below(platform.programFolder(), appinfo::kPristineCopyFile);
 }
 
 QString cursorFile(Platform &platform)
 {
-    return below(platform.programFolder(), QStringLiteral("HAND-M.CUR"));
+    return below(platform.programFolder(), appinfo::kCursorFile);
 }
 
 QString skinFile(Platform &platform)

@@ -7,7 +7,7 @@ class Platform;
 // The application title: the display name shortened to at most 40 characters by dropping
 // whole words from its end.
 QString shortenedAppTitle(QString displayName);
-void SetAppTitle(Platform &platform, const QString &displayName);
+void setAppTitle(Platform &platform, const QString &displayName);
 
 // On about one start in a hundred, opens the home page in the desktop's browser.
 void visitHomePageOccasionally(Platform &platform);

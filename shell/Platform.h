@@ -21,10 +21,25 @@ public:
     void setAppTitle(const QString &title) { m_appTitle = title; }
     QString appTitle() const { return m_appTitle; }
 
-    // Lets pending window messages run.
+    // A modal prompt with one text field and an empty default; Cancel answers the empty text.
+    virtual QString inputBox(const QString &prompt, const QString &title) = 0;
+    // The Save dialog with the given filter ("Text Files (*.txt);;All Files (*)"); the chosen
+    // path exactly as named, or the empty text when cancelled. It asks nothing about overwriting.
+    virtual QString saveFileName(const QString &title, const QString &filter) = 0;
+    // The clipboard, plain text only; each call throws when the clipboard refuses it.
+    virtual void clipboardClear() = 0;
+    virtual void clipboardSetText(const QString &text) = 0;
+    virtual QString clipboardText() = 0;
+
+    // Lets pending window messages run, every time it is called.
     virtual void yield() = 0;
+    // The yield inside a long loop (a row, a cell): it may let messages run only now and then,
+    // so a loop of tens of thousands of passes stays fast and the window stays responsive.
+    virtual void yieldInLoop() = 0;
     // Starts a program without waiting for it; throws when it cannot be started.
     virtual void startDetached(const QString &program, const QStringList &arguments) = 0;
+    // Opens an address in the desktop's handler for it, without waiting; throws when it cannot.
+    virtual void openUrl(const QString &url) = 0;
     // Seconds since midnight.
     virtual double timer() = 0;
     virtual void randomize(double seed) = 0;

@@ -1,12 +1,19 @@
 #include "QtPlatform.h"
 
+#include "AppInfo.h"
+
 #include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTime>
+#include <QUrl>
 
 #include <stdexcept>
 
@@ -19,7 +26,8 @@ constexpr qint64 kYieldIntervalMs = 15;
 // The machine-wide folder is used when the program may create or write its data folder there.
 bool mayWriteBelow(const QString &root)
 {
-    for (QString path : {root + "/Brennick/Quillmap", root + "/Brennick", root}) {
+    const QString vendor = root + QLatin1Char('/') + appinfo::kVendor;
+    for (const QString &path : {vendor + QLatin1Char('/') + appinfo::kDisplayName, vendor, root}) {
         const QFileInfo info(path);
         if (info.exists())
             return info.isDir() && info.isWritable();
@@ -28,6 +36,15 @@ bool mayWriteBelow(const QString &root)
 }
 
 } // namespace
+
+QString chooseDataRoot(const QString &machineWide, const QString &userData)
+{
+    if (!machineWide.isEmpty() && mayWriteBelow(machineWide))
+        return machineWide;
+    if (userData.isEmpty() || !QDir().mkpath(userData))
+        return {};
+    return QDir::toNativeSeparators(userData);
+}
 
 QtPlatform::QtPlatform()
 {
@@ -65,18 +82,68 @@ int QtPlatform::showMessageBox(const QString &text, int style, const QString &ti
     }
 }
 
+QString QtPlatform::inputBox(const QString &prompt, const QString &title)
+{
+    QInputDialog dialog(m_dialogParent);
+    dialog.setFont(QApplication::font());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(QString());
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
+}
+
+QString QtPlatform::saveFileName(const QString &title, const QString &filter)
+{
+    QFileDialog dialog(m_dialogParent, title, QString(), filter);
+    dialog.setFont(QApplication::font());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The command asks about an existing file itself, and a name typed without an extension
+    // is used exactly as typed.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDefaultSuffix(QString());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+}
+
+void QtPlatform::clipboardClear()
+{
+    QApplication::clipboard()->clear();
+}
+
+void QtPlatform::clipboardSetText(const QString &text)
+{
+    QApplication::clipboard()->setText(text);
+}
+
+QString QtPlatform::clipboardText()
+{
+    return QApplication::clipboard()->text();
+}
+
 void QtPlatform::yield()
 {
-    if (m_sinceYield.elapsed() < kYieldIntervalMs)
-        return;
     QApplication::processEvents();
     m_sinceYield.restart();
+}
+
+void QtPlatform::yieldInLoop()
+{
+    if (m_sinceYield.elapsed() >= kYieldIntervalMs)
+        yield();
 }
 
 void QtPlatform::startDetached(const QString &program, const QStringList &arguments)
 {
     if (!QProcess::startDetached(program, arguments))
         throw std::runtime_error(QStringLiteral("Cannot start %1").arg(program).toStdString());
+}
+
+void QtPlatform::openUrl(const QString &url)
+{
+    if (!QDesktopServices::openUrl(QUrl(url)))
+        throw std::runtime_error(QStringLiteral("Cannot open %1").arg(url).toStdString());
 }
 
 double QtPlatform::timer()
@@ -98,10 +165,10 @@ QString QtPlatform::commonAppDataFolder()
 {
 #ifdef Q_OS_LINUX
     const QString machineWide = QStringLiteral("/var/lib");
-    if (mayWriteBelow(machineWide))
-        return machineWide;
+#else
+    const QString machineWide;
 #endif
-    return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    return chooseDataRoot(machineWide, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
 }
 
 QString QtPlatform::programFolder()

@@ -34,7 +34,7 @@ public:
 
     // Runs the test of a conditional. A test that fails counts as true, so the steps it guards run.
     template <class Test>
-    bool test(int line, Test &&check)
+    [[nodiscard]] bool test(int line, Test &&check)
     {
         bool holds = true;
         step(line, [&] { holds = std::forward<Test>(check)(); });

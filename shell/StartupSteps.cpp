@@ -10,17 +10,6 @@ namespace {
 constexpr qsizetype kMaxTitleLength = 40;
 constexpr int kHomePageDraw = 7;
 
-QString urlOpener()
-{
-#if defined(Q_OS_WIN)
-    return QStringLiteral("explorer");
-#elif defined(Q_OS_MACOS)
-    return QStringLiteral("open");
-#else
-    return QStringLiteral("xdg-open");
-#endif
-}
-
 } // namespace
 
 QString shortenedAppTitle(QString title)
@@ -33,7 +22,7 @@ QString shortenedAppTitle(QString title)
     return title;
 }
 
-void SetAppTitle(Platform &platform, const QString &displayName)
+void setAppTitle(Platform &platform, const QString &displayName)
 {
     platform.setAppTitle(shortenedAppTitle(displayName));
 }
@@ -43,5 +32,5 @@ void visitHomePageOccasionally(Platform &platform)
     platform.randomize(platform.timer());
     const int draw = static_cast<int>(std::floor(platform.rnd() * 100.0)) + 1;
     if (draw == kHomePageDraw)
-        platform.startDetached(urlOpener(), {appinfo::kHomePage});
+        platform.openUrl(appinfo::kHomePage);
 }

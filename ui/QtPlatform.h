@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Platform.h"
+
+#include <QElapsedTimer>
+#include <random>
+
+class QWidget;
+
+// The root for the program's data: the machine-wide folder where the program may create or write
+// its data folder there, else the user's own data folder, created when missing (a new account
+// has none yet). Empty when there is neither.
+QString chooseDataRoot(const QString &machineWide, const QString &userData);
+
+// The real desktop behind Platform: Qt's dialogs, clipboard, processes and event loop.
+class QtPlatform : public Platform
+{
+public:
+    QtPlatform();
+
+    // Boxes and dialogs are modal to this window once it is set.
+    void setDialogParent(QWidget *parent) { m_dialogParent = parent; }
+
+    QString inputBox(const QString &prompt, const QString &title) override;
+    QString saveFileName(const QString &title, const QString &filter) override;
+    void clipboardClear() override;
+    void clipboardSetText(const QString &text) override;
+    QString clipboardText() override;
+    void yield() override;
+    void yieldInLoop() override;
+    void startDetached(const QString &program, const QStringList &arguments) override;
+    void openUrl(const QString &url) override;
+    double timer() override;
+    void randomize(double seed) override;
+    double rnd() override;
+    QString commonAppDataFolder() override;
+    QString programFolder() override;
+
+protected:
+    int showMessageBox(const QString &text, int style, const QString &title) override;
+
+private:
+    QWidget *m_dialogParent = nullptr;
+    QElapsedTimer m_sinceYield;
+    std::mt19937 m_random;
+};

@@ -1,5 +1,6 @@
 #include "DatabaseCommands.h"
 #include "Form1.h"
+#include "FormSearch.h"
 #include "ResultsModel.h"
 #include "SearchCommands.h"
 #include "TestMachine.h"
@@ -16,16 +17,6 @@ namespace {
 using Boxes = QList<ScriptedPlatform::Box>;
 
 const QString kAddedZip = QStringLiteral("99999");
-
-QStringList search(Form1 &form, const QString &text)
-{
-    form.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(text);
-    form.searchCommands().search();
-    QStringList rows;
-    for (int row = 0; row < form.results().count(); ++row)
-        rows.append(form.results().cell(row, 0) + QLatin1Char('|') + form.results().cell(row, 1));
-    return rows;
-}
 
 const ScriptedPlatform::Box kResetQuestion{QStringLiteral("Are you sure you want to reset the database?"), 4,
                                            QStringLiteral("Reset Database")};
@@ -57,13 +48,13 @@ private slots:
 
     void resetAnsweredNoChangesNothing()
     {
-        search(*form, kAddedZip);
+        searchThrough(*form, kAddedZip);
         platform().answers = {Platform::No};
         form->databaseCommands().resetDatabase();
         QCOMPARE(platform().boxes, Boxes{kResetQuestion});
         QCOMPARE(platform().yields, 0);
         QCOMPARE(form->results().count(), 1);
-        QCOMPARE(search(*form, kAddedZip), QStringList{"99999|Added"});
+        QCOMPARE(searchThrough(*form, kAddedZip), QStringList{"99999|Added"});
     }
 
     void resetRestoresThePristineRows_data()
@@ -75,7 +66,7 @@ private slots:
     void resetRestoresThePristineRows()
     {
         QFETCH(bool, closedBefore);
-        QCOMPARE(search(*form, kAddedZip).size(), 1);
+        QCOMPARE(searchThrough(*form, kAddedZip).size(), 1);
         if (closedBefore)
             form->zipSession().connection().close();
 
@@ -90,7 +81,7 @@ private slots:
         QCOMPARE(form->results().count(), 1); // the list is left as it was
         QCOMPARE(fileBytes(machine->workingCopy()), fileBytes(machine->pristineCopy()));
         QCOMPARE(form->zipSession().connection().state(), int(ZipConnection::Open));
-        QCOMPARE(search(*form, kAddedZip), QStringList{});
+        QCOMPARE(searchThrough(*form, kAddedZip), QStringList{});
     }
 
     void aFailedResetCopyKeepsServingTheOldRows()
@@ -100,7 +91,7 @@ private slots:
         form->databaseCommands().resetDatabase();
         QCOMPARE(platform().boxes.size(), 2);
         QVERIFY(platform().boxes[1].text.contains(QLatin1String("Form1.PushButton2_Click at line 108\r")));
-        QCOMPARE(search(*form, kAddedZip), QStringList{"99999|Added"});
+        QCOMPARE(searchThrough(*form, kAddedZip), QStringList{"99999|Added"});
     }
 
     void resetRepairsAnUnreadableWorkingCopy()
@@ -119,7 +110,7 @@ private slots:
         platform().answers = {Platform::Yes};
         form->databaseCommands().resetDatabase();
         QCOMPARE(platform().boxes, Boxes{kResetQuestion});
-        QCOMPARE(search(*form, QStringLiteral("02134")), QStringList{"02134|Allston"});
+        QCOMPARE(searchThrough(*form, QStringLiteral("02134")), QStringList{"02134|Allston"});
     }
 
     void shutdownClosesAndReleasesTheConnection()

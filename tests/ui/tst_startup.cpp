@@ -1,4 +1,5 @@
 #include "Form1.h"
+#include "FormSearch.h"
 #include "QtPlatform.h"
 #include "ResultsModel.h"
 #include "SearchCommands.h"
@@ -29,16 +30,6 @@ QStringList lines(const Boxes &boxes)
     for (const auto &box : boxes)
         result.append(box.text.section(QStringLiteral("at line "), 1).section(QLatin1Char('\r'), 0, 0));
     return result;
-}
-
-QStringList search(Form1 &form, const QString &text)
-{
-    form.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(text);
-    form.searchCommands().search();
-    QStringList rows;
-    for (int row = 0; row < form.results().count(); ++row)
-        rows.append(form.results().cell(row, 0) + QLatin1Char('|') + form.results().cell(row, 1));
-    return rows;
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)
@@ -103,7 +94,7 @@ private slots:
         Form1 second(machine.platform);
         second.load();
         QCOMPARE(machine.platform.boxes, Boxes{});
-        QCOMPARE(search(second, QStringLiteral("99999")), addedRowFound);
+        QCOMPARE(searchThrough(second, QStringLiteral("99999")), addedRowFound);
         if (deletedByHand)
             QCOMPARE(fileBytes(machine.workingCopy()), fileBytes(machine.pristineCopy()));
     }

@@ -47,6 +47,8 @@ struct LoadedWindow {
         form = std::make_unique<Form1>(machine.platform);
         form->load();
         form->show();
+        exposed = QTest::qWaitForWindowExposed(form.get());
+        QCoreApplication::processEvents(); // the window centres itself once shown
     }
 
     QWidget *widget(const QString &name) const
@@ -56,6 +58,7 @@ struct LoadedWindow {
 
     TestMachine machine;
     std::unique_ptr<Form1> form;
+    bool exposed = false;
 };
 
 // A point of the widget that none of its children covers: its own background.
@@ -144,7 +147,7 @@ private slots:
         QFETCH(int, after);
 
         LoadedWindow window;
-        QVERIFY(QTest::qWaitForWindowExposed(window.form.get()));
+        QVERIFY(window.exposed);
         window.form->pointer().set(P::Value(before));
         QWidget *widget = target(window, over);
         moveTo(widget, bare ? bareSpot(widget) : widget->rect().center());
@@ -176,7 +179,7 @@ private slots:
     void theHoverPointerStaysAcrossTheSearchBox()
     {
         LoadedWindow window;
-        QVERIFY(QTest::qWaitForWindowExposed(window.form.get()));
+        QVERIFY(window.exposed);
         QWidget *hint = window.widget(QStringLiteral("PushButton8"));
         QWidget *searchBox = window.widget(QStringLiteral("Text1"));
         moveTo(hint, hint->rect().center());
@@ -190,7 +193,7 @@ private slots:
     void aCommandThatEndsUnderTheMouseLeavesTheDefaultUntilTheNextMove()
     {
         LoadedWindow window;
-        QVERIFY(QTest::qWaitForWindowExposed(window.form.get()));
+        QVERIFY(window.exposed);
         window.form->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("3053"));
         QWidget *search = window.widget(QStringLiteral("PushButton1"));
         moveTo(search, search->rect().center());

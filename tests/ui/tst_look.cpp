@@ -176,20 +176,6 @@ private slots:
         QCOMPARE(int(window.form->pointer().value()), after);
     }
 
-    void theHoverPointerStaysAcrossTheSearchBox()
-    {
-        LoadedWindow window;
-        QVERIFY(window.exposed);
-        QWidget *hint = window.widget(QStringLiteral("PushButton8"));
-        QWidget *searchBox = window.widget(QStringLiteral("Text1"));
-        moveTo(hint, hint->rect().center());
-        moveTo(searchBox, searchBox->rect().center());
-        moveTo(searchBox, searchBox->rect().center() - QPoint(20, 0));
-        QCOMPARE(window.form->pointer().value(), P::Hover);
-        // The hand shows over the search box too, not its I-beam.
-        QCOMPARE(searchBox->cursor().shape(), Qt::BitmapCursor);
-    }
-
     void aCommandThatEndsUnderTheMouseLeavesTheDefaultUntilTheNextMove()
     {
         LoadedWindow window;

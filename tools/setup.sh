@@ -38,12 +38,15 @@ if [ "$mode" = run ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; 
 fi
 
 if [ "$mode" = package ]; then
-    cmake -S "$top" -B "$top/build-deb" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+    cmake -S "$top" -B "$top/build-deb" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+        | { grep -v '^-- ' || true; }
     cmake --build "$top/build-deb" -j"$(nproc)" --target package
     exit 0
 fi
 
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+# Configure's progress is noise; its warnings are not.
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLMAP_WERROR="${QUILLMAP_WERROR:-OFF}" \
+    | { grep -v '^-- ' || true; }
 cmake --build "$build" -j"$(nproc)"
 
 if [ "$mode" = run ]; then

@@ -55,7 +55,12 @@ done
 
 # The runtime it needs, the spreadsheet it would like, and the scripts that make the shared folder.
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins libsqlite3-0 adduser; do
+required=(libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins libsqlite3-0 adduser)
+# The workbook's library comes in through dpkg-shlibdeps from the day the program links it.
+if objdump -p "$work/root/usr/lib/quillmap/quillmap" | grep -q 'NEEDED *libxlsxwriter'; then
+    required+=(libxlsxwriter4)
+fi
+for package in "${required[@]}"; do
     grep -Eq "(^|, )$package( |,|$)" <<< "$depends" || fail "Depends lacks $package: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Recommends)" = libreoffice-calc ] || fail "does not recommend libreoffice-calc"

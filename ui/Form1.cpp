@@ -3,6 +3,7 @@
 #include "CaptionProgressBar.h"
 #include "CommandContext.h"
 #include "DatabaseCommands.h"
+#include "HoverFilter.h"
 #include "ResultsModel.h"
 #include "ResultsView.h"
 #include "SearchCommands.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -142,9 +144,25 @@ void Form1::bindEvents()
     connect(m_deleteButton, &QPushButton::clicked, this, [this] { m_databaseCommands->deleteSelectedZip(); });
     connect(m_resetButton, &QPushButton::clicked, this, [this] { m_databaseCommands->resetDatabase(); });
     connect(m_editingHintButton, &QPushButton::clicked, this, [this] { m_databaseCommands->explainEditing(); });
+    bindMouseMoves();
     // At log-off or system shutdown the session ends the program without closing the window.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::closeRequest);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::closeRequest);
+}
+
+void Form1::bindMouseMoves()
+{
+    // The buttons show the hover pointer; the background, the frames and the list give the
+    // default back. The search box and the progress bar leave the pointer as it is.
+    using P = WindowPointer;
+    new HoverFilter(*m_pointer,
+                    {{m_searchButton, P::Hover}, {m_sampleSearchButton, P::Hover}, {m_searchHintButton, P::Hover},
+                     {m_addButton, P::Hover}, {m_deleteButton, P::Hover}, {m_resetButton, P::Hover},
+                     {m_editingHintButton, P::Hover}, {m_saveTextButton, P::Hover}, {m_saveWorkbookButton, P::Hover},
+                     {m_copyButton, P::Hover}, {m_clearListButton, P::Hover},
+                     {this, P::Default}, {m_searchFrame, P::Default}, {m_editFrame, P::Default},
+                     {m_list, P::Default}, {m_list->viewport(), P::Default}},
+                    this);
 }
 
 void Form1::centreOnScreen()
@@ -171,8 +189,9 @@ void Form1::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     // The frame's size is known only once the window is on the screen.
-    if (!event->spontaneous())
-        centreOnScreen();
+    if (!m_shownBefore)
+        QTimer::singleShot(0, this, &Form1::centreOnScreen);
+    m_shownBefore = true;
 }
 
 void Form1::closeEvent(QCloseEvent *event)

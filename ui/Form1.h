@@ -47,6 +47,7 @@ private:
     void buildControls();
     void orderTabs();
     void bindEvents();
+    void bindMouseMoves();
     void centreOnScreen();
 
     Platform &m_platform;
@@ -54,6 +55,7 @@ private:
     std::unique_ptr<WindowPointer> m_pointer;
     ResultsModel *m_results = nullptr;
     bool m_closeRequestRan = false;
+    bool m_shownBefore = false;
 
     QGroupBox *m_searchFrame = nullptr;
     QGroupBox *m_editFrame = nullptr;

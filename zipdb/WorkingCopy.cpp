@@ -1,5 +1,7 @@
 #include "WorkingCopy.h"
 
+#include "DataFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -109,6 +111,8 @@ public:
         lockForWriting(m_file, true);
         if (QFileInfo::exists(target))
             m_file.setPermissions(QFile::permissions(target));
+        // In place it is as shared as the folder wants its entries.
+        shareWithFolderGroup(m_file.fileName());
 
         constexpr qint64 kChunk = 1 << 20;
         while (!from.atEnd()) {

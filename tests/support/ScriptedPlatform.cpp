@@ -39,6 +39,8 @@ void ScriptedPlatform::openUrl(const QString &url)
 int ScriptedPlatform::showMessageBox(const QString &text, int style, const QString &title)
 {
     boxes.append({text, style, title});
+    if (onBox)
+        onBox(boxes.last());
     return answers.isEmpty() ? Ok : answers.takeFirst();
 }
 

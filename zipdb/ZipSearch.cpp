@@ -21,7 +21,8 @@ const char *const kLongTextSearchSql = "select ZipCode, City, State from ZipCode
 ZipQuery openZipSearch(const ZipConnection &connection, const QString &text)
 {
     // The engine refuses a LIKE pattern over its limit ("LIKE or GLOB pattern too complex"), and
-    // a text that long can only match a value at least thousands of characters long.
-    const bool fitsLike = text.toUtf8().size() + 1 <= connection.likePatternLimit();
+    // a text that long can only match a value at least thousands of characters long. LIKE reads
+    // a pattern only up to a NUL, so a pasted text holding one would list what its start matches.
+    const bool fitsLike = text.toUtf8().size() + 1 <= connection.likePatternLimit() && !text.contains(QChar(0));
     return connection.query(QString::fromUtf8(fitsLike ? kZipSearchSql : kLongTextSearchSql), {text});
 }

@@ -1,0 +1,303 @@
+#include "DatabaseCommands.h"
+#include "FaultSeed.h"
+#include "Form1.h"
+#include "FormSearch.h"
+#include "ResultsModel.h"
+#include "TestMachine.h"
+#include "WindowPointer.h"
+#include "ZipConnection.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+using Boxes = QList<ScriptedPlatform::Box>;
+
+const QString kZipPrompt = QStringLiteral("Input Zip: Enter zip: ");
+const QString kCityPrompt = QStringLiteral("Input City: Enter city: ");
+const QString kStatePrompt = QStringLiteral("Input State: Enter state: ");
+
+QString pick(QRandomGenerator &random, std::initializer_list<const char16_t *> choices)
+{
+    // Not fromUtf16(), which would take a leading U+FEFF for a byte-order mark.
+    return QStringView(*(choices.begin() + random.bounded(int(choices.size())))).toString();
+}
+
+// One piece of text a person, a paste or an attacker might put in a box.
+QString hostilePiece(QRandomGenerator &random)
+{
+    switch (random.bounded(10)) {
+    case 0:
+        return pick(random, {u"'", u"\"", u"''", u"`", u"\u2019", u"\u201C"});
+    case 1:
+        return pick(random, {u"%", u"_", u"%_", u"%%", u"[a-z]", u"[!0]", u"*", u"?", u"^"});
+    case 2:
+        return pick(random, {u"\\", u"\\\\", u"\\%", u"\\_", u"\\'", u"\\0", u"\\n"});
+    case 3: // control characters, NUL among them
+        return QString(QChar(random.bounded(0, 32)));
+    case 4:
+        return pick(random, {u"\u007F", u"\u0085", u"\u009B", u"\u00A0", u"\u2028", u"\u200B", u"\uFEFF",
+                             u"\u202E", u"\uFFFE", u"\uFFFF", u"\u0301"});
+    case 5: // a surrogate without its partner
+        return QString(QChar(char16_t(0xD800 + random.bounded(0x800))));
+    case 6:
+        return pick(random, {u"\U0001F600", u"\U0001F4A9", u"\U0001F468\u200D\U0001F469\u200D\U0001F467",
+                             u"\U0001F1FA\U0001F1F8", u"\u2764\uFE0F", u"\U00010348"});
+    case 7:
+        return pick(random, {u"'; drop table ZipCodes; --", u"' or '1'='1", u"\" or \"\"=\"", u"/*", u"*/",
+                             u"; delete from ZipCodes", u"' escape '\\", u"x' union select 1, 2, 3 --", u"%' --"});
+    case 8:
+        return pick(random, {u"\u00E9", u"\u00C9", u"\u00DF", u"\u0130", u"\u0131", u"\u6F22\u5B57", u"\u0BA4",
+                             u"\u05D0"});
+    default: { // letters and digits that begin stored values, so that some texts list rows
+        static const QString plain = QStringLiteral("0123456789 ABCDEFGHIJKLMNOPRSTUVWYabcdefghilmnoprstuy");
+        QString text;
+        for (int i = random.bounded(1, 4); i > 0; --i)
+            text += plain[random.bounded(int(plain.size()))];
+        return text;
+    }
+    }
+}
+
+QString hostileText(QRandomGenerator &random, int maxPieces)
+{
+    QString text;
+    for (int i = random.bounded(1, maxPieces + 1); i > 0; --i)
+        text += hostilePiece(random);
+    return text;
+}
+
+// A paste of a megabyte or more: one hostile stretch over and over. The box keeps what its
+// length allows, as it does with a paste.
+QString paste(QRandomGenerator &random)
+{
+    const QString stretch = hostileText(random, 40);
+    return stretch.repeated(int((1 << 20) / stretch.size()) + 1);
+}
+
+QString digits(QRandomGenerator &random, int least, int most)
+{
+    QString text;
+    for (int i = random.bounded(least, most + 1); i > 0; --i)
+        text += QChar(u'0' + random.bounded(10));
+    return text;
+}
+
+QString blanks(QRandomGenerator &random)
+{
+    return pick(random, {u"", u"", u" ", u"  ", u"\t"});
+}
+
+// Hostile text with at least one character and no ASCII digit.
+QString hostileNonDigits(QRandomGenerator &random, int maxPieces)
+{
+    QString text;
+    while (text.isEmpty()) {
+        text = hostileText(random, maxPieces);
+        text.removeIf([](QChar c) { return c >= u'0' && c <= u'9'; });
+    }
+    return text;
+}
+
+// A typed ZIP that is not one to five digits with blanks around.
+QString refusedZip(QRandomGenerator &random)
+{
+    switch (random.bounded(3)) {
+    case 0:
+        return digits(random, 1, 5) + hostileNonDigits(random, 3) + digits(random, 1, 5);
+    case 1:
+        return hostileNonDigits(random, 4);
+    default:
+        return blanks(random) + digits(random, 6, 12) + blanks(random);
+    }
+}
+
+// A ZIP as a person may type it: leading zeros left out or not, blanks around.
+QString typedZip(QRandomGenerator &random, const QString &zip)
+{
+    return blanks(random) + (random.bounded(2) ? zip : QString::number(zip.toInt())) + blanks(random);
+}
+
+// Shows the text with what the eye cannot see spelled out, so a failing case can be told.
+QByteArray shown(const QString &text)
+{
+    QByteArray out;
+    for (const QChar c : text.left(200))
+        out += c.isPrint() && c.unicode() < 0x7F ? QByteArray(1, char(c.unicode()))
+                                                   : QByteArray("\\u") + QByteArray::number(c.unicode(), 16);
+    return text.size() > 200 ? out + "... (" + QByteArray::number(text.size()) + " characters)" : out;
+}
+
+// The header's change counter, which every committed write to the file moves on.
+QByteArray changeCounter(const QString &database)
+{
+    QFile file(database);
+    return file.open(QIODevice::ReadOnly) ? file.read(28).mid(24) : QByteArray();
+}
+
+// The listed rows that do not begin with the text in any column, ignoring case. The engine
+// sees the text as UTF-8 holds it. A text with wildcards cannot tell, nor one with the
+// noncharacters U+FFFE and U+FFFF, which the engine's LIKE reads as U+FFFD.
+QStringList listedRowsNotBeginningWith(const Form1 &form, const QString &text)
+{
+    QStringList strays;
+    if (text.contains(u'%') || text.contains(u'_') || text.contains(u'\uFFFE') || text.contains(u'\uFFFF'))
+        return strays;
+    const QString seen = QString::fromUtf8(text.toUtf8());
+    const ResultsModel &results = form.results();
+    for (int row = 0; row < results.count(); ++row) {
+        const QStringList cells{results.cell(row, 0), results.cell(row, 1), results.cell(row, 2)};
+        if (std::none_of(cells.begin(), cells.end(),
+                         [&](const QString &cell) { return cell.startsWith(seen, Qt::CaseInsensitive); }))
+            strays.append(cells.join(u'|'));
+    }
+    return strays;
+}
+
+ScriptedPlatform::Box box(const QString &text)
+{
+    return {text, Platform::OkOnly, QStringLiteral("Quillmap")};
+}
+
+} // namespace
+
+class TestHostileInput : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestMachine> machine;
+    std::unique_ptr<Form1> form;
+    ScriptedPlatform &platform() const { return machine->platform; }
+
+private slots:
+    void initTestCase() { faultSeed(); }
+    void init()
+    {
+        machine = std::make_unique<TestMachine>();
+        form = std::make_unique<Form1>(platform());
+        form->load();
+        QCOMPARE(platform().boxes, Boxes{});
+    }
+    void cleanup()
+    {
+        form.reset();
+        machine.reset();
+    }
+
+    void hostileAddsStoreWhatWasTypedOrShowTheirMessage_data()
+    {
+        QTest::addColumn<QString>("zips");
+        QTest::newRow("not one to five digits") << "refused";
+        QTest::newRow("with a row already") << "taken";
+        QTest::newRow("new, hostile city and state") << "new";
+    }
+    void hostileAddsStoreWhatWasTypedOrShowTheirMessage()
+    {
+        QFETCH(QString, zips);
+        QRandomGenerator random(faultSeed() ^ qHash(zips));
+        const QString working = machine->workingCopy();
+        QStringList expected = rowsOf(working);
+        QSet<QString> taken;
+        for (const QString &row : std::as_const(expected))
+            taken.insert(row.left(5));
+        const QStringList shippedZips = taken.values();
+        for (int i = 0; i < 200; ++i) {
+            QString typed, zip;
+            Boxes boxes;
+            QStringList prompts{kZipPrompt};
+            if (zips == QLatin1String("refused")) {
+                typed = refusedZip(random);
+                boxes = {box(QStringLiteral("Zip code must be a numerical value."))};
+            } else if (zips == QLatin1String("taken")) {
+                zip = shippedZips[random.bounded(int(shippedZips.size()))];
+                typed = typedZip(random, zip);
+                boxes = {box(zip + QStringLiteral(" already exists"))};
+            } else {
+                do
+                    zip = QStringLiteral("%1").arg(random.bounded(100000), 5, 10, QLatin1Char('0'));
+                while (taken.contains(zip));
+                taken.insert(zip);
+                typed = typedZip(random, zip);
+                prompts += {kCityPrompt, kStatePrompt};
+            }
+            const QString city = random.bounded(50) ? hostileText(random, 8) : hostileText(random, 2).repeated(20000);
+            const QString state = hostileText(random, 3);
+            platform().boxes.clear();
+            platform().prompts.clear();
+            platform().typed = {typed, city, state};
+            const QByteArray counter = changeCounter(working);
+
+            form->databaseCommands().addZip();
+            const QByteArray context = shown(typed) + " | " + shown(city) + " | " + shown(state);
+            QVERIFY2(platform().boxes == boxes, context + "\n" + platform().boxes.value(0).text.toUtf8());
+            QVERIFY2(platform().prompts == prompts, context);
+            QVERIFY2((changeCounter(working) != counter) == (zips == QLatin1String("new")), context);
+            if (zips == QLatin1String("new")) {
+                // Stored as typed, as far as UTF-8 can hold it: a lone surrogate cannot be.
+                const QString row = zip + QLatin1Char('|') + QString::fromUtf8(city.toUtf8()) + QLatin1Char('|')
+                    + QString::fromUtf8(state.toUtf8());
+                QVERIFY2(rowsOf(working, QStringLiteral("where ZipCode = '%1'").arg(zip)) == QStringList{row}, context);
+                expected.append(row);
+            }
+        }
+        QStringList stored = rowsOf(working);
+        stored.sort();
+        expected.sort();
+        QVERIFY(stored == expected);
+    }
+
+    void searchesOfHostileTextShowNoBoxAndChangeNothing_data()
+    {
+        QTest::addColumn<int>("texts");
+        QTest::addColumn<int>("maxPieces");
+        QTest::newRow("short") << 6000 << 4;
+        QTest::newRow("long") << 3995 << 60;
+        QTest::newRow("pastes of a megabyte") << 5 << 0;
+    }
+    void searchesOfHostileTextShowNoBoxAndChangeNothing()
+    {
+        QFETCH(int, texts);
+        QFETCH(int, maxPieces);
+        QRandomGenerator random(faultSeed() ^ quint32(maxPieces));
+        const QString working = machine->workingCopy();
+        // Every search walks the whole table: a part of it, with stored values as hostile as the
+        // texts, keeps ten thousand searches quick.
+        {
+            ZipConnection connection;
+            connection.open(connectionStringFor(working));
+            connection.execute(QStringLiteral("begin"));
+            connection.execute(QStringLiteral("delete from ZipCodes where ZipCode >= '02000'"));
+            const QString insert = QStringLiteral("insert into ZipCodes values (?1, ?2, ?3)");
+            for (int i = 0; i < 300; ++i)
+                connection.execute(insert, {QStringLiteral("%1").arg(random.bounded(2000), 5, 10, QLatin1Char('0')),
+                                            hostileText(random, 6), hostileText(random, 2)});
+            connection.execute(insert, {QStringLiteral("01999"), QString(26000, QChar(0xe9)), QStringLiteral("ZZ")});
+            connection.execute(QStringLiteral("commit"));
+        }
+        const QByteArray before = fileBytes(working);
+        // Shown, so that the box and the list draw what they hold.
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const QStringList everything = searchThrough(*form, QStringLiteral("%"));
+        for (int i = 0; i < texts; ++i) {
+            const QString text = maxPieces > 0 ? hostileText(random, maxPieces) : paste(random);
+            searchThrough(*form, text);
+            QCoreApplication::processEvents();
+            QVERIFY2(platform().boxes.isEmpty(), shown(text) + "\n" + platform().boxes.value(0).text.toUtf8());
+            QVERIFY2(form->pointer().value() == WindowPointer::Default, shown(text));
+            const QStringList strays = listedRowsNotBeginningWith(*form, text);
+            QVERIFY2(strays.isEmpty(), shown(text) + " listed " + shown(strays.join(u' ')));
+        }
+        QCOMPARE(searchThrough(*form, QStringLiteral("%")), everything);
+        QVERIFY(fileBytes(working) == before);
+    }
+};
+
+QTEST_MAIN(TestHostileInput)
+#include "tst_hostileinput.moc"

@@ -3,6 +3,7 @@
 #include "CaptionProgressBar.h"
 #include "CommandContext.h"
 #include "DatabaseCommands.h"
+#include "ExportCommands.h"
 #include "ResultsModel.h"
 #include "ResultsView.h"
 #include "SearchCommands.h"
@@ -80,6 +81,7 @@ Form1::Form1(Platform &platform, QWidget *parent)
     m_startup = std::make_unique<Startup>(*m_context);
     m_searchCommands = std::make_unique<SearchCommands>(*m_context);
     m_databaseCommands = std::make_unique<DatabaseCommands>(*m_context);
+    m_exportCommands = std::make_unique<ExportCommands>(*m_context);
     orderTabs();
     bindEvents();
     centreOnScreen();
@@ -139,6 +141,9 @@ void Form1::bindEvents()
     connect(m_searchHintButton, &QPushButton::clicked, this, [this] { m_searchCommands->showSearchHint(); });
     connect(m_clearListButton, &QPushButton::clicked, this, [this] { m_searchCommands->clearList(); });
     connect(m_resetButton, &QPushButton::clicked, this, [this] { m_databaseCommands->resetDatabase(); });
+    connect(m_saveTextButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsText(); });
+    connect(m_saveWorkbookButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsWorkbook(); });
+    connect(m_copyButton, &QPushButton::clicked, this, [this] { m_exportCommands->copyResultsToClipboard(); });
     // At log-off or system shutdown the session ends the program without closing the window.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::closeRequest);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::closeRequest);

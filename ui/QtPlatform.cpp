@@ -146,6 +146,35 @@ void QtPlatform::openUrl(const QString &url)
         throw std::runtime_error(QStringLiteral("Cannot open %1").arg(url).toStdString());
 }
 
+QStringList QtPlatform::spreadsheetCommand()
+{
+    // LibreOffice's -n opens the file as a template: a new, untitled document that leaves the
+    // file alone.
+    for (const char *name : {"soffice", "libreoffice"}) {
+        const QString program = QStandardPaths::findExecutable(QLatin1String(name));
+        if (!program.isEmpty())
+            return {program, QStringLiteral("-n")};
+    }
+    // Otherwise the desktop's own handler for .xlsx, when it has one: xdg-open cannot ask it for
+    // a new document, and it says nothing when no handler is set up.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    const QString mimeQuery = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (opener.isEmpty() || mimeQuery.isEmpty())
+        return {};
+    QProcess query;
+    query.start(mimeQuery, {QStringLiteral("query"), QStringLiteral("default"),
+                            QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet")});
+    if (!query.waitForFinished(5000) || query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0
+        || query.readAllStandardOutput().trimmed().isEmpty())
+        return {};
+    return {opener};
+}
+
+QString QtPlatform::temporaryFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+}
+
 double QtPlatform::timer()
 {
     return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;

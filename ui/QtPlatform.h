@@ -30,6 +30,8 @@ public:
     void yieldInLoop() override;
     void startDetached(const QString &program, const QStringList &arguments) override;
     void openUrl(const QString &url) override;
+    QStringList spreadsheetCommand() override;
+    QString temporaryFolder() override;
     double timer() override;
     void randomize(double seed) override;
     double rnd() override;

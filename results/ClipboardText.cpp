@@ -24,6 +24,11 @@ std::optional<QString> clipboardTextOf(const ResultsModel &list, const ExportPro
     }
 
     QString text;
+    // At most one line a row: the text grows without copying itself over and over.
+    qsizetype lineLength = 2 + columns;
+    for (qsizetype width : widths)
+        lineLength += width;
+    text.reserve(lineLength * rows);
     for (int row = 0; row < rows; ++row) {
         progress.yieldNow();
         if (!list.ticked(row))

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QIODevice>
 #include <QSaveFile>
+#include <QStringEncoder>
 
 #include <cmath>
 #include <stdexcept>
@@ -21,12 +22,28 @@ void openForWriting(QIODevice &file)
         throw std::runtime_error(file.errorString().toStdString());
 }
 
-void writeLine(QIODevice &file, const QString &line)
+// Writes the line and its CR LF in UTF-8, through one buffer kept for every line.
+class LineWriter
 {
-    const QByteArray bytes = (line + QLatin1String("\r\n")).toUtf8();
-    if (file.write(bytes) != bytes.size())
-        throw std::runtime_error(file.errorString().toStdString());
-}
+public:
+    explicit LineWriter(QIODevice &file) : m_file(file) {}
+
+    void write(QStringView line)
+    {
+        m_bytes.resize(m_encoder.requiredSpace(line.size()) + 2);
+        char *end = m_encoder.appendToBuffer(m_bytes.data(), line);
+        *end++ = '\r';
+        *end++ = '\n';
+        const qint64 size = end - m_bytes.constData();
+        if (m_file.write(m_bytes.constData(), size) != size)
+            throw std::runtime_error(m_file.errorString().toStdString());
+    }
+
+private:
+    QIODevice &m_file;
+    QStringEncoder m_encoder{QStringEncoder::Utf8};
+    QByteArray m_bytes;
+};
 
 // A QSaveFile replaces the named file only now; any other device is simply closed.
 void finishWriting(QIODevice &file)
@@ -91,12 +108,13 @@ bool saveListviewProperlySpaced(const ResultsModel &list, QIODevice &file, const
         showStage(144, 10);
 
     QString line;
+    LineWriter lines(file);
     step(156, [&] { openForWriting(file); });
     for (int column = 0; ok && column < columns; ++column) {
         step(160, [&] { progress.yieldNow(); });
         step(164, [&] { appendPaddedCell(line, list.header(column), widths.at(column)); });
     }
-    step(170, [&] { writeLine(file, line); });
+    step(170, [&] { lines.write(line); });
     if (bar)
         showStage(174, 20);
 
@@ -122,7 +140,7 @@ bool saveListviewProperlySpaced(const ResultsModel &list, QIODevice &file, const
                 });
             step(220, [&] { progress.yieldNow(); });
         }
-        step(222, [&] { writeLine(file, line); });
+        step(222, [&] { lines.write(line); });
     }
     if (bar) {
         step(228, [&] { progress.setPosition(100); });

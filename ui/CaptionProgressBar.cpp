@@ -13,3 +13,12 @@ void CaptionProgressBar::setCaption(const QString &caption)
     m_caption = caption;
     update();
 }
+
+void CaptionProgressBar::setPosition(int value)
+{
+    if (value == this->value() || !updatesEnabled())
+        return setValue(value);
+    setUpdatesEnabled(false);
+    setValue(value);
+    setUpdatesEnabled(true); // schedules the repaint
+}

@@ -39,7 +39,7 @@ ExportProgress ExportCommands::loopYields() const
 ExportProgress ExportCommands::progressOnBar() const
 {
     ExportProgress progress = loopYields();
-    progress.setPosition = [this](int position) { m.progressBar.setValue(position); };
+    progress.setPosition = [this](int position) { m.progressBar.setPosition(position); };
     progress.setCaption = [this](const QString &caption) { m.progressBar.setCaption(caption); };
     return progress;
 }

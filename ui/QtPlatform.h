@@ -44,5 +44,6 @@ protected:
 private:
     QWidget *m_dialogParent = nullptr;
     QElapsedTimer m_sinceYield;
+    unsigned m_loopYields = 0;
     std::mt19937 m_random;
 };

@@ -11,8 +11,8 @@ case "$mode" in run|test) ;; *) usage ;; esac
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build"
 
-packages=(g++ make cmake qt6-base-dev libsqlite3-dev fonts-liberation)
-[ "$mode" = test ] && packages+=(libbenchmark-dev xvfb xauth)
+packages=(g++ make cmake pkgconf qt6-base-dev libsqlite3-dev libxlsxwriter-dev fonts-liberation fonts-crosextra-carlito)
+[ "$mode" = test ] && packages+=(libbenchmark-dev xvfb xauth qt6-base-private-dev)
 
 missing=()
 for package in "${packages[@]}"; do

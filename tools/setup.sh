@@ -36,7 +36,9 @@ if [ "$mode" = run ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; 
     exit 1
 fi
 
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+# Configure's progress is noise; its warnings are not.
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLMAP_WERROR="${QUILLMAP_WERROR:-OFF}" \
+    | { grep -v '^-- ' || true; }
 cmake --build "$build" -j"$(nproc)"
 
 if [ "$mode" = run ]; then

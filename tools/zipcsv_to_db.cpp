@@ -96,11 +96,16 @@ int main(int argc, char *argv[])
         std::cerr << "usage: zipcsv_to_db zipcodes.csv dbZipsOriginal.mdb\n";
         return 2;
     }
+    // Built beside the target and renamed over it, so an interrupted build never leaves a partial
+    // database that looks newer than its CSV.
+    const std::string target = argv[2];
+    const std::string partial = target + ".partial";
     try {
-        build(argv[1], argv[2]);
+        build(argv[1], partial);
+        std::filesystem::rename(partial, target);
     } catch (const std::exception &failure) {
         std::cerr << "zipcsv_to_db: " << failure.what() << "\n";
-        std::filesystem::remove(argv[2]);
+        std::filesystem::remove(partial);
         return 1;
     }
     return 0;

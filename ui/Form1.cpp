@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -173,8 +174,9 @@ void Form1::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     // The frame's size is known only once the window is on the screen.
-    if (!event->spontaneous())
-        centreOnScreen();
+    if (!m_shownBefore)
+        QTimer::singleShot(0, this, &Form1::centreOnScreen);
+    m_shownBefore = true;
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -56,6 +56,7 @@ private:
     std::unique_ptr<WindowPointer> m_pointer;
     ResultsModel *m_results = nullptr;
     bool m_closeRequestRan = false;
+    bool m_shownBefore = false;
 
     QGroupBox *m_searchFrame = nullptr;
     QGroupBox *m_editFrame = nullptr;

@@ -16,6 +16,7 @@ void fill(ResultsModel &model, const QList<QStringList> &rows)
         list.setSubItem(1, row[1]);
         list.setSubItem(2, row[2]);
     }
+    list.commit();
 }
 
 void addColumns(ResultsModel &model)
@@ -31,25 +32,25 @@ class TestResults : public QObject
     Q_OBJECT
 
 private slots:
-    void cellsAreAddressedFromOne()
+    void cellsAreAddressedFromZero()
     {
         ResultsModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         addColumns(model);
         fill(model, {{"02134", "Allston", "MA"}, {"30530", "Commerce", "GA"}});
         QCOMPARE(model.columnHeaderCount(), 3);
-        QCOMPARE(model.header(1), QStringLiteral("Zip"));
-        QCOMPARE(model.header(3), QStringLiteral("State"));
+        QCOMPARE(model.header(0), QStringLiteral("Zip"));
+        QCOMPARE(model.header(2), QStringLiteral("State"));
         QCOMPARE(model.count(), 2);
-        QCOMPARE(model.cell(1, 1), QStringLiteral("02134"));
-        QCOMPARE(model.cell(2, 2), QStringLiteral("Commerce"));
-        QCOMPARE(model.cell(2, 3), QStringLiteral("GA"));
+        QCOMPARE(model.cell(0, 0), QStringLiteral("02134"));
+        QCOMPARE(model.cell(1, 1), QStringLiteral("Commerce"));
+        QCOMPARE(model.cell(1, 2), QStringLiteral("GA"));
         QCOMPARE(model.data(model.index(0, 0), Qt::DisplayRole).toString(), QStringLiteral("02134"));
         QCOMPARE(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("City"));
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.cell(0, 1));
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.cell(3, 1));
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.cell(1, 4));
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.header(4));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.cell(-1, 0));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.cell(2, 0));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.cell(0, 3));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.header(3));
     }
 
     void rowsAreAddedInOneInsertion()
@@ -64,7 +65,15 @@ private slots:
         fill(model, {});
         QCOMPARE(inserted.size(), 1);
         fill(model, {{"4", "d", "D"}});
-        QCOMPARE(model.cell(4, 2), QStringLiteral("d"));
+        QCOMPARE(model.cell(3, 1), QStringLiteral("d"));
+
+        // Rows not committed never reach the list.
+        {
+            ResultsModel::Appender dropped(model);
+            dropped.addRow(QStringLiteral("5"));
+        }
+        QCOMPARE(model.count(), 4);
+        QCOMPARE(inserted.size(), 2);
     }
 
     void subItemsNeedARowAndAKnownIndex()
@@ -82,26 +91,26 @@ private slots:
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         addColumns(model);
         fill(model, {{"1", "a", "A"}, {"2", "b", "B"}, {"3", "c", "C"}});
-        for (int row = 1; row <= 3; ++row)
+        for (int row = 0; row < 3; ++row)
             QVERIFY(!model.ticked(row));
         QVERIFY(model.flags(model.index(0, 0)).testFlag(Qt::ItemIsUserCheckable));
         QVERIFY(!model.flags(model.index(0, 1)).testFlag(Qt::ItemIsUserCheckable));
 
         QVERIFY(model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole));
-        QVERIFY(model.ticked(2));
+        QVERIFY(model.ticked(1));
         QCOMPARE(model.data(model.index(1, 0), Qt::CheckStateRole).toInt(), int(Qt::Checked));
         QVERIFY(!model.setData(model.index(1, 1), Qt::Checked, Qt::CheckStateRole));
 
         model.setTicked({0, 2, 7}, true);
-        QVERIFY(model.ticked(1) && model.ticked(2) && model.ticked(3));
+        QVERIFY(model.ticked(0) && model.ticked(1) && model.ticked(2));
         model.setTicked({0, 1}, false);
-        QVERIFY(!model.ticked(1) && !model.ticked(2) && model.ticked(3));
+        QVERIFY(!model.ticked(0) && !model.ticked(1) && model.ticked(2));
 
         model.clear();
         QCOMPARE(model.count(), 0);
         QCOMPARE(model.columnHeaderCount(), 3);
         fill(model, {{"1", "a", "A"}, {"2", "b", "B"}, {"3", "c", "C"}});
-        QVERIFY(!model.ticked(3));
+        QVERIFY(!model.ticked(2));
     }
 };
 

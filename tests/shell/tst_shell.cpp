@@ -10,7 +10,7 @@
 
 #include <stdexcept>
 
-class TestApp : public QObject
+class TestShell : public QObject
 {
     Q_OBJECT
 
@@ -91,7 +91,7 @@ private slots:
         QFETCH(QString, displayName);
         QFETCH(QString, title);
         ScriptedPlatform platform;
-        SetAppTitle(platform, displayName);
+        setAppTitle(platform, displayName);
         QCOMPARE(platform.appTitle(), title);
         platform.messageBox(QStringLiteral("hint"), Platform::OkOnly);
         QCOMPARE(platform.boxes.last().title, title);
@@ -115,9 +115,7 @@ private slots:
         ScriptedPlatform platform;
         platform.randoms = {random};
         visitHomePageOccasionally(platform);
-        QCOMPARE(platform.startedCommands.size(), visits ? 1 : 0);
-        if (visits)
-            QCOMPARE(platform.startedCommands.first().last(), QStringLiteral("https://quillmap.example/"));
+        QCOMPARE(platform.openedUrls, visits ? QStringList{"https://quillmap.example/"} : QStringList{});
     }
 
     void homePageLauncherFailureIsThrown()
@@ -132,8 +130,8 @@ private slots:
     {
         ScriptedPlatform platform;
         platform.commonRoot = QStringLiteral("  /srv/shared/  ");
-        QCOMPARE(SpecialFolderPath(platform, CSIDL_COMMON_APPDATA), QStringLiteral("/srv/shared"));
-        QCOMPARE(SpecialFolderPath(platform, 36), QString());
+        QCOMPARE(::specialFolderPath(platform, kCommonAppData), QStringLiteral("/srv/shared"));
+        QCOMPARE(::specialFolderPath(platform, 36), QString());
         QCOMPARE(paths::workingCopy(platform), QStringLiteral("/srv/shared/Brennick/Quillmap/dbZipsWorking.mdb"));
         platform.commonRoot.clear();
         QCOMPARE(paths::vendorFolder(platform), QStringLiteral("/Brennick"));
@@ -144,19 +142,19 @@ private slots:
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("file.txt"));
         QFile(file).open(QIODevice::WriteOnly);
-        QVERIFY(FileExists(file));
-        QVERIFY(FileExists(dir.path()));
-        QVERIFY(!FileExists(dir.filePath(QStringLiteral("missing"))));
-        QVERIFY(!FileExists(QString()));
-        QVERIFY(!FileExists(dir.filePath(QStringLiteral("missing/below"))));
+        QVERIFY(fileExists(file));
+        QVERIFY(fileExists(dir.path()));
+        QVERIFY(!fileExists(dir.filePath(QStringLiteral("missing"))));
+        QVERIFY(!fileExists(QString()));
+        QVERIFY(!fileExists(dir.filePath(QStringLiteral("missing/below"))));
 
-        CreateFolder(dir.filePath(QStringLiteral("made")));
+        createFolder(dir.filePath(QStringLiteral("made")));
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral("made"))).isDir());
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, CreateFolder(file + QStringLiteral("/below")));
-        QVERIFY(EntryExists(file));
-        QVERIFY(!EntryExists(dir.filePath(QStringLiteral("missing"))));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, createFolder(file + QStringLiteral("/below")));
+        QVERIFY(entryExists(file));
+        QVERIFY(!entryExists(dir.filePath(QStringLiteral("missing"))));
     }
 };
 
-QTEST_GUILESS_MAIN(TestApp)
-#include "tst_app.moc"
+QTEST_GUILESS_MAIN(TestShell)
+#include "tst_shell.moc"

@@ -56,6 +56,8 @@ QString ScriptedPlatform::temporaryFolder()
 int ScriptedPlatform::showMessageBox(const QString &text, int style, const QString &title)
 {
     boxes.append({text, style, title});
+    if (onBox)
+        onBox(boxes.last());
     return answers.isEmpty() ? Ok : answers.takeFirst();
 }
 

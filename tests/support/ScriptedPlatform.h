@@ -44,6 +44,8 @@ public:
     int clipboardRefusals = 0;
     int clipboardAttempts = 0;
     int yields = 0;
+    // Runs while a box is shown, before it is answered.
+    std::function<void(const Box &)> onBox;
     // Runs inside the yield with that count (1 for the first).
     std::function<void(int)> onYield;
 

@@ -1,0 +1,137 @@
+#include "DatabaseCommands.h"
+#include "Form1.h"
+#include "FormSearch.h"
+#include "ResultsModel.h"
+#include "SearchCommands.h"
+#include "TestMachine.h"
+#include "ZipConnection.h"
+#include "ZipSession.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+using Boxes = QList<ScriptedPlatform::Box>;
+
+const QString kAddedZip = QStringLiteral("99999");
+
+const ScriptedPlatform::Box kResetQuestion{QStringLiteral("Are you sure you want to reset the database?"), 4,
+                                           QStringLiteral("Reset Database")};
+
+} // namespace
+
+class TestDatabaseCommands : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestMachine> machine;
+    std::unique_ptr<Form1> form;
+
+    ScriptedPlatform &platform() const { return machine->platform; }
+
+private slots:
+    void init()
+    {
+        machine = std::make_unique<TestMachine>();
+        form = std::make_unique<Form1>(platform());
+        form->load();
+        addRow(machine->workingCopy(), kAddedZip, QStringLiteral("Added"), QStringLiteral("ZZ"));
+    }
+    void cleanup()
+    {
+        form.reset();
+        machine.reset();
+    }
+
+    void resetAnsweredNoChangesNothing()
+    {
+        searchThrough(*form, kAddedZip);
+        platform().answers = {Platform::No};
+        form->databaseCommands().resetDatabase();
+        QCOMPARE(platform().boxes, Boxes{kResetQuestion});
+        QCOMPARE(platform().yields, 0);
+        QCOMPARE(form->results().count(), 1);
+        QCOMPARE(searchThrough(*form, kAddedZip), QStringList{"99999|Added"});
+    }
+
+    void resetRestoresThePristineRows_data()
+    {
+        QTest::addColumn<bool>("closedBefore");
+        QTest::newRow("connection open") << false;
+        QTest::newRow("connection already closed") << true;
+    }
+    void resetRestoresThePristineRows()
+    {
+        QFETCH(bool, closedBefore);
+        QCOMPARE(searchThrough(*form, kAddedZip).size(), 1);
+        if (closedBefore)
+            form->zipSession().connection().close();
+
+        platform().answers = {Platform::Yes};
+        int stateDuringYields = -1;
+        platform().onYield = [&](int) { stateDuringYields = form->zipSession().connection().state(); };
+        form->databaseCommands().resetDatabase();
+
+        QCOMPARE(platform().boxes, Boxes{kResetQuestion});
+        QCOMPARE(platform().yields, 2);
+        QCOMPARE(stateDuringYields, int(ZipConnection::Closed));
+        QCOMPARE(form->results().count(), 1); // the list is left as it was
+        QCOMPARE(fileBytes(machine->workingCopy()), fileBytes(machine->pristineCopy()));
+        QCOMPARE(form->zipSession().connection().state(), int(ZipConnection::Open));
+        QCOMPARE(searchThrough(*form, kAddedZip), QStringList{});
+    }
+
+    void aFailedResetCopyKeepsServingTheOldRows()
+    {
+        QFile::remove(machine->pristineCopy());
+        platform().answers = {Platform::Yes};
+        form->databaseCommands().resetDatabase();
+        QCOMPARE(platform().boxes.size(), 2);
+        QVERIFY(platform().boxes[1].text.contains(QLatin1String("Form1.PushButton2_Click at line 108\r")));
+        QCOMPARE(searchThrough(*form, kAddedZip), QStringList{"99999|Added"});
+    }
+
+    void resetRepairsAnUnreadableWorkingCopy()
+    {
+        form.reset();
+        QFile garbage(machine->workingCopy());
+        QVERIFY(garbage.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        garbage.write(QByteArray(10000, 'z'));
+        garbage.close();
+        form = std::make_unique<Form1>(platform());
+        form->load();
+        QCOMPARE(platform().boxes.size(), 1);
+        QVERIFY(platform().boxes[0].text.contains(QLatin1String("Form1.Form_Load at line 142\r")));
+
+        platform().boxes.clear();
+        platform().answers = {Platform::Yes};
+        form->databaseCommands().resetDatabase();
+        QCOMPARE(platform().boxes, Boxes{kResetQuestion});
+        QCOMPARE(searchThrough(*form, QStringLiteral("02134")), QStringList{"02134|Allston"});
+    }
+
+    void shutdownClosesAndReleasesTheConnection()
+    {
+        form->closeRequest();
+        form->closeRequest(); // the session's end after the window's close runs nothing again
+        QCOMPARE(platform().boxes, Boxes{});
+        QVERIFY(!form->zipSession().exists());
+        QCOMPARE(platform().yields, 2);
+    }
+
+    void shutdownWithoutAConnectionReportsLine100Twice()
+    {
+        Form1 neverLoaded(platform()); // no connection was ever created
+        neverLoaded.closeRequest();
+        const auto box = errorBox(QStringLiteral("Object variable or With block variable not set"),
+                                  QStringLiteral("Form_QueryUnload"), 100);
+        QCOMPARE(platform().boxes, (Boxes{box, box}));
+        QCOMPARE(platform().yields, 2);
+    }
+};
+
+QTEST_MAIN(TestDatabaseCommands)
+#include "tst_databasecommands.moc"

@@ -2,7 +2,9 @@
 #include "Form1.h"
 #include "ResultsModel.h"
 #include "TestMachine.h"
+#include "WindowPointer.h"
 #include "ZipConnection.h"
+#include "ZipSession.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -18,8 +20,8 @@ using Boxes = QList<ScriptedPlatform::Box>;
 QStringList listedZips(const Form1 &form)
 {
     QStringList zips;
-    for (int row = 1; row <= form.results().count(); ++row)
-        zips.append(form.results().cell(row, 1));
+    for (int row = 0; row < form.results().count(); ++row)
+        zips.append(form.results().cell(row, 0));
     return zips;
 }
 
@@ -47,72 +49,80 @@ private slots:
     {
         machine = std::make_unique<TestMachine>();
         form = std::make_unique<Form1>(machine->platform);
-        form->Form_Load();
+        form->load();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void cleanup()
     {
-        QCOMPARE(form->MousePointer(), int(Form1::vbDefault));
+        QCOMPARE(form->pointer().value(), WindowPointer::Default);
         form.reset();
         machine.reset();
     }
 
-    void controlsSitWhereTheLayoutPutsThem_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("container");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QRect>("twips");
-        auto row = [](const char *name, const char *container, const char *caption, QRect twips) {
-            QTest::newRow(name) << name << container << caption << twips;
-        };
-        row("Frame2", "Form1", "Edit The Database", {120, 6300, 7800, 1395});
-        row("PushButton4", "Frame2", "Add Zip-City-State Combo", {240, 300, 3600, 405});
-        row("PushButton13", "Frame2", "Delete Selected Zip-City-State", {3960, 300, 3600, 405});
-        row("PushButton2", "Frame2", "Reset Database To Original", {240, 810, 6480, 405});
-        row("PushButton3", "Frame2", "?", {6840, 810, 720, 405});
-        row("Frame1", "Form1", "Search:", {120, 60, 7800, 1335});
-        row("Text1", "Frame1", "", {240, 300, 6735, 345});
-        row("PushButton8", "Frame1", "?", {7080, 300, 480, 345});
-        row("PushButton7", "Frame1", "Load Sample/Example Search", {3960, 750, 3600, 405});
-        row("PushButton1", "Frame1", "Search", {240, 750, 3600, 405});
-        row("ListView1", "Form1", "", {120, 1515, 7800, 3705});
-        row("ProgressBar1", "Form1", "Progress Bar", {120, 7830, 7800, 405});
-        row("PushButton6", "Form1", "Save Results As Text File", {120, 5310, 3840, 405});
-        row("PushButton12", "Form1", "Save Results As Excel File", {4080, 5310, 3840, 405});
-        row("PushButton9", "Form1", "Clear List", {4080, 5805, 3840, 405});
-        row("PushButton18", "Form1", "Copy Results To Clipboard", {120, 5805, 3840, 405});
-    }
+    // What a person sees of each control: its container, caption and place, in twips.
     void controlsSitWhereTheLayoutPutsThem()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, container);
-        QFETCH(QString, caption);
-        QFETCH(QRect, twips);
-        auto *widget = form->findChild<QWidget *>(name);
-        QVERIFY(widget);
-        QCOMPARE(widget->parentWidget()->objectName(), container);
-        QCOMPARE(widget->geometry(), QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
-        QString shown;
-        if (auto *pushButton = qobject_cast<QPushButton *>(widget)) {
-            shown = pushButton->text();
-            QCOMPARE(pushButton->font().pointSizeF(), 11.25);
-            QVERIFY(pushButton->font().bold());
-        } else if (auto *frame = qobject_cast<QGroupBox *>(widget)) {
-            shown = frame->title();
-        } else if (auto *bar = qobject_cast<QProgressBar *>(widget)) {
-            shown = bar->text();
-            QCOMPARE(bar->value(), 0);
-        } else if (auto *box = qobject_cast<QLineEdit *>(widget)) {
-            shown = box->text();
+        struct Control {
+            const char *name;
+            const char *container;
+            const char *caption;
+            QRect twips;
+        };
+        const Control layout[] = {
+            {"Frame2", "Form1", "Edit The Database", {120, 6300, 7800, 1395}},
+            {"PushButton4", "Frame2", "Add Zip-City-State Combo", {240, 300, 3600, 405}},
+            {"PushButton13", "Frame2", "Delete Selected Zip-City-State", {3960, 300, 3600, 405}},
+            {"PushButton2", "Frame2", "Reset Database To Original", {240, 810, 6480, 405}},
+            {"PushButton3", "Frame2", "?", {6840, 810, 720, 405}},
+            {"Frame1", "Form1", "Search:", {120, 60, 7800, 1335}},
+            {"Text1", "Frame1", "", {240, 300, 6735, 345}},
+            {"PushButton8", "Frame1", "?", {7080, 300, 480, 345}},
+            {"PushButton7", "Frame1", "Load Sample/Example Search", {3960, 750, 3600, 405}},
+            {"PushButton1", "Frame1", "Search", {240, 750, 3600, 405}},
+            {"ListView1", "Form1", "", {120, 1515, 7800, 3705}},
+            {"ProgressBar1", "Form1", "Progress Bar", {120, 7830, 7800, 405}},
+            {"PushButton6", "Form1", "Save Results As Text File", {120, 5310, 3840, 405}},
+            {"PushButton12", "Form1", "Save Results As Excel File", {4080, 5310, 3840, 405}},
+            {"PushButton9", "Form1", "Clear List", {4080, 5805, 3840, 405}},
+            {"PushButton18", "Form1", "Copy Results To Clipboard", {120, 5805, 3840, 405}},
+        };
+        QStringList expected, shown;
+        for (const Control &control : layout) {
+            const QRect pixels(control.twips.x() / 15, control.twips.y() / 15, control.twips.width() / 15,
+                               control.twips.height() / 15);
+            expected.append(QStringLiteral("%1 in %2: '%3' at %4,%5 %6x%7")
+                                .arg(QLatin1String(control.name), QLatin1String(control.container),
+                                     QLatin1String(control.caption))
+                                .arg(pixels.x()).arg(pixels.y()).arg(pixels.width()).arg(pixels.height()));
+            auto *widget = form->findChild<QWidget *>(QLatin1String(control.name));
+            QVERIFY2(widget, control.name);
+            QString caption;
+            if (auto *pushButton = qobject_cast<QPushButton *>(widget)) {
+                caption = pushButton->text();
+                QCOMPARE(pushButton->font().pointSizeF(), 11.25);
+                QVERIFY(pushButton->font().bold());
+            } else if (auto *frame = qobject_cast<QGroupBox *>(widget)) {
+                caption = frame->title();
+            } else if (auto *bar = qobject_cast<QProgressBar *>(widget)) {
+                caption = bar->text();
+                QCOMPARE(bar->value(), 0);
+            } else if (auto *box = qobject_cast<QLineEdit *>(widget)) {
+                caption = box->text();
+            }
+            const QRect place = widget->geometry();
+            shown.append(QStringLiteral("%1 in %2: '%3' at %4,%5 %6x%7")
+                             .arg(widget->objectName(), widget->parentWidget()->objectName(), caption)
+                             .arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height()));
         }
-        QCOMPARE(shown, caption);
+        QCOMPARE(shown, expected);
     }
 
-    void windowIsFixedWhiteAndStartsInTheSearchBox()
+    void windowIsFixedWhiteCentredAndStartsInTheSearchBox()
     {
         QCOMPARE(form->size(), QSize(536, 558));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QTRY_VERIFY((form->frameGeometry().center() - screen.center()).manhattanLength() <= 1);
         QCOMPARE(form->minimumSize(), form->maximumSize());
         QVERIFY(!form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
         QCOMPARE(form->palette().color(QPalette::Window), QColor(Qt::white));
@@ -152,8 +162,8 @@ private slots:
             QVERIFY2(zip.size() == 5 && zip.startsWith(QLatin1String("3053")), qPrintable(zip));
         QCOMPARE(zips, rowsOf(machine->workingCopy(), QStringLiteral("where ZipCode like '3053%'"))
                            .replaceInStrings(QRegularExpression(QStringLiteral("\\|.*")), QString()));
-        QCOMPARE(form->results().cell(1, 3), QStringLiteral("GA"));
-        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QCOMPARE(form->results().cell(0, 2), QStringLiteral("GA"));
+        QCOMPARE(form->cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(machine->platform.boxes, Boxes{});
 
         searchFor(QStringLiteral("021"));
@@ -201,16 +211,13 @@ private slots:
         searchFor(QStringLiteral("3053"));
         const int rows = form->results().count();
 
-        form->setMousePointer(Form1::vbHourglass);
-        QVERIFY(QApplication::overrideCursor());
-        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        form->pointer().set(WindowPointer::Busy);
         click("PushButton9");
         searchFor(QStringLiteral("021"));
         click("PushButton7");
         QCOMPARE(form->results().count(), rows);
-        QCOMPARE(form->results().cell(1, 1).left(4), QStringLiteral("3053"));
-        form->setMousePointer(Form1::vbDefault);
-        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QCOMPARE(form->results().cell(0, 0).left(4), QStringLiteral("3053"));
+        form->pointer().set(WindowPointer::Default);
 
         click("PushButton9");
         QCOMPARE(form->results().count(), 0);
@@ -221,8 +228,15 @@ private slots:
     void aFailedSearchLeavesAnEmptyListAndTheDefaultPointer()
     {
         searchFor(QStringLiteral("3053"));
-        form->connection()->close();
+        form->zipSession().connection().close();
+        // The hourglass is the main window's: the error box itself shows the normal arrow.
+        bool busyOnlyInTheWindow = false;
+        machine->platform.onBox = [&](const ScriptedPlatform::Box &) {
+            busyOnlyInTheWindow = form->cursor().shape() == Qt::WaitCursor
+                && list()->viewport()->cursor().shape() == Qt::WaitCursor && !QApplication::overrideCursor();
+        };
         searchFor(QStringLiteral("021"));
+        QVERIFY(busyOnlyInTheWindow);
         QCOMPARE(machine->platform.boxes,
                  (Boxes{errorBox(QStringLiteral("Operation is not allowed when the object is closed."),
                                  QStringLiteral("PushButton1_Click"), 106)}));
@@ -237,25 +251,25 @@ private slots:
         list()->setCurrentIndex(list()->model()->index(0, 0));
         QTest::keyClick(list(), Qt::Key_Down, Qt::ShiftModifier);
         QTest::keyClick(list(), Qt::Key_Space);
-        QVERIFY(form->results().ticked(1) && form->results().ticked(2));
-        QVERIFY(!form->results().ticked(3));
+        QVERIFY(form->results().ticked(0) && form->results().ticked(1));
+        QVERIFY(!form->results().ticked(2));
         QTest::keyClick(list(), Qt::Key_Space);
-        QVERIFY(!form->results().ticked(1) && !form->results().ticked(2));
+        QVERIFY(!form->results().ticked(0) && !form->results().ticked(1));
 
         QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(list()->selectionModel()->selectedRows().size(), form->results().count());
         QTest::keyClick(list(), Qt::Key_Space);
-        for (int row = 1; row <= form->results().count(); ++row)
+        for (int row = 0; row < form->results().count(); ++row)
             QVERIFY(form->results().ticked(row));
 
         const QRect firstRow = list()->visualRect(list()->model()->index(0, 1));
         QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, firstRow.center());
-        QVERIFY(form->results().ticked(1));
+        QVERIFY(form->results().ticked(0));
         QCOMPARE(listedZips(*form).size(), form->results().count());
         QCOMPARE(machine->platform.boxes, Boxes{});
 
         searchFor(QStringLiteral("3053"));
-        for (int row = 1; row <= form->results().count(); ++row)
+        for (int row = 0; row < form->results().count(); ++row)
             QVERIFY(!form->results().ticked(row));
     }
 };

@@ -1,7 +1,12 @@
 #include "Form1.h"
+#include "FormSearch.h"
+#include "QtPlatform.h"
 #include "ResultsModel.h"
+#include "SearchCommands.h"
 #include "TestMachine.h"
+#include "WindowPointer.h"
 #include "ZipConnection.h"
+#include "ZipSession.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,17 +32,12 @@ QStringList lines(const Boxes &boxes)
     return result;
 }
 
-QStringList search(Form1 &form, const QString &text)
+void writeFile(const QString &path, const QByteArray &bytes)
 {
-    form.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(text);
-    form.PushButton1_Click();
-    QStringList rows;
-    for (int row = 1; row <= form.results().count(); ++row)
-        rows.append(form.results().cell(row, 1) + QLatin1Char('|') + form.results().cell(row, 2));
-    return rows;
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
-
-const QString kAddedZip = QStringLiteral("99999");
 
 } // namespace
 
@@ -50,48 +50,53 @@ private slots:
     {
         TestMachine machine;
         Form1 form(machine.platform);
-        form.Form_Load();
+        form.load();
         QCOMPARE(machine.platform.boxes, Boxes{});
         QVERIFY(QFileInfo(machine.dataFolder()).isDir());
         QCOMPARE(fileBytes(machine.workingCopy()), fileBytes(machine.pristineCopy()));
         QCOMPARE(QDir(machine.dataFolder()).entryList(QDir::Files), QStringList{"dbZipsWorking.mdb"});
-        QVERIFY(form.connection() && form.connection()->state() == ZipConnection::Open);
+        QCOMPARE(form.zipSession().connection().state(), int(ZipConnection::Open));
         QCOMPARE(form.windowTitle(), QStringLiteral("Quillmap"));
         QVERIFY(!form.windowIcon().isNull());
         QCOMPARE(machine.platform.appTitle(), QStringLiteral("Quillmap"));
-        QCOMPARE(machine.platform.startedCommands, QList<QStringList>{});
+        QCOMPARE(machine.platform.openedUrls, QStringList{});
 
         auto *list = form.findChild<QTreeView *>(QStringLiteral("ListView1"));
         QCOMPARE(form.results().columnHeaderCount(), 3);
-        QCOMPARE(form.results().header(2), QStringLiteral("City"));
+        QCOMPARE(form.results().header(1), QStringLiteral("City"));
         QCOMPARE(list->header()->sectionSize(0), 80);
         QCOMPARE(list->header()->sectionSize(1), 267);
         QCOMPARE(list->header()->sectionSize(2), 133);
+        QVERIFY(!list->header()->sectionsMovable());
         QCOMPARE(form.results().count(), 0);
     }
 
-    void laterRunsKeepTheWorkingCopy()
+    // A later run finds the working copy that an earlier run made, however it was left.
+    void laterRunsKeepOrRestoreTheWorkingCopy_data()
     {
-        TestMachine machine;
-        { Form1 first(machine.platform); first.Form_Load(); }
-        addRow(machine.workingCopy(), kAddedZip, QStringLiteral("Added"), QStringLiteral("ZZ"));
-        QFile::remove(machine.pristineCopy()); // a later run must not even read it
-
-        Form1 second(machine.platform);
-        second.Form_Load();
-        QCOMPARE(machine.platform.boxes, Boxes{});
-        QCOMPARE(search(second, kAddedZip), QStringList{"99999|Added"});
+        QTest::addColumn<bool>("deletedByHand");
+        QTest::addColumn<QStringList>("addedRowFound");
+        QTest::newRow("rows added since are kept") << false << QStringList{"99999|Added"};
+        QTest::newRow("deleted by hand, copied again") << true << QStringList{};
     }
-
-    void aWorkingCopyDeletedByHandIsCopiedAgain()
+    void laterRunsKeepOrRestoreTheWorkingCopy()
     {
+        QFETCH(bool, deletedByHand);
+        QFETCH(QStringList, addedRowFound);
         TestMachine machine;
-        { Form1 first(machine.platform); first.Form_Load(); }
-        QFile::remove(machine.workingCopy());
+        { Form1 first(machine.platform); first.load(); }
+        addRow(machine.workingCopy(), QStringLiteral("99999"), QStringLiteral("Added"), QStringLiteral("ZZ"));
+        if (deletedByHand)
+            QFile::remove(machine.workingCopy());
+        else
+            QFile::remove(machine.pristineCopy()); // a later run must not even read it
+
         Form1 second(machine.platform);
-        second.Form_Load();
+        second.load();
         QCOMPARE(machine.platform.boxes, Boxes{});
-        QCOMPARE(fileBytes(machine.workingCopy()), fileBytes(machine.pristineCopy()));
+        QCOMPARE(searchThrough(second, QStringLiteral("99999")), addedRowFound);
+        if (deletedByHand)
+            QCOMPARE(fileBytes(machine.workingCopy()), fileBytes(machine.pristineCopy()));
     }
 
     void failingStepsAreReportedAndTheWindowStillLoads_data()
@@ -110,11 +115,6 @@ private slots:
         QFETCH(QString, obstacle);
         QFETCH(QStringList, failedLines);
         TestMachine machine(obstacle != QLatin1String("no pristine"));
-        auto writeFile = [](const QString &path, const QByteArray &bytes) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
-        };
         if (obstacle == QLatin1String("root file")) {
             machine.platform.commonRoot += QStringLiteral("/file");
             writeFile(machine.platform.commonRoot, "x");
@@ -131,7 +131,7 @@ private slots:
         }
 
         Form1 form(machine.platform);
-        form.Form_Load();
+        form.load();
         QCOMPARE(lines(machine.platform.boxes), failedLines);
         for (const auto &box : machine.platform.boxes) {
             QVERIFY(box.text.contains(QLatin1String("\r\nin Quillmap2021/08/31.Form1.Form_Load at line ")));
@@ -149,153 +149,61 @@ private slots:
     {
         TestMachine machine(false);
         Form1 form(machine.platform);
-        form.Form_Load();
-        QCOMPARE(machine.platform.boxes.size(), 2);
-        QCOMPARE(machine.platform.boxes[0],
-                 loadBox(QStringLiteral("Cannot read %1: No such file or directory").arg(machine.pristineCopy()),
-                         110));
-        QCOMPARE(machine.platform.boxes[1],
-                 loadBox(QStringLiteral("Could not open %1: unable to open database file").arg(machine.workingCopy()),
-                         142));
+        form.load();
+        QCOMPARE(machine.platform.boxes,
+                 (Boxes{loadBox(QStringLiteral("Cannot read %1: No such file or directory").arg(machine.pristineCopy()),
+                                110),
+                        loadBox(QStringLiteral("Could not open %1: unable to open database file")
+                                    .arg(machine.workingCopy()),
+                                142)}));
     }
 
-    void homePageIsVisitedOnlyOnTheDrawOfSeven()
+    void theCursorFileBecomesTheHoverPointer_data()
     {
-        TestMachine machine;
-        machine.platform.randoms = {0.5, 0.065};
-        { Form1 form(machine.platform); form.Form_Load(); }
-        QCOMPARE(machine.platform.startedCommands, QList<QStringList>{});
-        { Form1 form(machine.platform); form.Form_Load(); }
-        QCOMPARE(machine.platform.startedCommands,
-                 (QList<QStringList>{{"xdg-open", "https://quillmap.example/"}}));
-        QCOMPARE(machine.platform.boxes, Boxes{});
+        QTest::addColumn<bool>("shipped");
+        QTest::addColumn<int>("hoverShape");
+        QTest::newRow("cursor file shipped") << true << int(Qt::BitmapCursor);
+        QTest::newRow("no cursor file: the arrow, and no box") << false << int(Qt::ArrowCursor);
     }
-
     void theCursorFileBecomesTheHoverPointer()
     {
+        QFETCH(bool, shipped);
+        QFETCH(int, hoverShape);
         TestMachine machine;
+        if (!shipped)
+            QFile::remove(machine.platform.program + QStringLiteral("/HAND-M.CUR"));
         Form1 form(machine.platform);
-        form.Form_Load();
-        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
-        form.setMousePointer(Form1::vbCustom);
-        QCOMPARE(form.cursor().shape(), Qt::BitmapCursor);
-        QCOMPARE(form.cursor().hotSpot(), QPoint(7, 1));
-        QCOMPARE(form.cursor().pixmap().size(), QSize(32, 32));
-        form.setMousePointer(Form1::vbDefault);
-        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
-    }
-
-    void missingCursorFileIsNoError()
-    {
-        TestMachine machine;
-        QFile::remove(machine.platform.program + QStringLiteral("/HAND-M.CUR"));
-        Form1 form(machine.platform);
-        form.Form_Load();
+        form.load();
         QCOMPARE(machine.platform.boxes, Boxes{});
-        form.setMousePointer(Form1::vbCustom);
+        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+        form.pointer().set(WindowPointer::Hover);
+        QCOMPARE(int(form.cursor().shape()), hoverShape);
+        if (shipped) {
+            QCOMPARE(form.cursor().hotSpot(), QPoint(7, 1));
+            QCOMPARE(form.cursor().pixmap().size(), QSize(32, 32));
+        }
+        form.pointer().set(WindowPointer::Default);
         QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
     }
 
-    void resetAnsweredNoChangesNothing()
+    // Where the machine-wide folder is out of reach, the user's own data folder is the root and
+    // is created whole when the account has none yet.
+    void theDataRootFallsBackToTheUsersOwnFolder()
     {
+        QTemporaryDir dir;
+        const QString blocked = dir.filePath(QStringLiteral("a-file"));
+        writeFile(blocked, "x");
+        const QString userData = dir.filePath(QStringLiteral("home/.local/share"));
+        QCOMPARE(chooseDataRoot(blocked, userData), userData);
+        QVERIFY(QFileInfo(userData).isDir());
+        QCOMPARE(chooseDataRoot(dir.path(), userData), dir.path());
+
         TestMachine machine;
+        machine.platform.commonRoot = chooseDataRoot(blocked, dir.filePath(QStringLiteral("fresh/.local/share")));
         Form1 form(machine.platform);
-        form.Form_Load();
-        addRow(machine.workingCopy(), kAddedZip, QStringLiteral("Added"), QStringLiteral("ZZ"));
-        search(form, kAddedZip);
-        machine.platform.answers = {Platform::No};
-        form.PushButton2_Click();
-        QCOMPARE(machine.platform.boxes,
-                 (Boxes{{"Are you sure you want to reset the database?", 4, "Reset Database"}}));
-        QCOMPARE(machine.platform.yields, 0);
-        QCOMPARE(form.results().count(), 1);
-        QCOMPARE(search(form, kAddedZip), QStringList{"99999|Added"});
-    }
-
-    void resetRestoresThePristineRows_data()
-    {
-        QTest::addColumn<bool>("closedBefore");
-        QTest::newRow("connection open") << false;
-        QTest::newRow("connection already closed") << true;
-    }
-    void resetRestoresThePristineRows()
-    {
-        QFETCH(bool, closedBefore);
-        TestMachine machine;
-        Form1 form(machine.platform);
-        form.Form_Load();
-        addRow(machine.workingCopy(), kAddedZip, QStringLiteral("Added"), QStringLiteral("ZZ"));
-        QCOMPARE(search(form, kAddedZip).size(), 1);
-        if (closedBefore)
-            form.connection()->close();
-
-        machine.platform.answers = {Platform::Yes};
-        int openDuringYields = -1;
-        machine.platform.onYield = [&](int) { openDuringYields = form.connection()->state(); };
-        form.PushButton2_Click();
-
-        QCOMPARE(machine.platform.boxes.size(), 1); // the question alone
-        QCOMPARE(machine.platform.yields, 2);
-        QCOMPARE(openDuringYields, 0);
-        QCOMPARE(form.results().count(), 1); // the list is left as it was
+        form.load();
+        QCOMPARE(machine.platform.boxes, Boxes{});
         QCOMPARE(fileBytes(machine.workingCopy()), fileBytes(machine.pristineCopy()));
-        QCOMPARE(form.connection()->state(), int(ZipConnection::Open));
-        QCOMPARE(search(form, kAddedZip), QStringList{});
-    }
-
-    void aFailedResetCopyKeepsServingTheOldRows()
-    {
-        TestMachine machine;
-        Form1 form(machine.platform);
-        form.Form_Load();
-        addRow(machine.workingCopy(), kAddedZip, QStringLiteral("Added"), QStringLiteral("ZZ"));
-        QFile::remove(machine.pristineCopy());
-        machine.platform.answers = {Platform::Yes};
-        form.PushButton2_Click();
-        QCOMPARE(lines(machine.platform.boxes.mid(1)), QStringList{"108"});
-        QVERIFY(machine.platform.boxes[1].text.contains(QLatin1String("PushButton2_Click at line 108")));
-        QCOMPARE(search(form, kAddedZip), QStringList{"99999|Added"});
-    }
-
-    void resetRepairsAnUnreadableWorkingCopy()
-    {
-        TestMachine machine;
-        QDir().mkpath(machine.dataFolder());
-        QFile garbage(machine.workingCopy());
-        QVERIFY(garbage.open(QIODevice::WriteOnly));
-        garbage.write(QByteArray(10000, 'z'));
-        garbage.close();
-        Form1 form(machine.platform);
-        form.Form_Load();
-        QCOMPARE(lines(machine.platform.boxes), QStringList{"142"});
-
-        machine.platform.boxes.clear();
-        machine.platform.answers = {Platform::Yes};
-        form.PushButton2_Click();
-        QCOMPARE(machine.platform.boxes.size(), 1);
-        QCOMPARE(search(form, QStringLiteral("02134")), QStringList{"02134|Allston"});
-    }
-
-    void shutdownClosesAndReleasesTheConnection()
-    {
-        TestMachine machine;
-        Form1 form(machine.platform);
-        form.Form_Load();
-        form.Form_QueryUnload();
-        QCOMPARE(machine.platform.boxes, Boxes{});
-        QCOMPARE(form.connection(), nullptr);
-        QCOMPARE(machine.platform.yields, 2);
-    }
-
-    void shutdownWithoutAConnectionReportsLine100Twice()
-    {
-        TestMachine machine;
-        Form1 form(machine.platform); // never loaded: no connection was created
-        form.Form_QueryUnload();
-        const auto box = errorBox(QStringLiteral("Object variable or With block variable not set"),
-                                  QStringLiteral("Form_QueryUnload"), 100);
-        QCOMPARE(machine.platform.boxes, (Boxes{box, box}));
-        QCOMPARE(machine.platform.yields, 2);
     }
 };
 

@@ -102,17 +102,6 @@ private slots:
             QVERIFY(rows[i - 1].left(5) <= rows[i].left(5));
     }
 
-    void searchSamples()
-    {
-        const QStringList zip3053 = searchRows(shipped, QStringLiteral("3053"));
-        QVERIFY(!zip3053.isEmpty());
-        for (const QString &row : zip3053)
-            QVERIFY2(row >= QLatin1String("30530") && row < QLatin1String("30540"), qPrintable(row));
-        QVERIFY(searchRows(shipped, QStringLiteral("021")).contains(QStringLiteral("02134|Allston|MA")));
-        QCOMPARE(searchRows(shipped, QStringLiteral("new")), searchRows(shipped, QStringLiteral("New")));
-        QVERIFY(!searchRows(shipped, QStringLiteral("Coeur d'Alene")).isEmpty());
-    }
-
     void typedWildcardsActAsWildcards()
     {
         const QStringList underscore = searchRows(shipped, QStringLiteral("0213_"));

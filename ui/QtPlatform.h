@@ -2,7 +2,6 @@
 
 #include "Platform.h"
 
-#include <QElapsedTimer>
 #include <random>
 
 class QWidget;
@@ -43,7 +42,6 @@ protected:
 
 private:
     QWidget *m_dialogParent = nullptr;
-    QElapsedTimer m_sinceYield;
-    unsigned m_loopYields = 0;
+    qint64 m_lastPumpMs = 0;
     std::mt19937 m_random;
 };

@@ -99,18 +99,28 @@ private slots:
         QCOMPARE(plain.data(), golden(goldenFile));
     }
 
+    void barSteppingThroughAnExport_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("a path in a folder") << "/home/ann/zips.txt" << "Writing file: zips.txt";
+        QTest::newRow("a path without a folder separator") << "zips%1.txt" << "Writing file: zips%1.txt";
+    }
+
     void barSteppingThroughAnExport()
     {
+        QFETCH(QString, path);
+        QFETCH(QString, caption);
         ResultsModel model;
         fillList(model, workedExample());
         ScriptedPlatform platform;
         Routine handler = writerHandler(platform);
         BarRecord bar;
         QBuffer buffer;
-        QVERIFY(saveListviewProperlySpaced(model, buffer, QStringLiteral("/home/ann/zips.txt"), bar.progress(), handler));
+        QVERIFY(saveListviewProperlySpaced(model, buffer, path, bar.progress(), handler));
         // 1, 10, 20, one per written row (r / N x 100 below 2000 rows), 100, then at rest.
         QCOMPARE(bar.positions, (QList<int>{1, 10, 20, 33, 100, 100, 0}));
-        const QString writing = QStringLiteral("Writing file: zips.txt");
+        const QString writing = caption;
         QCOMPARE(bar.captions, (QStringList{writing, writing, writing, QStringLiteral("Done."),
                                             QStringLiteral("Progress Bar")}));
     }

@@ -16,8 +16,16 @@ bool fileExists(const QString &path);
 // Whether anything at all, folder or file, exists at the path.
 bool entryExists(const QString &path);
 
-// Creates one folder; throws with the file system's reason when it cannot.
+// Creates one folder, shared as shareWithFolderGroup() says; throws with the file system's reason
+// when it cannot.
 void createFolder(const QString &path);
+
+// A folder with the set-group-ID bit is shared with its group (the machine-wide data folder is
+// made so for the program's group): there the entry gets read and write access for that group,
+// and a folder search access too. An entry of another group is left alone, as is anything in a
+// folder without the bit. Never makes anything writable by others; never follows a symbolic link.
+// Throws with the file system's reason when the mode cannot be changed.
+void shareWithFolderGroup(const QString &path);
 
 // The program's fixed paths, rebuilt from the platform on every call: nothing is cached.
 namespace paths {

@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
-# Builds Quillmap on Debian 12 and then starts it (run) or runs every test (test).
-# Installs the Debian packages it needs when they are missing.
+# Builds Quillmap on Debian 12 and then starts it (run), runs every test (test), or makes its
+# Debian package (package). Installs the Debian packages it needs when they are missing.
 set -euo pipefail
 
-usage() { echo "usage: bash tools/setup.sh run|test" >&2; exit 2; }
+usage() { echo "usage: bash tools/setup.sh run|test|package" >&2; exit 2; }
 [ $# -eq 1 ] || usage
 mode=$1
-case "$mode" in run|test) ;; *) usage ;; esac
+case "$mode" in run|test|package) ;; *) usage ;; esac
 
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build"
 
 packages=(g++ make cmake pkgconf qt6-base-dev libsqlite3-dev libxlsxwriter-dev fonts-liberation fonts-crosextra-carlito)
-[ "$mode" = test ] && packages+=(libbenchmark-dev xvfb xauth qt6-base-private-dev)
+[ "$mode" = test ] && packages+=(libbenchmark-dev xvfb xauth qt6-base-private-dev dpkg-dev appstream desktop-file-utils)
+[ "$mode" = package ] && packages+=(dpkg-dev)
 
 missing=()
 for package in "${packages[@]}"; do
@@ -34,6 +35,13 @@ if [ "$mode" = run ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; 
     echo "On a machine without a screen, run it under a virtual one:" >&2
     echo "  apt-get install xvfb xauth && xvfb-run -a bash tools/setup.sh run" >&2
     exit 1
+fi
+
+if [ "$mode" = package ]; then
+    cmake -S "$top" -B "$top/build-deb" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+        | { grep -v '^-- ' || true; }
+    cmake --build "$top/build-deb" -j"$(nproc)" --target package
+    exit 0
 fi
 
 # Configure's progress is noise; its warnings are not.

@@ -4,6 +4,7 @@
 #include "CommandContext.h"
 #include "DatabaseCommands.h"
 #include "ExportCommands.h"
+#include "HoverFilter.h"
 #include "ResultsModel.h"
 #include "ResultsView.h"
 #include "SearchCommands.h"
@@ -145,9 +146,25 @@ void Form1::bindEvents()
     connect(m_saveTextButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsText(); });
     connect(m_saveWorkbookButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsWorkbook(); });
     connect(m_copyButton, &QPushButton::clicked, this, [this] { m_exportCommands->copyResultsToClipboard(); });
+    bindMouseMoves();
     // At log-off or system shutdown the session ends the program without closing the window.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::closeRequest);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::closeRequest);
+}
+
+void Form1::bindMouseMoves()
+{
+    // The buttons show the hover pointer; the background, the frames and the list give the
+    // default back. The search box and the progress bar leave the pointer as it is.
+    using P = WindowPointer;
+    new HoverFilter(*m_pointer,
+                    {{m_searchButton, P::Hover}, {m_sampleSearchButton, P::Hover}, {m_searchHintButton, P::Hover},
+                     {m_addButton, P::Hover}, {m_deleteButton, P::Hover}, {m_resetButton, P::Hover},
+                     {m_editingHintButton, P::Hover}, {m_saveTextButton, P::Hover}, {m_saveWorkbookButton, P::Hover},
+                     {m_copyButton, P::Hover}, {m_clearListButton, P::Hover},
+                     {this, P::Default}, {m_searchFrame, P::Default}, {m_editFrame, P::Default},
+                     {m_list, P::Default}, {m_list->viewport(), P::Default}},
+                    this);
 }
 
 void Form1::centreOnScreen()

@@ -49,6 +49,7 @@ private:
     void buildControls();
     void orderTabs();
     void bindEvents();
+    void bindMouseMoves();
     void centreOnScreen();
 
     Platform &m_platform;

@@ -7,6 +7,7 @@
 #include "ProgramIcon.h"
 #include "ResultsModel.h"
 #include "ResultsView.h"
+#include "SkinLoader.h"
 #include "StartupSteps.h"
 #include "Twips.h"
 #include "WindowPointer.h"
@@ -44,5 +45,5 @@ void Startup::load()
 
 void Startup::applySkin()
 {
-    // Skins are not supported yet: the window keeps its own white look.
+    applySkinFile(paths::skinFile(m.platform), m.window);
 }

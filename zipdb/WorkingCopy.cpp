@@ -1,5 +1,7 @@
 #include "WorkingCopy.h"
 
+#include "DataFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -35,4 +37,5 @@ void copyDatabaseFile(const QString &source, const QString &target)
     }
     if (!to.commit())
         fail(QStringLiteral("Cannot write"), target, to.errorString());
+    shareWithFolderGroup(target);
 }

@@ -1,0 +1,121 @@
+// Start-up to the shown window, as processes: the program's start (a later start, the working
+// copy already there) against a bare Qt window of the same size, both started from this one
+// binary so they pay the same loading. Run: xvfb-run -a build/bin/startup_bench
+// (or QT_QPA_PLATFORM=offscreen build/bin/startup_bench).
+#include "Form1.h"
+#include "QtPlatform.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QWindow>
+
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+
+extern char **environ;
+
+namespace {
+
+std::string g_self;
+std::string g_dataRoot;
+
+// The real platform with the machine-wide folder moved to a folder of the benchmark's own, and
+// no home-page visit (its box would wait for a person).
+class BenchPlatform : public QtPlatform
+{
+public:
+    explicit BenchPlatform(QString root) : m_root(std::move(root)) {}
+    QString commonAppDataFolder() override { return m_root; }
+    double rnd() override { return 0.5; }
+
+private:
+    QString m_root;
+};
+
+void waitUntilExposed(QWidget &window)
+{
+    while (!window.windowHandle() || !window.windowHandle()->isExposed())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+int runChild(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    if (std::strcmp(argv[1], "--bare-window") == 0) {
+        QWidget window;
+        window.setFixedSize(536, 558);
+        window.show();
+        waitUntilExposed(window);
+        return 0;
+    }
+    BenchPlatform platform(QString::fromLocal8Bit(argv[2]));
+    Form1 form(platform);
+    form.load();
+    platform.setDialogParent(&form);
+    form.show();
+    waitUntilExposed(form);
+    return 0;
+}
+
+double spawnSeconds(const std::vector<std::string> &arguments)
+{
+    std::vector<char *> argv;
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t child = 0;
+    if (posix_spawn(&child, g_self.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        return -1;
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void measure(benchmark::State &state, const std::vector<std::string> &arguments)
+{
+    for (auto _ : state) {
+        const double seconds = spawnSeconds(arguments);
+        if (seconds < 0) {
+            state.SkipWithError("the child failed");
+            return;
+        }
+        state.SetIterationTime(seconds);
+    }
+}
+
+void BM_BareQtWindowShown(benchmark::State &state)
+{
+    measure(state, {g_self, "--bare-window"});
+}
+BENCHMARK(BM_BareQtWindowShown)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+
+void BM_QuillmapStartToShownWindow(benchmark::State &state)
+{
+    measure(state, {g_self, "--quillmap", g_dataRoot});
+}
+BENCHMARK(BM_QuillmapStartToShownWindow)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc > 1 && (std::strcmp(argv[1], "--bare-window") == 0 || std::strcmp(argv[1], "--quillmap") == 0))
+        return runChild(argc, argv);
+    g_self = argv[0];
+    QTemporaryDir dataRoot;
+    g_dataRoot = dataRoot.path().toStdString();
+    // The first start provisions the working copy; the measured starts are the later ones.
+    spawnSeconds({g_self, "--quillmap", g_dataRoot});
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

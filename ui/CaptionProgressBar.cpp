@@ -16,8 +16,10 @@ void CaptionProgressBar::setCaption(const QString &caption)
 
 void CaptionProgressBar::setPosition(int value)
 {
-    if (value == this->value() || !updatesEnabled())
-        return setValue(value);
+    if (value == this->value() || !updatesEnabled()) {
+        setValue(value);
+        return;
+    }
     setUpdatesEnabled(false);
     setValue(value);
     setUpdatesEnabled(true); // schedules the repaint

@@ -47,6 +47,20 @@ QList<ListRow> commerceRows()
     return {{{"30530", "Commerce", "GA"}, true}, {{"30531", "Cornelia", "GA"}, false}, {{"30534", "Dawsonville", "GA"}, true}};
 }
 
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(int &paints) : m_paints(paints) {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        m_paints += event->type() == QEvent::Paint;
+        return false;
+    }
+
+private:
+    int &m_paints;
+};
+
 } // namespace
 
 class TestExportCommands : public QObject
@@ -316,6 +330,24 @@ private slots:
                  qPrintable(platform().boxes.first().text));
         QCOMPARE(platform().startedCommands, {});
         checkAtRest();
+    }
+
+    // The bar under a row-by-row export
+
+    void positionsArePaintedWithTheNextEventsNotAtOnce()
+    {
+        CaptionProgressBar shown;
+        shown.resize(400, 30);
+        shown.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shown));
+        int paints = 0;
+        PaintCounter counter(paints);
+        shown.installEventFilter(&counter);
+        for (int position = 1; position <= 100; ++position)
+            shown.setPosition(position);
+        QCOMPARE(shown.value(), 100);
+        QCOMPARE(paints, 0);
+        QTRY_VERIFY(paints >= 1);
     }
 
     // Finding the spreadsheet program on the desktop

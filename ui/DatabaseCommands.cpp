@@ -3,10 +3,71 @@
 #include "CommandContext.h"
 #include "DataFolder.h"
 #include "Platform.h"
+#include "ResultsModel.h"
+#include "ResultsView.h"
+#include "SearchCommands.h"
 #include "WindowPointer.h"
 #include "WorkingCopy.h"
 #include "ZipConnection.h"
+#include "ZipEdits.h"
 #include "ZipSession.h"
+
+#include <optional>
+#include <stdexcept>
+
+void DatabaseCommands::addZip()
+{
+    if (m.pointer.isBusy())
+        return;
+    Routine r = m.routine(QStringLiteral("PushButton4_Click"));
+    QString typed, city, state;
+    std::optional<QString> zip;
+    std::optional<bool> exists;
+    bool added = true;
+    r.step(100, [&] { typed = m.platform.inputBox(QStringLiteral("Enter zip: "), QStringLiteral("Input Zip")); });
+    if (r.test(102, [&] { return typed.isEmpty(); }))
+        return;
+    if (r.test(104, [&] { return !(zip = storedZip(typed)); })) {
+        r.step(128, [&] { m.platform.messageBox(QStringLiteral("Zip code must be a numerical value."), Platform::OkOnly); });
+        return;
+    }
+    r.step(108, [&] { exists = zipExists(m.zip.connection(), *zip); });
+    if (!r.test(110, [&] {
+            if (!exists)
+                throw std::runtime_error("Operation is not allowed when the object is closed.");
+            return !*exists;
+        })) {
+        r.step(124, [&] { m.platform.messageBox(*zip + QStringLiteral(" already exists"), Platform::OkOnly); });
+        return;
+    }
+    r.step(112, [&] { city = m.platform.inputBox(QStringLiteral("Enter city: "), QStringLiteral("Input City")); });
+    if (r.test(114, [&] { return city.isEmpty(); }))
+        return;
+    r.step(116, [&] { state = m.platform.inputBox(QStringLiteral("Enter state: "), QStringLiteral("Input State")); });
+    if (r.test(118, [&] { return state.isEmpty(); }))
+        return;
+    r.step(120, [&] { added = addZipRow(m.zip.connection(), *zip, city, state); });
+    if (!added) // another instance added the ZIP since the check
+        r.step(124, [&] { m.platform.messageBox(*zip + QStringLiteral(" already exists"), Platform::OkOnly); });
+}
+
+void DatabaseCommands::deleteSelectedZip()
+{
+    if (m.pointer.isBusy())
+        return;
+    Routine r = m.routine(QStringLiteral("PushButton13_Click"));
+    if (r.test(100, [&] { return m.results.count() == 0; }))
+        return;
+    if (!r.test(102, [&] {
+            return m.platform.messageBox(QStringLiteral("Are you sure you want to delete ") + selectedZip()
+                                             + QLatin1Char('?'),
+                                         Platform::YesNo, QStringLiteral("Delete Selected Zipcode"))
+                == Platform::Yes;
+        }))
+        return;
+    r.step(104, [&] { deleteZip(m.zip.connection(), selectedZip()); });
+    r.step(106, [&] { m_search.search(); });
+}
 
 void DatabaseCommands::resetDatabase()
 {
@@ -24,8 +85,20 @@ void DatabaseCommands::resetDatabase()
         r.step(102, [&] { m.zip.connection().close(); });
     r.step(104, [&] { m.platform.yield(); });
     r.step(106, [&] { m.platform.yield(); });
-    r.step(108, [&] { copyDatabaseFile(paths::pristineCopy(m.platform), paths::workingCopy(m.platform)); });
+    r.step(108, [&] { resetWorkingCopy(paths::pristineCopy(m.platform), paths::workingCopy(m.platform)); });
     r.step(110, [&] { m.zip.connection().open(ZipConnection::connectionString(paths::dataFolder(m.platform))); });
+}
+
+void DatabaseCommands::explainEditing()
+{
+    Routine r = m.routine(QStringLiteral("PushButton3_Click"));
+    r.step(100, [&] {
+        m.platform.messageBox(
+            QStringLiteral("If you need to add a zip code or city, state to the database you can do it here. "
+                           "Generally, you do not need to use these features unless you really need to change "
+                           "the default data in the database."),
+            Platform::OkOnly);
+    });
 }
 
 void DatabaseCommands::closeConnection()
@@ -36,4 +109,12 @@ void DatabaseCommands::closeConnection()
     r.step(102, [&] { m.zip.release(); });
     r.step(104, [&] { m.platform.yield(); });
     r.step(106, [&] { m.platform.yield(); });
+}
+
+QString DatabaseCommands::selectedZip() const
+{
+    const QModelIndex current = m.list.currentIndex();
+    if (!current.isValid())
+        throw std::runtime_error("Object variable or With block variable not set");
+    return m.results.cell(current.row(), 0);
 }

@@ -82,7 +82,7 @@ Form1::Form1(Platform &platform, QWidget *parent)
                                                                 *this, *m_searchBox, *m_list, *m_progressBar});
     m_startup = std::make_unique<Startup>(*m_context);
     m_searchCommands = std::make_unique<SearchCommands>(*m_context);
-    m_databaseCommands = std::make_unique<DatabaseCommands>(*m_context);
+    m_databaseCommands = std::make_unique<DatabaseCommands>(*m_context, *m_searchCommands);
     m_exportCommands = std::make_unique<ExportCommands>(*m_context);
     orderTabs();
     bindEvents();
@@ -142,7 +142,10 @@ void Form1::bindEvents()
     connect(m_sampleSearchButton, &QPushButton::clicked, this, [this] { m_searchCommands->loadSampleSearch(); });
     connect(m_searchHintButton, &QPushButton::clicked, this, [this] { m_searchCommands->showSearchHint(); });
     connect(m_clearListButton, &QPushButton::clicked, this, [this] { m_searchCommands->clearList(); });
+    connect(m_addButton, &QPushButton::clicked, this, [this] { m_databaseCommands->addZip(); });
+    connect(m_deleteButton, &QPushButton::clicked, this, [this] { m_databaseCommands->deleteSelectedZip(); });
     connect(m_resetButton, &QPushButton::clicked, this, [this] { m_databaseCommands->resetDatabase(); });
+    connect(m_editingHintButton, &QPushButton::clicked, this, [this] { m_databaseCommands->explainEditing(); });
     connect(m_saveTextButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsText(); });
     connect(m_saveWorkbookButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsWorkbook(); });
     connect(m_copyButton, &QPushButton::clicked, this, [this] { m_exportCommands->copyResultsToClipboard(); });

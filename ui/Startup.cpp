@@ -25,7 +25,7 @@ void Startup::load()
     if (r.test(104, [&] { return !entryExists(paths::dataFolder(m.platform)); }))
         r.step(106, [&] { createFolder(paths::dataFolder(m.platform)); });
     if (r.test(108, [&] { return !fileExists(paths::workingCopy(m.platform)); }))
-        r.step(110, [&] { copyDatabaseFile(paths::pristineCopy(m.platform), paths::workingCopy(m.platform)); });
+        r.step(110, [&] { provisionWorkingCopy(paths::pristineCopy(m.platform), paths::workingCopy(m.platform)); });
     r.step(112, [&] { applySkin(); });
     r.step(116, [&] { m.window.setWindowTitle(appinfo::kDisplayName); });
     r.step(116, [&] { m.window.setWindowIcon(programIcon()); });

@@ -65,8 +65,12 @@ void ZipConnection::open(const QString &connectionString)
                                      .toStdString());
     // Every user of the machine shares the working copy; wait for another instance's write.
     check(db.get(), sqlite3_busy_timeout(db.get(), kBusyTimeoutMs));
-    // SQLite reads a file lazily: read the table now, so a file that is not a zip database
-    // (truncated, overwritten) fails here rather than at the first search.
+    // SQLite reads a file lazily: check every page now, so a damaged working copy fails here,
+    // where the reset can still repair it, rather than at the first search that reaches the damage.
+    ZipQuery check(db.get(), QStringLiteral("pragma quick_check(1)"), {});
+    if (check.text(0) != QLatin1String("ok"))
+        throw std::runtime_error(
+            (QString::fromUtf8(sqlite3_errstr(SQLITE_CORRUPT)) + QStringLiteral(": ") + check.text(0)).toStdString());
     ZipQuery probe(db.get(), QStringLiteral("select ZipCode, City, State from ZipCodes limit 1"), {});
     m_db = std::move(db);
 }
@@ -83,14 +87,20 @@ void ZipConnection::close()
     m_db.reset();
 }
 
-void ZipConnection::execute(const QString &sql, const QStringList &values)
+int ZipConnection::execute(const QString &sql, const QStringList &values)
 {
     ZipQuery statement(openHandle(), sql, values);
+    return sqlite3_changes(openHandle());
 }
 
 ZipQuery ZipConnection::query(const QString &sql, const QStringList &values) const
 {
     return ZipQuery(openHandle(), sql, values);
+}
+
+int ZipConnection::likePatternLimit() const
+{
+    return sqlite3_limit(openHandle(), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
 }
 
 sqlite3 *ZipConnection::openHandle() const

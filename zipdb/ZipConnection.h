@@ -24,16 +24,20 @@ public:
     static QString connectionString(const QString &dataFolder);
     static QString dataSource(const QString &connectionString);
 
-    // Opens the data source; a missing file or one that holds no zip table fails.
+    // Opens the data source; a missing file, one that holds no zip table and one with a damaged
+    // page fail.
     void open(const QString &connectionString);
     int state() const;
     // Fails when the connection is not open.
     void close();
 
-    // Runs a statement with its values bound to ?1, ?2, ...
-    void execute(const QString &sql, const QStringList &values = {});
+    // Runs a statement with its values bound to ?1, ?2, ...; returns the count of rows it changed.
+    // A write that meets another instance's lock waits for it a few seconds before it fails.
+    int execute(const QString &sql, const QStringList &values = {});
     // Opens a read-only, front-to-back cursor over the rows of a query.
     ZipQuery query(const QString &sql, const QStringList &values = {}) const;
+    // The longest LIKE pattern, in bytes, that the engine evaluates.
+    int likePatternLimit() const;
 
 private:
     sqlite3 *openHandle() const;

@@ -1,0 +1,138 @@
+// Editing the working copy: one add and one delete, each its own committed transaction on the
+// shipped table, and the reset through SQLite's backup API beside copying the file with cp.
+// Run: build/bin/edit_bench
+#include "TestMachine.h"
+#include "WorkingCopy.h"
+#include "ZipConnection.h"
+#include "ZipEdits.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include <unistd.h>
+
+namespace {
+
+TestMachine &machine()
+{
+    static TestMachine instance;
+    static const bool provisioned = [] {
+        QDir().mkpath(instance.dataFolder());
+        provisionWorkingCopy(instance.pristineCopy(), instance.workingCopy());
+        return true;
+    }();
+    Q_UNUSED(provisioned);
+    return instance;
+}
+
+ZipConnection &connection()
+{
+    static ZipConnection open;
+    if (open.state() == ZipConnection::Closed)
+        open.open(connectionStringFor(machine().workingCopy()));
+    return open;
+}
+
+const QString kZip = QStringLiteral("00123");
+
+void BM_AddRow(benchmark::State &state)
+{
+    ZipConnection &db = connection();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(addZipRow(db, kZip, QStringLiteral("Benchmark"), QStringLiteral("ZZ")));
+        state.PauseTiming();
+        deleteZip(db, kZip);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_AddRow)->Unit(benchmark::kMillisecond);
+
+void BM_DeleteZipOfThreeRows(benchmark::State &state)
+{
+    ZipConnection &db = connection();
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (const char *city : {"Alpha", "Beta", "Gamma"})
+            db.execute(QStringLiteral("insert into ZipCodes values (?1, ?2, 'ZZ')"), {kZip, QLatin1String(city)});
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(deleteZip(db, kZip));
+    }
+}
+BENCHMARK(BM_DeleteZipOfThreeRows)->Unit(benchmark::kMillisecond);
+
+void BM_ResetThroughBackup(benchmark::State &state)
+{
+    machine();
+    for (auto _ : state)
+        resetWorkingCopy(machine().pristineCopy(), machine().workingCopy());
+}
+BENCHMARK(BM_ResetThroughBackup)->Unit(benchmark::kMillisecond);
+
+void BM_CopyFileInProcess(benchmark::State &state)
+{
+    const std::filesystem::path from = machine().pristineCopy().toStdString();
+    const std::filesystem::path to = (machine().dataFolder() + QStringLiteral("/plain-copy.mdb")).toStdString();
+    for (auto _ : state)
+        std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(to);
+}
+BENCHMARK(BM_CopyFileInProcess)->Unit(benchmark::kMillisecond);
+
+void BM_CopyFileWithCp(benchmark::State &state)
+{
+    const QString to = machine().dataFolder() + QStringLiteral("/plain-copy.mdb");
+    for (auto _ : state)
+        QProcess::execute(QStringLiteral("cp"), {machine().pristineCopy(), to});
+    QFile::remove(to);
+}
+BENCHMARK(BM_CopyFileWithCp)->Unit(benchmark::kMillisecond);
+
+// The reset beside cp in one loop, so the ratio is of one moment's disk: the reset may take at
+// most twice as long as cp. cp leaves its copy in the page cache while the reset makes it
+// durable, so the loop also times cp followed by an fsync of its copy. Each starts with nothing
+// left to write back, so none pays for another's dirty pages.
+void BM_ResetOverCpRatio(benchmark::State &state)
+{
+    const QString to = machine().dataFolder() + QStringLiteral("/plain-copy.mdb");
+    qint64 resetNs = 0, cpNs = 0, durableCpNs = 0;
+    QElapsedTimer timer;
+    for (auto _ : state) {
+        ::sync();
+        timer.start();
+        resetWorkingCopy(machine().pristineCopy(), machine().workingCopy());
+        resetNs += timer.nsecsElapsed();
+        ::sync();
+        timer.start();
+        QProcess::execute(QStringLiteral("cp"), {machine().pristineCopy(), to});
+        cpNs += timer.nsecsElapsed();
+        QFile copy(to);
+        copy.open(QIODevice::ReadOnly);
+        ::fsync(copy.handle());
+        durableCpNs += timer.nsecsElapsed();
+    }
+    QFile::remove(to);
+    const double iterations = double(state.iterations());
+    state.counters["reset_ms"] = double(resetNs) / 1e6 / iterations;
+    state.counters["cp_ms"] = double(cpNs) / 1e6 / iterations;
+    state.counters["cp_fsync_ms"] = double(durableCpNs) / 1e6 / iterations;
+    state.counters["reset_over_cp"] = double(resetNs) / double(cpNs);
+    state.counters["reset_over_cp_fsync"] = double(resetNs) / double(durableCpNs);
+}
+BENCHMARK(BM_ResetOverCpRatio)->Iterations(30)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,332 @@
+#include "DatabaseCommands.h"
+#include "Form1.h"
+#include "ResultsModel.h"
+#include "ResultsView.h"
+#include "SearchCommands.h"
+#include "TestMachine.h"
+#include "WindowPointer.h"
+#include "ZipConnection.h"
+#include "ZipSession.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+using Boxes = QList<ScriptedPlatform::Box>;
+
+const QString kClosed = QStringLiteral("Operation is not allowed when the object is closed.");
+const QString kNoCurrentRow = QStringLiteral("Object variable or With block variable not set");
+
+ScriptedPlatform::Box box(const QString &text, int style = Platform::OkOnly, const QString &title = QStringLiteral("Quillmap"))
+{
+    return {text, style, title};
+}
+
+ScriptedPlatform::Box deleteQuestion(const QString &zip)
+{
+    return box(QStringLiteral("Are you sure you want to delete %1?").arg(zip), Platform::YesNo,
+               QStringLiteral("Delete Selected Zipcode"));
+}
+
+const QString kZipPrompt = QStringLiteral("Input Zip: Enter zip: ");
+const QString kCityPrompt = QStringLiteral("Input City: Enter city: ");
+const QString kStatePrompt = QStringLiteral("Input State: Enter state: ");
+
+} // namespace
+
+class TestEditing : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestMachine> machine;
+    std::unique_ptr<Form1> form;
+
+    ScriptedPlatform &platform() const { return machine->platform; }
+    DatabaseCommands &commands() const { return form->databaseCommands(); }
+    QLineEdit *searchBox(const Form1 &window) const { return window.findChild<QLineEdit *>(QStringLiteral("Text1")); }
+    ResultsView *list() const { return form->findChild<ResultsView *>(QStringLiteral("ListView1")); }
+
+    static QStringList listed(const Form1 &window)
+    {
+        QStringList rows;
+        for (int row = 0; row < window.results().count(); ++row)
+            rows.append(window.results().cell(row, 0) + QLatin1Char('|') + window.results().cell(row, 1)
+                        + QLatin1Char('|') + window.results().cell(row, 2));
+        return rows;
+    }
+    QStringList search(const Form1 &window, const QString &text) const
+    {
+        searchBox(window)->setText(text);
+        window.searchCommands().search();
+        return listed(window);
+    }
+    QStringList search(const QString &text) const { return search(*form, text); }
+    void selectRow(int row) const { list()->setCurrentIndex(form->results().index(row, 0)); }
+    QStringList storedRows(const QString &zip) const
+    {
+        return rowsOf(machine->workingCopy(), QStringLiteral("where ZipCode = '%1'").arg(zip));
+    }
+
+private slots:
+    void init()
+    {
+        machine = std::make_unique<TestMachine>();
+        form = std::make_unique<Form1>(platform());
+        form->load();
+        QCOMPARE(platform().boxes, Boxes{});
+    }
+    void cleanup()
+    {
+        form.reset();
+        machine.reset();
+    }
+
+    void cancelAtAnyPromptAddsNothing_data()
+    {
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QStringList>("prompts");
+        QTest::newRow("zip") << QStringList{} << QStringList{kZipPrompt};
+        QTest::newRow("city") << QStringList{"00123"} << QStringList{kZipPrompt, kCityPrompt};
+        QTest::newRow("state") << QStringList{"00123", "Springfield"} << QStringList{kZipPrompt, kCityPrompt, kStatePrompt};
+    }
+    void cancelAtAnyPromptAddsNothing()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, prompts);
+        const QByteArray before = fileBytes(machine->workingCopy());
+        platform().typed = typed;
+        commands().addZip();
+        QCOMPARE(platform().prompts, prompts);
+        QCOMPARE(platform().boxes, Boxes{});
+        QCOMPARE(fileBytes(machine->workingCopy()), before);
+    }
+
+    void aZipThatIsNotOneToFiveDigitsIsRefused_data()
+    {
+        QTest::addColumn<QString>("zip");
+        for (const char *zip : {"abc", "12a", "123456", "   ", "1e3", "-123"})
+            QTest::newRow(zip) << QString::fromLatin1(zip);
+    }
+    void aZipThatIsNotOneToFiveDigitsIsRefused()
+    {
+        QFETCH(QString, zip);
+        const QByteArray before = fileBytes(machine->workingCopy());
+        platform().typed = {zip, QStringLiteral("City"), QStringLiteral("ST")};
+        commands().addZip();
+        QCOMPARE(platform().prompts, QStringList{kZipPrompt});
+        QCOMPARE(platform().boxes, Boxes{box(QStringLiteral("Zip code must be a numerical value."))});
+        QCOMPARE(fileBytes(machine->workingCopy()), before);
+    }
+
+    void aZipWithARowIsReportedInItsFiveDigits_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("as stored") << "30530" << "30530 already exists";
+        QTest::newRow("leading zero left out") << "2134" << "02134 already exists";
+        QTest::newRow("blanks around") << " 2134 " << "02134 already exists";
+    }
+    void aZipWithARowIsReportedInItsFiveDigits()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        const QByteArray before = fileBytes(machine->workingCopy());
+        platform().typed = {typed, QStringLiteral("Second City"), QStringLiteral("ST")};
+        commands().addZip();
+        QCOMPARE(platform().prompts, QStringList{kZipPrompt});
+        QCOMPARE(platform().boxes, Boxes{box(message)});
+        QCOMPARE(fileBytes(machine->workingCopy()), before);
+    }
+
+    void anAddedRowIsStoredAsTypedAndListedByTheNextSearch()
+    {
+        const QStringList before = search(QStringLiteral("3053"));
+        platform().typed = {QStringLiteral(" 123 "), QStringLiteral("O'Fallon"), QStringLiteral("MO")};
+        commands().addZip();
+        QCOMPARE(platform().prompts, (QStringList{kZipPrompt, kCityPrompt, kStatePrompt}));
+        QCOMPARE(platform().boxes, Boxes{});
+        QCOMPARE(listed(*form), before);
+        QCOMPARE(storedRows(QStringLiteral("00123")), QStringList{"00123|O'Fallon|MO"});
+        QVERIFY(search(QStringLiteral("O")).contains(QStringLiteral("00123|O'Fallon|MO")));
+        QCOMPARE(search(QStringLiteral("O'F")), QStringList{"00123|O'Fallon|MO"});
+        QCOMPARE(platform().boxes, Boxes{});
+    }
+
+    void anAddOnAClosedConnectionReportsEachFailingStep()
+    {
+        form->zipSession().connection().close();
+        platform().typed = {QStringLiteral("123"), QStringLiteral("City"), QStringLiteral("ST")};
+        commands().addZip();
+        QCOMPARE(platform().prompts, (QStringList{kZipPrompt, kCityPrompt, kStatePrompt}));
+        QCOMPARE(platform().boxes, (Boxes{errorBox(kClosed, QStringLiteral("PushButton4_Click"), 108),
+                                          errorBox(kClosed, QStringLiteral("PushButton4_Click"), 110),
+                                          errorBox(kClosed, QStringLiteral("PushButton4_Click"), 120)}));
+        QCOMPARE(storedRows(QStringLiteral("00123")), QStringList{});
+    }
+
+    void theExplanationOnlyExplains()
+    {
+        const QByteArray before = fileBytes(machine->workingCopy());
+        commands().explainEditing();
+        QCOMPARE(platform().boxes,
+                 Boxes{box(QStringLiteral(
+                     "If you need to add a zip code or city, state to the database you can do it here. Generally, you "
+                     "do not need to use these features unless you really need to change the default data in the "
+                     "database."))});
+        QCOMPARE(platform().prompts, QStringList{});
+        QCOMPARE(fileBytes(machine->workingCopy()), before);
+    }
+
+    void deleteOnAnEmptyListDoesNothing()
+    {
+        const QByteArray before = fileBytes(machine->workingCopy());
+        searchBox(*form)->setText(QStringLiteral("3053"));
+        commands().deleteSelectedZip();
+        QCOMPARE(platform().boxes, Boxes{});
+        QCOMPARE(form->results().count(), 0);
+        QCOMPARE(fileBytes(machine->workingCopy()), before);
+    }
+
+    void deleteAnsweredNoChangesNothing()
+    {
+        const QStringList shown = search(QStringLiteral("0213"));
+        selectRow(int(shown.indexOf(QStringLiteral("02134|Allston|MA"))));
+        searchBox(*form)->setText(QStringLiteral("3053"));
+        const QByteArray before = fileBytes(machine->workingCopy());
+        platform().answers = {Platform::No};
+        commands().deleteSelectedZip();
+        QCOMPARE(platform().boxes, Boxes{deleteQuestion(QStringLiteral("02134"))});
+        QCOMPARE(listed(*form), shown);
+        QCOMPARE(fileBytes(machine->workingCopy()), before);
+    }
+
+    void deleteRemovesEveryRowOfTheZipAndRefreshesTheList()
+    {
+        for (const char *city : {"Alpha", "Beta", "Gamma"})
+            addRow(machine->workingCopy(), QStringLiteral("00123"), QLatin1String(city), QStringLiteral("ZZ"));
+        addRow(machine->workingCopy(), QStringLiteral("00124"), QStringLiteral("Delta"), QStringLiteral("ZZ"));
+        QCOMPARE(search(QStringLiteral("0012")),
+                 (QStringList{"00123|Alpha|ZZ", "00123|Beta|ZZ", "00123|Gamma|ZZ", "00124|Delta|ZZ"}));
+        selectRow(1);
+        platform().answers = {Platform::Yes};
+        commands().deleteSelectedZip();
+        QCOMPARE(platform().boxes, Boxes{deleteQuestion(QStringLiteral("00123"))});
+        QCOMPARE(listed(*form), QStringList{"00124|Delta|ZZ"});
+        QCOMPARE(storedRows(QStringLiteral("00123")), QStringList{});
+        QCOMPARE(storedRows(QStringLiteral("00124")), QStringList{"00124|Delta|ZZ"});
+    }
+
+    void deleteAfterTheSearchBoxWasEditedListsTheEditedSearch()
+    {
+        const QStringList expected = rowsOf(machine->workingCopy(), QStringLiteral("where ZipCode like '021%'"));
+        const QStringList shown = search(QStringLiteral("3053"));
+        selectRow(int(shown.indexOf(QStringLiteral("30530|Commerce|GA"))));
+        searchBox(*form)->setText(QStringLiteral("021"));
+        platform().answers = {Platform::Yes};
+        commands().deleteSelectedZip();
+        QCOMPARE(platform().boxes, Boxes{deleteQuestion(QStringLiteral("30530"))});
+        QCOMPARE(listed(*form), expected);
+        QCOMPARE(storedRows(QStringLiteral("30530")), QStringList{});
+        QCOMPARE(rowsOf(machine->workingCopy()).size(), rowsOf(machine->pristineCopy()).size() - 1);
+    }
+
+    void deleteWithNoCurrentRowReportsTwiceDeletesNothingAndSearches()
+    {
+        search(QStringLiteral("3053"));
+        list()->setCurrentIndex({});
+        searchBox(*form)->setText(QStringLiteral("021"));
+        const QStringList expected = rowsOf(machine->workingCopy(), QStringLiteral("where ZipCode like '021%'"));
+        const QByteArray before = fileBytes(machine->workingCopy());
+        platform().answers = {Platform::Yes};
+        commands().deleteSelectedZip();
+        QCOMPARE(platform().boxes, (Boxes{errorBox(kNoCurrentRow, QStringLiteral("PushButton13_Click"), 102),
+                                          errorBox(kNoCurrentRow, QStringLiteral("PushButton13_Click"), 104)}));
+        QCOMPARE(fileBytes(machine->workingCopy()), before);
+        QCOMPARE(listed(*form), expected);
+    }
+
+    void editingWaitsWhileTheWindowIsBusy()
+    {
+        search(QStringLiteral("3053"));
+        selectRow(0);
+        const QByteArray before = fileBytes(machine->workingCopy());
+        platform().typed = {QStringLiteral("123"), QStringLiteral("City"), QStringLiteral("ST")};
+        platform().answers = {Platform::Yes};
+        form->pointer().set(WindowPointer::Busy);
+        commands().addZip();
+        commands().deleteSelectedZip();
+        form->pointer().set(WindowPointer::Default);
+        QCOMPARE(platform().prompts, QStringList{});
+        QCOMPARE(platform().boxes, Boxes{});
+        QCOMPARE(fileBytes(machine->workingCopy()), before);
+    }
+
+    void aSearchTextTooLongForTheEngineListsNothingWithoutABox_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("60,000 bytes") << QString(60000, QLatin1Char('3'));
+        QTest::newRow("25,000 é") << QString(25000, QChar(0xe9));
+        QTest::newRow("20,000 wildcards") << QString(20000, QLatin1Char('%')) + QString(40000, QLatin1Char('_'));
+    }
+    void aSearchTextTooLongForTheEngineListsNothingWithoutABox()
+    {
+        QFETCH(QString, text);
+        search(QStringLiteral("3053"));
+        QCOMPARE(search(text), QStringList{});
+        QCOMPARE(platform().boxes, Boxes{});
+        QCOMPARE(form->pointer().value(), WindowPointer::Default);
+    }
+
+    void twoWindowsShareTheWorkingCopyAndItsReset()
+    {
+        Form1 other(platform());
+        other.load();
+        platform().typed = {QStringLiteral("123"), QStringLiteral("Mine"), QStringLiteral("ZZ")};
+        commands().addZip();
+        QCOMPARE(search(other, QStringLiteral("0012")), QStringList{"00123|Mine|ZZ"});
+
+        platform().answers = {Platform::Yes};
+        other.databaseCommands().resetDatabase();
+        QCOMPARE(search(QStringLiteral("0012")), QStringList{});
+        platform().typed = {QStringLiteral("124"), QStringLiteral("After"), QStringLiteral("ZZ")};
+        commands().addZip();
+        QCOMPARE(search(other, QStringLiteral("0012")), QStringList{"00124|After|ZZ"});
+        QCOMPARE(platform().boxes, Boxes{box(QStringLiteral("Are you sure you want to reset the database?"),
+                                             Platform::YesNo, QStringLiteral("Reset Database"))});
+        QCOMPARE(QDir(machine->dataFolder()).entryList(QDir::Files), QStringList{"dbZipsWorking.mdb"});
+    }
+
+    void aDamagedWorkingCopyFailsAtStartUpAndTheResetRepairsIt()
+    {
+        form.reset();
+        QByteArray bytes = fileBytes(machine->workingCopy());
+        const qsizetype middle = bytes.size() / 2 / 4096 * 4096;
+        bytes.replace(middle, 4096, QByteArray(4096, '\xa5'));
+        QFile damaged(machine->workingCopy());
+        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        damaged.write(bytes);
+        damaged.close();
+
+        form = std::make_unique<Form1>(platform());
+        form->load();
+        QCOMPARE(platform().boxes.size(), 1);
+        QVERIFY2(platform().boxes[0].text.startsWith(QLatin1String("database disk image is malformed")),
+                 qPrintable(platform().boxes[0].text));
+        QVERIFY(platform().boxes[0].text.contains(QLatin1String("Form1.Form_Load at line 142")));
+
+        platform().boxes.clear();
+        platform().answers = {Platform::Yes};
+        commands().resetDatabase();
+        QCOMPARE(platform().boxes.size(), 1);
+        QCOMPARE(search(QStringLiteral("02134")), QStringList{"02134|Allston|MA"});
+        QCOMPARE(rowsOf(machine->workingCopy()), rowsOf(machine->pristineCopy()));
+    }
+};
+
+QTEST_MAIN(TestEditing)
+#include "tst_editing.moc"

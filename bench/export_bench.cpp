@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "FigureReporter.h"
+
 #include <benchmark/benchmark.h>
 #include <xlsxwriter.h>
 
@@ -241,7 +243,16 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    FigureReporter reporter({
+        {Figure::Ratio, "text file export / plain loop writing the same bytes", "BM_SaveResultsAsTextFile",
+         "BM_PlainLoopWritingTheTextFile", 3.0},
+        {Figure::Ratio, "clipboard text / plain loop building the same text", "BM_CopyResultsToClipboard",
+         "BM_PlainLoopBuildingTheClipboardText", 3.0},
+        {Figure::Ratio, "workbook / libxlsxwriter writing the same cells", "BM_SaveResultsAsWorkbook",
+         "BM_LibxlsxwriterWritingTheSameCells", 2.0},
+        {Figure::Milliseconds, "ticking every row with Ctrl+A and Space", "BM_TickEveryRowWithCtrlAAndSpace", "", 100.0},
+    });
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
 }

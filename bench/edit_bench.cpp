@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 #include <QProcess>
 
+#include "FigureReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -132,7 +134,13 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    FigureReporter reporter({
+        {Figure::Milliseconds, "add one row, committed", "BM_AddRow", "", 50.0},
+        {Figure::Milliseconds, "delete a ZIP of three rows, committed", "BM_DeleteZipOfThreeRows", "", 50.0},
+        {Figure::Ratio, "reset through the backup API / cp of the file", "BM_ResetThroughBackup", "BM_CopyFileWithCp",
+         2.0},
+    });
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
 }

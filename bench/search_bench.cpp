@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QLineEdit>
 
+#include "FigureReporter.h"
+
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sqlite3.h>
@@ -102,7 +104,13 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    FigureReporter reporter({
+        {Figure::Ratio, "empty search, click to filled model / bare SQLite query", "BM_EmptySearchClickToFilledModel",
+         "BM_BareSqliteQuery", 2.0},
+        {Figure::Counter, "resident memory added by the whole table listed (MB)", "BM_ResidentMemoryOfFullList",
+         "added_MB", 30.0},
+    });
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
 }

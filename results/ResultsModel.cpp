@@ -79,7 +79,7 @@ void ResultsModel::setTicked(const QList<int> &rows, bool ticked)
     }
 }
 
-QString ResultsModel::header(int column) const
+const QString &ResultsModel::header(int column) const
 {
     if (column < 0 || column >= columnHeaderCount())
         invalidIndex();
@@ -93,7 +93,7 @@ const ResultsModel::Row &ResultsModel::rowAt(int row) const
     return m_rows[row];
 }
 
-QString ResultsModel::field(const Row &row, int column)
+const QString &ResultsModel::field(const Row &row, int column)
 {
     switch (column) {
     case 0:
@@ -107,7 +107,7 @@ QString ResultsModel::field(const Row &row, int column)
     }
 }
 
-QString ResultsModel::cell(int row, int column) const
+const QString &ResultsModel::cell(int row, int column) const
 {
     return field(rowAt(row), column);
 }

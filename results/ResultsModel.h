@@ -48,8 +48,9 @@ public:
 
     int count() const { return int(m_rows.size()); }
     int columnHeaderCount() const { return int(m_headers.size()); }
-    QString header(int column) const;
-    QString cell(int row, int column) const;
+    // References stay valid until the rows or columns change.
+    const QString &header(int column) const;
+    const QString &cell(int row, int column) const;
     bool ticked(int row) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -61,7 +62,7 @@ public:
 
 private:
     const Row &rowAt(int row) const;
-    static QString field(const Row &row, int column);
+    static const QString &field(const Row &row, int column);
     void append(std::vector<Row> &&rows);
 
     std::vector<QString> m_headers;

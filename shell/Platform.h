@@ -40,6 +40,11 @@ public:
     virtual void startDetached(const QString &program, const QStringList &arguments) = 0;
     // Opens an address in the desktop's handler for it, without waiting; throws when it cannot.
     virtual void openUrl(const QString &url) = 0;
+    // The desktop's spreadsheet program: the command line that opens a workbook file named after
+    // it, as a new unsaved document where the program can. Empty when none is found.
+    virtual QStringList spreadsheetCommand() = 0;
+    // A folder for files the program hands to other programs.
+    virtual QString temporaryFolder() = 0;
     // Seconds since midnight.
     virtual double timer() = 0;
     virtual void randomize(double seed) = 0;

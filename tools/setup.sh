@@ -11,8 +11,9 @@ case "$mode" in run|test|package) ;; *) usage ;; esac
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build"
 
-packages=(g++ make cmake qt6-base-dev libsqlite3-dev fonts-liberation)
-[ "$mode" = test ] && packages+=(libbenchmark-dev xvfb xauth dpkg-dev appstream desktop-file-utils)
+packages=(g++ make cmake pkgconf qt6-base-dev libsqlite3-dev libxlsxwriter-dev fonts-liberation fonts-crosextra-carlito)
+[ "$mode" = test ] && packages+=(libbenchmark-dev xvfb xauth qt6-base-private-dev dpkg-dev appstream desktop-file-utils
+                                  xdotool xclip sqlite3 imagemagick util-linux)
 [ "$mode" = package ] && packages+=(dpkg-dev)
 
 missing=()

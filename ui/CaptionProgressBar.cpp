@@ -13,3 +13,14 @@ void CaptionProgressBar::setCaption(const QString &caption)
     m_caption = caption;
     update();
 }
+
+void CaptionProgressBar::setPosition(int value)
+{
+    if (value == this->value() || !updatesEnabled()) {
+        setValue(value);
+        return;
+    }
+    setUpdatesEnabled(false);
+    setValue(value);
+    setUpdatesEnabled(true); // schedules the repaint
+}

@@ -3,6 +3,7 @@
 #include "CaptionProgressBar.h"
 #include "CommandContext.h"
 #include "DatabaseCommands.h"
+#include "ExportCommands.h"
 #include "HoverFilter.h"
 #include "ResultsModel.h"
 #include "ResultsView.h"
@@ -82,6 +83,7 @@ Form1::Form1(Platform &platform, QWidget *parent)
     m_startup = std::make_unique<Startup>(*m_context);
     m_searchCommands = std::make_unique<SearchCommands>(*m_context);
     m_databaseCommands = std::make_unique<DatabaseCommands>(*m_context, *m_searchCommands);
+    m_exportCommands = std::make_unique<ExportCommands>(*m_context);
     orderTabs();
     bindEvents();
     centreOnScreen();
@@ -144,6 +146,9 @@ void Form1::bindEvents()
     connect(m_deleteButton, &QPushButton::clicked, this, [this] { m_databaseCommands->deleteSelectedZip(); });
     connect(m_resetButton, &QPushButton::clicked, this, [this] { m_databaseCommands->resetDatabase(); });
     connect(m_editingHintButton, &QPushButton::clicked, this, [this] { m_databaseCommands->explainEditing(); });
+    connect(m_saveTextButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsText(); });
+    connect(m_saveWorkbookButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsWorkbook(); });
+    connect(m_copyButton, &QPushButton::clicked, this, [this] { m_exportCommands->copyResultsToClipboard(); });
     bindMouseMoves();
     // At log-off or system shutdown the session ends the program without closing the window.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::closeRequest);

@@ -6,6 +6,7 @@
 
 class CaptionProgressBar;
 class DatabaseCommands;
+class ExportCommands;
 class Platform;
 class QGroupBox;
 class QLineEdit;
@@ -35,6 +36,7 @@ public:
 
     SearchCommands &searchCommands() const { return *m_searchCommands; }
     DatabaseCommands &databaseCommands() const { return *m_databaseCommands; }
+    ExportCommands &exportCommands() const { return *m_exportCommands; }
     WindowPointer &pointer() const { return *m_pointer; }
     ResultsModel &results() const { return *m_results; }
     ZipSession &zipSession() const { return *m_zipSession; }
@@ -78,4 +80,5 @@ private:
     std::unique_ptr<Startup> m_startup;
     std::unique_ptr<SearchCommands> m_searchCommands;
     std::unique_ptr<DatabaseCommands> m_databaseCommands;
+    std::unique_ptr<ExportCommands> m_exportCommands;
 };

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -16,12 +17,32 @@
 #include <QUrl>
 
 #include <stdexcept>
+#include <time.h>
 
 namespace {
 
 // Pumping the event loop costs far more than a row of an export; a pass every 15 ms keeps the
 // window responsive without paying for hundreds of thousands of empty passes.
 constexpr qint64 kYieldIntervalMs = 15;
+
+// Milliseconds on a monotonic clock that is cheap to read: the loop yield reads it on every row
+// and cell of an export. Linux's coarse clock costs a fraction of the precise one, and its tick
+// (a few milliseconds) is finer than the yield interval.
+qint64 loopClockMs()
+{
+#ifdef CLOCK_MONOTONIC_COARSE
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+#else
+    static const QElapsedTimer started = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return started.elapsed();
+#endif
+}
 
 // The machine-wide folder is used when the program may create or write its data folder there.
 bool mayWriteBelow(const QString &root)
@@ -48,7 +69,7 @@ QString chooseDataRoot(const QString &machineWide, const QString &userData)
 
 QtPlatform::QtPlatform()
 {
-    m_sinceYield.start();
+    m_lastPumpMs = loopClockMs();
 }
 
 int QtPlatform::showMessageBox(const QString &text, int style, const QString &title)
@@ -125,12 +146,12 @@ QString QtPlatform::clipboardText()
 void QtPlatform::yield()
 {
     QApplication::processEvents();
-    m_sinceYield.restart();
+    m_lastPumpMs = loopClockMs();
 }
 
 void QtPlatform::yieldInLoop()
 {
-    if (m_sinceYield.elapsed() >= kYieldIntervalMs)
+    if (loopClockMs() - m_lastPumpMs >= kYieldIntervalMs)
         yield();
 }
 
@@ -144,6 +165,35 @@ void QtPlatform::openUrl(const QString &url)
 {
     if (!QDesktopServices::openUrl(QUrl(url)))
         throw std::runtime_error(QStringLiteral("Cannot open %1").arg(url).toStdString());
+}
+
+QStringList QtPlatform::spreadsheetCommand()
+{
+    // LibreOffice's -n opens the file as a template: a new, untitled document that leaves the
+    // file alone.
+    for (const char *name : {"soffice", "libreoffice"}) {
+        const QString program = QStandardPaths::findExecutable(QLatin1String(name));
+        if (!program.isEmpty())
+            return {program, QStringLiteral("-n")};
+    }
+    // Otherwise the desktop's own handler for .xlsx, when it has one: xdg-open cannot ask it for
+    // a new document, and it says nothing when no handler is set up.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    const QString mimeQuery = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (opener.isEmpty() || mimeQuery.isEmpty())
+        return {};
+    QProcess query;
+    query.start(mimeQuery, {QStringLiteral("query"), QStringLiteral("default"),
+                            QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet")});
+    if (!query.waitForFinished(5000) || query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0
+        || query.readAllStandardOutput().trimmed().isEmpty())
+        return {};
+    return {opener};
+}
+
+QString QtPlatform::temporaryFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::TempLocation);
 }
 
 double QtPlatform::timer()

@@ -2,7 +2,6 @@
 
 #include "Platform.h"
 
-#include <QElapsedTimer>
 #include <random>
 
 class QWidget;
@@ -30,6 +29,8 @@ public:
     void yieldInLoop() override;
     void startDetached(const QString &program, const QStringList &arguments) override;
     void openUrl(const QString &url) override;
+    QStringList spreadsheetCommand() override;
+    QString temporaryFolder() override;
     double timer() override;
     void randomize(double seed) override;
     double rnd() override;
@@ -41,6 +42,6 @@ protected:
 
 private:
     QWidget *m_dialogParent = nullptr;
-    QElapsedTimer m_sinceYield;
+    qint64 m_lastPumpMs = 0;
     std::mt19937 m_random;
 };

@@ -2,6 +2,8 @@
 
 #include "Routine.h"
 
+#include <QDir>
+
 #include <stdexcept>
 
 QString ScriptedPlatform::inputBox(const QString &prompt, const QString &title)
@@ -34,6 +36,21 @@ void ScriptedPlatform::openUrl(const QString &url)
     if (startFails)
         throw std::runtime_error("The system cannot find the file specified.");
     openedUrls.append(url);
+}
+
+void ScriptedPlatform::clipboardSetText(const QString &text)
+{
+    ++clipboardAttempts;
+    if (clipboardRefusals > 0) {
+        --clipboardRefusals;
+        return;
+    }
+    clipboard = text;
+}
+
+QString ScriptedPlatform::temporaryFolder()
+{
+    return temporaryFolderPath.isEmpty() ? QDir::tempPath() : temporaryFolderPath;
 }
 
 int ScriptedPlatform::showMessageBox(const QString &text, int style, const QString &title)

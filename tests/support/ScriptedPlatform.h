@@ -34,7 +34,15 @@ public:
     QList<QStringList> startedCommands;
     QStringList openedUrls;
     bool startFails = false;
+    // The spreadsheet program's command line; empty means none is installed.
+    QStringList spreadsheet;
+    // Where files for other programs go; the system's temporary folder when empty.
+    QString temporaryFolderPath;
     QString clipboard;
+    // How many of the next attempts to put text on the clipboard it ignores, as a clipboard
+    // held by another program does.
+    int clipboardRefusals = 0;
+    int clipboardAttempts = 0;
     int yields = 0;
     // Runs while a box is shown, before it is answered.
     std::function<void(const Box &)> onBox;
@@ -44,12 +52,14 @@ public:
     QString inputBox(const QString &prompt, const QString &title) override;
     QString saveFileName(const QString &title, const QString &filter) override;
     void clipboardClear() override { clipboard.clear(); }
-    void clipboardSetText(const QString &text) override { clipboard = text; }
+    void clipboardSetText(const QString &text) override;
     QString clipboardText() override { return clipboard; }
     void yield() override;
     void yieldInLoop() override { yield(); }
     void startDetached(const QString &program, const QStringList &arguments) override;
     void openUrl(const QString &url) override;
+    QStringList spreadsheetCommand() override { return spreadsheet; }
+    QString temporaryFolder() override;
     double timer() override { return 43200.5; }
     void randomize(double) override {}
     double rnd() override { return randoms.isEmpty() ? 0.5 : randoms.takeFirst(); }

@@ -1,0 +1,436 @@
+#include "CaptionProgressBar.h"
+#include "ExportCommands.h"
+#include "Form1.h"
+#include "ListFixture.h"
+#include "QtPlatform.h"
+#include "ResultsModel.h"
+#include "TestMachine.h"
+#include "WindowPointer.h"
+#include "XlsxSheet.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+using Box = ScriptedPlatform::Box;
+using Boxes = QList<Box>;
+
+const QString kTitle = QStringLiteral("Quillmap");
+const Box kDone{QStringLiteral("Done."), Platform::OkOnly, kTitle};
+const Box kCopied{QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you normally "
+                                 "type and press Ctrl+V to paste the clipboard."),
+                  Platform::OkOnly, kTitle};
+const Box kProbeMessage{QStringLiteral("Excel is not installed on this computer. You need to have it installed to use "
+                                       "this software without error."),
+                        Platform::OkOnly, kTitle};
+const Box kCommandMessage{QStringLiteral("Excel is not installed on this computer. You need to have it installed to "
+                                         "use this feature."),
+                          Platform::OkOnly, kTitle};
+const QStringList kSoffice{QStringLiteral("soffice"), QStringLiteral("-n")};
+
+Box overwriteQuestion(const QString &path)
+{
+    return {QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"), Platform::YesNo, kTitle};
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QList<ListRow> commerceRows()
+{
+    return {{{"30530", "Commerce", "GA"}, true}, {{"30531", "Cornelia", "GA"}, false}, {{"30534", "Dawsonville", "GA"}, true}};
+}
+
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(int &paints) : m_paints(paints) {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        m_paints += event->type() == QEvent::Paint;
+        return false;
+    }
+
+private:
+    int &m_paints;
+};
+
+} // namespace
+
+class TestExportCommands : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestMachine> machine;
+    std::unique_ptr<Form1> form;
+    // The pointer's busy state at each yield of the command.
+    QList<bool> busyAtYields;
+
+    ScriptedPlatform &platform() const { return machine->platform; }
+    CaptionProgressBar *bar() const { return form->findChild<CaptionProgressBar *>(QStringLiteral("ProgressBar1")); }
+    void click(const char *name) const { form->findChild<QPushButton *>(QLatin1String(name))->click(); }
+    QString inDir(const char *name) const { return machine->dir.filePath(QLatin1String(name)); }
+    void list(const QList<ListRow> &rows) const { fillList(form->results(), rows); }
+
+    void checkAtRest() const
+    {
+        QCOMPARE(form->pointer().value(), WindowPointer::Default);
+        QCOMPARE(bar()->value(), 0);
+        QCOMPARE(bar()->text(), QStringLiteral("Progress Bar"));
+    }
+
+private slots:
+    void init()
+    {
+        machine = std::make_unique<TestMachine>();
+        platform().setAppTitle(kTitle);
+        platform().temporaryFolderPath = machine->dir.path();
+        form = std::make_unique<Form1>(platform());
+        busyAtYields.clear();
+        platform().onYield = [this](int) { busyAtYields.append(form->pointer().isBusy()); };
+    }
+
+    void cleanup()
+    {
+        form.reset();
+        machine.reset();
+    }
+
+    // The text file
+
+    void textExportWritesTheTickedRowsAndSaysDone()
+    {
+        list(workedExample());
+        const QString path = inDir("zips.txt");
+        platform().savePaths = {path};
+        click("PushButton6");
+        QCOMPARE(fileBytes(path), golden(QStringLiteral("worked_example.txt")));
+        QCOMPARE(platform().boxes, Boxes{kDone});
+        QVERIFY(!busyAtYields.isEmpty());
+        QVERIFY(!busyAtYields.contains(false));
+        checkAtRest();
+    }
+
+    void cancelOrNoLeavesTheFileUntouched_data()
+    {
+        QTest::addColumn<bool>("chooseFile");
+        QTest::addColumn<bool>("fileExists");
+        QTest::newRow("dialog cancelled") << false << true;
+        QTest::newRow("No to overwriting") << true << true;
+        QTest::newRow("dialog cancelled, no file") << false << false;
+    }
+
+    void cancelOrNoLeavesTheFileUntouched()
+    {
+        QFETCH(bool, chooseFile);
+        QFETCH(bool, fileExists);
+        list(workedExample());
+        const QString path = inDir("zips.txt");
+        if (fileExists)
+            writeFile(path, "keep me\r\n");
+        if (chooseFile)
+            platform().savePaths = {path};
+        platform().answers = {Platform::No};
+        click("PushButton6");
+        QCOMPARE(platform().boxes, chooseFile ? Boxes{overwriteQuestion(path)} : Boxes{});
+        QCOMPARE(QFile::exists(path), fileExists);
+        if (fileExists)
+            QCOMPARE(fileBytes(path), QByteArray("keep me\r\n"));
+        QVERIFY(busyAtYields.isEmpty());
+        checkAtRest();
+    }
+
+    void yesReplacesAnExistingFileWhole()
+    {
+        list(workedExample());
+        const QString path = inDir("zips.txt");
+        writeFile(path, QByteArray(1000, 'x'));
+        platform().savePaths = {path};
+        platform().answers = {Platform::Yes};
+        click("PushButton6");
+        QCOMPARE(platform().boxes, (Boxes{overwriteQuestion(path), kDone}));
+        QCOMPARE(fileBytes(path), golden(QStringLiteral("worked_example.txt")));
+    }
+
+    void aNameWithoutExtensionIsUsedAsTyped()
+    {
+        list({});
+        const QString path = inDir("zips");
+        platform().savePaths = {path};
+        click("PushButton6");
+        QCOMPARE(fileBytes(path), golden(QStringLiteral("empty_list.txt")));
+        QVERIFY(!QFile::exists(path + QStringLiteral(".txt")));
+        QCOMPARE(platform().boxes, Boxes{kDone});
+    }
+
+    void aFileThatCannotBeCreatedIsReportedWithoutDone()
+    {
+        list(workedExample());
+        const QString path = inDir("missing/zips.txt");
+        platform().savePaths = {path};
+        click("PushButton6");
+        QCOMPARE(platform().boxes.size(), 1);
+        const Box box = platform().boxes.first();
+        QVERIFY2(box.text.contains(QStringLiteral("\r\nin Quillmap2021/08/31.Main.SaveListviewProperlySpaced at line 156\r\r")),
+                 qPrintable(box.text));
+        QCOMPARE(box.title, QStringLiteral("Application Error"));
+        QVERIFY(!QFile::exists(path));
+        checkAtRest();
+    }
+
+    // The clipboard
+
+    void copyPutsTheTickedRowsOnTheClipboard()
+    {
+        list(commerceRows());
+        bar()->setValue(37);
+        QStringList captionsAtYields;
+        platform().onYield = [&](int) {
+            busyAtYields.append(form->pointer().isBusy());
+            captionsAtYields.append(bar()->text() + QLatin1Char(' ') + QString::number(bar()->value()));
+        };
+        click("PushButton18");
+        QCOMPARE(platform().clipboard.toUtf8(), golden(QStringLiteral("clipboard_example.txt")));
+        QCOMPARE(platform().boxes, Boxes{kCopied});
+        // The caption is the only progress: the bar's position stays where it was.
+        QVERIFY(!captionsAtYields.isEmpty());
+        QCOMPARE(captionsAtYields.first(), QStringLiteral("Copying text to clipboard.. please wait.. 37"));
+        QCOMPARE(captionsAtYields.count(captionsAtYields.first()), captionsAtYields.size());
+        QVERIFY(!busyAtYields.contains(false));
+        QCOMPARE(bar()->text(), QStringLiteral("Progress Bar"));
+        QCOMPARE(bar()->value(), 37);
+        QCOMPARE(form->pointer().value(), WindowPointer::Default);
+    }
+
+    void copyOfAListWithoutTicks_data()
+    {
+        QTest::addColumn<QList<ListRow>>("rows");
+        QTest::addColumn<QString>("clipboard");
+        QTest::newRow("empty list: the clipboard keeps its text") << QList<ListRow>{} << "before";
+        QList<ListRow> unticked = commerceRows();
+        for (ListRow &row : unticked)
+            row.ticked = false;
+        QTest::newRow("no tick: the clipboard is emptied") << unticked << "";
+    }
+
+    void copyOfAListWithoutTicks()
+    {
+        QFETCH(QList<ListRow>, rows);
+        QFETCH(QString, clipboard);
+        list(rows);
+        platform().clipboard = QStringLiteral("before");
+        click("PushButton18");
+        QCOMPARE(platform().clipboard, clipboard);
+        QCOMPARE(platform().boxes, Boxes{kCopied});
+        checkAtRest();
+    }
+
+    void aClipboardThatIgnoresTheText_data()
+    {
+        QTest::addColumn<int>("refusals");
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("taken at the last attempt") << 999 << true;
+        QTest::newRow("never taken") << 1000 << false;
+    }
+
+    void aClipboardThatIgnoresTheText()
+    {
+        QFETCH(int, refusals);
+        QFETCH(bool, copied);
+        list(commerceRows());
+        platform().clipboard = QStringLiteral("before");
+        platform().clipboardRefusals = refusals;
+        click("PushButton18");
+        QCOMPARE(platform().clipboardAttempts, 1000);
+        if (copied) {
+            QCOMPARE(platform().clipboard.toUtf8(), golden(QStringLiteral("clipboard_example.txt")));
+            QCOMPARE(platform().boxes, Boxes{kCopied});
+        } else {
+            QCOMPARE(platform().boxes,
+                     Boxes{errorBox(QStringLiteral("The clipboard did not take the text."), QStringLiteral("PushButton18_Click"), 110)});
+        }
+        checkAtRest();
+    }
+
+    // The workbook
+
+    void withoutASpreadsheetProgramTwoMessagesAndNothingElse()
+    {
+        list(workedExample());
+        platform().spreadsheet = {};
+        click("PushButton12");
+        QCOMPARE(platform().boxes, (Boxes{kProbeMessage, kCommandMessage}));
+        QCOMPARE(platform().startedCommands, {});
+        QVERIFY(busyAtYields.isEmpty());
+        QCOMPARE(QDir(machine->dir.path()).entryList({QStringLiteral("*.xlsx")}), {});
+        checkAtRest();
+    }
+
+    void anEmptyListStartsNothing()
+    {
+        list({});
+        platform().spreadsheet = kSoffice;
+        click("PushButton12");
+        QCOMPARE(platform().boxes, {});
+        QCOMPARE(platform().startedCommands, {});
+        checkAtRest();
+    }
+
+    void theWorkbookOpensAsANewDocumentUntilTheProgramEnds()
+    {
+        list({{{"02134", "Allston", "MA"}, true},
+              {{"10001", "New York", "NY"}, false},
+              {{"=60601", "Chi=cago", "=IL="}, true},
+              {{"00601", "==", "PR"}, true}});
+        platform().spreadsheet = kSoffice;
+        click("PushButton12");
+        QCOMPARE(platform().boxes, {});
+        QCOMPARE(platform().startedCommands.size(), 1);
+        const QStringList command = platform().startedCommands.first();
+        QCOMPARE(command.mid(0, 2), kSoffice);
+        QCOMPARE(command.size(), 3);
+        const QString path = command.last();
+        QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(machine->dir.path()).absoluteFilePath());
+        QVERIFY(path.endsWith(QStringLiteral(".xlsx")));
+        QVERIFY(!busyAtYields.contains(false));
+
+        const XlsxSheet sheet = XlsxSheet::read(path);
+        QCOMPARE(sheet.error, QString());
+        // List row r in sheet row r + 1; the unticked row 2 leaves sheet row 3 empty. "=" goes
+        // from the second column on, the zip keeps it.
+        QCOMPARE(sheet.rows(), (QList<int>{1, 2, 4, 5}));
+        QCOMPARE(sheet.rowTexts(1), (QStringList{"Zip", "City", "State"}));
+        QCOMPARE(sheet.rowTexts(2), (QStringList{"02134", "Allston", "MA"}));
+        QCOMPARE(sheet.rowTexts(4), (QStringList{"=60601", "Chicago", "IL"}));
+        QCOMPARE(sheet.rowTexts(5), (QStringList{"00601", "", "PR"}));
+        for (const XlsxSheet::Cell &cell : sheet.cells)
+            QCOMPARE(cell.numberFormat, 49);
+        QVERIFY(sheet.columnWidths.value(2) > sheet.columnWidths.value(3));
+        checkAtRest();
+
+        // The spreadsheet program may read the file at any time while the program runs.
+        form.reset();
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void aWorkbookThatCannotBeWrittenIsReportedOnce()
+    {
+        list(workedExample());
+        platform().spreadsheet = kSoffice;
+        platform().temporaryFolderPath = inDir("missing");
+        click("PushButton12");
+        QCOMPARE(platform().boxes.size(), 1);
+        QVERIFY2(platform().boxes.first().text.contains(QStringLiteral("Form1.PushButton12_Click at line 114\r\r")),
+                 qPrintable(platform().boxes.first().text));
+        QCOMPARE(platform().startedCommands, {});
+        checkAtRest();
+    }
+
+    // The bar under a row-by-row export
+
+    void positionsArePaintedWithTheNextEventsNotAtOnce()
+    {
+        CaptionProgressBar shown;
+        shown.resize(400, 30);
+        shown.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shown));
+        int paints = 0;
+        PaintCounter counter(paints);
+        shown.installEventFilter(&counter);
+        for (int position = 1; position <= 100; ++position)
+            shown.setPosition(position);
+        QCOMPARE(shown.value(), 100);
+        QCOMPARE(paints, 0);
+        QTRY_VERIFY(paints >= 1);
+    }
+
+    // Finding the spreadsheet program on the desktop
+
+    void theSpreadsheetProgramIsLookedUpOnThePath_data()
+    {
+        // Scripts put on an otherwise empty PATH, with what each prints.
+        QTest::addColumn<QStringList>("programs");
+        QTest::addColumn<QString>("mimeHandler");
+        QTest::addColumn<QStringList>("command");
+        QTest::newRow("soffice before libreoffice")
+            << QStringList{"soffice", "libreoffice", "xdg-open", "xdg-mime"} << "calc.desktop" << QStringList{"soffice", "-n"};
+        QTest::newRow("libreoffice without soffice")
+            << QStringList{"libreoffice", "xdg-open", "xdg-mime"} << "" << QStringList{"libreoffice", "-n"};
+        QTest::newRow("the desktop's handler for .xlsx")
+            << QStringList{"xdg-open", "xdg-mime"} << "gnumeric.desktop" << QStringList{"xdg-open"};
+        QTest::newRow("no handler named") << QStringList{"xdg-open", "xdg-mime"} << "" << QStringList{};
+        QTest::newRow("nothing at all") << QStringList{} << "" << QStringList{};
+    }
+
+    void theSpreadsheetProgramIsLookedUpOnThePath()
+    {
+        QFETCH(QStringList, programs);
+        QFETCH(QString, mimeHandler);
+        QFETCH(QStringList, command);
+        const QString bin = inDir("bin");
+        QVERIFY(QDir().mkpath(bin));
+        for (const QString &program : programs) {
+            QFile script(bin + QLatin1Char('/') + program);
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            // xdg-mime answers its query as it does with no handler set up: nothing, status 0.
+            script.write(program == QLatin1String("xdg-mime") ? "#!/bin/sh\necho " + mimeHandler.toUtf8() + "\n"
+                                                               : QByteArray("#!/bin/sh\n"));
+            script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.toLocal8Bit());
+        QtPlatform desktop;
+        const QStringList found = desktop.spreadsheetCommand();
+        qputenv("PATH", path);
+        QStringList expected = command;
+        if (!expected.isEmpty())
+            expected.first() = bin + QLatin1Char('/') + expected.first();
+        QCOMPARE(found, expected);
+    }
+
+    // The busy guard
+
+    void clearListAtAYieldInTheMiddleDoesNothing_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("text file") << "PushButton6";
+        QTest::newRow("clipboard") << "PushButton18";
+        QTest::newRow("workbook") << "PushButton12";
+    }
+
+    void clearListAtAYieldInTheMiddleDoesNothing()
+    {
+        QFETCH(QString, button);
+        list(commerceRows());
+        const QString path = inDir("zips.txt");
+        platform().savePaths = {path};
+        platform().spreadsheet = kSoffice;
+        platform().onYield = [&](int yield) {
+            if (yield == 5)
+                click("PushButton9");
+        };
+        click(button.toLatin1().constData());
+        QCOMPARE(form->results().count(), 3);
+        if (button == QLatin1String("PushButton6")) {
+            QCOMPARE(fileBytes(path).count('\n'), 3);
+        } else if (button == QLatin1String("PushButton18")) {
+            QCOMPARE(platform().clipboard.toUtf8(), golden(QStringLiteral("clipboard_example.txt")));
+        } else {
+            QCOMPARE(platform().startedCommands.size(), 1);
+            QCOMPARE(XlsxSheet::read(platform().startedCommands.first().last()).rows(), (QList<int>{1, 2, 4}));
+        }
+        QCOMPARE(platform().boxes.size(), button == QLatin1String("PushButton12") ? 0 : 1);
+        // Once the export is over, the list can be cleared again.
+        click("PushButton9");
+        QCOMPARE(form->results().count(), 0);
+    }
+};
+
+QTEST_MAIN(TestExportCommands)
+#include "tst_exportcommands.moc"

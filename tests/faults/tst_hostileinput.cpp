@@ -4,6 +4,7 @@
 #include "FormSearch.h"
 #include "ResultsModel.h"
 #include "TestMachine.h"
+#include "WindowFixture.h"
 #include "WindowPointer.h"
 #include "ZipConnection.h"
 
@@ -16,12 +17,6 @@
 #include <memory>
 
 namespace {
-
-using Boxes = QList<ScriptedPlatform::Box>;
-
-const QString kZipPrompt = QStringLiteral("Input Zip: Enter zip: ");
-const QString kCityPrompt = QStringLiteral("Input City: Enter city: ");
-const QString kStatePrompt = QStringLiteral("Input State: Enter state: ");
 
 QString pick(QRandomGenerator &random, std::initializer_list<const char16_t *> choices)
 {
@@ -160,35 +155,20 @@ QStringList listedRowsNotBeginningWith(const Form1 &form, const QString &text)
     return strays;
 }
 
-ScriptedPlatform::Box box(const QString &text)
-{
-    return {text, Platform::OkOnly, QStringLiteral("Quillmap")};
-}
-
 } // namespace
 
-class TestHostileInput : public QObject
+class TestHostileInput : public QObject, LoadedFormTest
 {
     Q_OBJECT
-
-    std::unique_ptr<TestMachine> machine;
-    std::unique_ptr<Form1> form;
-    ScriptedPlatform &platform() const { return machine->platform; }
 
 private slots:
     void initTestCase() { faultSeed(); }
     void init()
     {
-        machine = std::make_unique<TestMachine>();
-        form = std::make_unique<Form1>(platform());
-        form->load();
+        loadForm();
         QCOMPARE(platform().boxes, Boxes{});
     }
-    void cleanup()
-    {
-        form.reset();
-        machine.reset();
-    }
+    void cleanup() { dropForm(); }
 
     void hostileAddsStoreWhatWasTypedOrShowTheirMessage_data()
     {

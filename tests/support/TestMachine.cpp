@@ -2,9 +2,12 @@
 
 #include "ZipConnection.h"
 #include "ZipQuery.h"
+#include "ZipSearch.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTest>
 
 #include <stdexcept>
 
@@ -66,4 +69,32 @@ QByteArray fileBytes(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QString integrityOf(const QString &databaseFile)
+{
+    try {
+        ZipConnection connection;
+        connection.open(connectionStringFor(databaseFile));
+        return connection.query(QStringLiteral("pragma integrity_check")).text(0);
+    } catch (const std::exception &failure) {
+        return QString::fromUtf8(failure.what());
+    }
+}
+
+QStringList searchRows(const ZipConnection &connection, const QString &text)
+{
+    QStringList rows;
+    for (ZipQuery query = openZipSearch(connection, text); !query.atEnd(); query.moveNext())
+        rows.append(query.text(ZipCodeColumn) + QLatin1Char('|') + query.text(CityColumn) + QLatin1Char('|')
+                    + query.text(StateColumn));
+    return rows;
 }

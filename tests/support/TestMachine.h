@@ -25,3 +25,11 @@ QString connectionStringFor(const QString &databaseFile);
 QStringList rowsOf(const QString &databaseFile, const QString &where = {});
 void addRow(const QString &databaseFile, const QString &zip, const QString &city, const QString &state);
 QByteArray fileBytes(const QString &path);
+// Writes the bytes as the whole file, making its folder if need be.
+void writeFile(const QString &path, const QByteArray &bytes);
+// "ok", or what is wrong with the database file.
+QString integrityOf(const QString &databaseFile);
+
+class ZipConnection;
+// The rows a search of the text lists through the connection, "zip|city|state" each.
+QStringList searchRows(const ZipConnection &connection, const QString &text);

@@ -4,6 +4,7 @@
 #include "ResultsModel.h"
 #include "SearchCommands.h"
 #include "TestMachine.h"
+#include "WindowFixture.h"
 #include "ZipConnection.h"
 #include "ZipSession.h"
 
@@ -14,8 +15,6 @@
 
 namespace {
 
-using Boxes = QList<ScriptedPlatform::Box>;
-
 const QString kAddedZip = QStringLiteral("99999");
 
 const ScriptedPlatform::Box kResetQuestion{QStringLiteral("Are you sure you want to reset the database?"), 4,
@@ -23,28 +22,17 @@ const ScriptedPlatform::Box kResetQuestion{QStringLiteral("Are you sure you want
 
 } // namespace
 
-class TestDatabaseCommands : public QObject
+class TestDatabaseCommands : public QObject, LoadedFormTest
 {
     Q_OBJECT
-
-    std::unique_ptr<TestMachine> machine;
-    std::unique_ptr<Form1> form;
-
-    ScriptedPlatform &platform() const { return machine->platform; }
 
 private slots:
     void init()
     {
-        machine = std::make_unique<TestMachine>();
-        form = std::make_unique<Form1>(platform());
-        form->load();
+        loadForm();
         addRow(machine->workingCopy(), kAddedZip, QStringLiteral("Added"), QStringLiteral("ZZ"));
     }
-    void cleanup()
-    {
-        form.reset();
-        machine.reset();
-    }
+    void cleanup() { dropForm(); }
 
     void resetAnsweredNoChangesNothing()
     {

@@ -4,6 +4,7 @@
 #include "ResultsView.h"
 #include "SearchCommands.h"
 #include "TestMachine.h"
+#include "WindowFixture.h"
 #include "WindowPointer.h"
 #include "ZipConnection.h"
 #include "ZipSession.h"
@@ -17,15 +18,8 @@
 
 namespace {
 
-using Boxes = QList<ScriptedPlatform::Box>;
-
 const QString kClosed = QStringLiteral("Operation is not allowed when the object is closed.");
 const QString kNoCurrentRow = QStringLiteral("Object variable or With block variable not set");
-
-ScriptedPlatform::Box box(const QString &text, int style = Platform::OkOnly, const QString &title = QStringLiteral("Quillmap"))
-{
-    return {text, style, title};
-}
 
 ScriptedPlatform::Box deleteQuestion(const QString &zip)
 {
@@ -33,37 +27,21 @@ ScriptedPlatform::Box deleteQuestion(const QString &zip)
                QStringLiteral("Delete Selected Zipcode"));
 }
 
-const QString kZipPrompt = QStringLiteral("Input Zip: Enter zip: ");
-const QString kCityPrompt = QStringLiteral("Input City: Enter city: ");
-const QString kStatePrompt = QStringLiteral("Input State: Enter state: ");
-
 } // namespace
 
-class TestEditing : public QObject
+class TestEditing : public QObject, LoadedFormTest
 {
     Q_OBJECT
 
-    std::unique_ptr<TestMachine> machine;
-    std::unique_ptr<Form1> form;
-
-    ScriptedPlatform &platform() const { return machine->platform; }
     DatabaseCommands &commands() const { return form->databaseCommands(); }
     QLineEdit *searchBox(const Form1 &window) const { return window.findChild<QLineEdit *>(QStringLiteral("Text1")); }
     ResultsView *list() const { return form->findChild<ResultsView *>(QStringLiteral("ListView1")); }
 
-    static QStringList listed(const Form1 &window)
-    {
-        QStringList rows;
-        for (int row = 0; row < window.results().count(); ++row)
-            rows.append(window.results().cell(row, 0) + QLatin1Char('|') + window.results().cell(row, 1)
-                        + QLatin1Char('|') + window.results().cell(row, 2));
-        return rows;
-    }
     QStringList search(const Form1 &window, const QString &text) const
     {
         searchBox(window)->setText(text);
         window.searchCommands().search();
-        return listed(window);
+        return listedRows(window);
     }
     QStringList search(const QString &text) const { return search(*form, text); }
     void selectRow(int row) const { list()->setCurrentIndex(form->results().index(row, 0)); }
@@ -75,16 +53,10 @@ class TestEditing : public QObject
 private slots:
     void init()
     {
-        machine = std::make_unique<TestMachine>();
-        form = std::make_unique<Form1>(platform());
-        form->load();
+        loadForm();
         QCOMPARE(platform().boxes, Boxes{});
     }
-    void cleanup()
-    {
-        form.reset();
-        machine.reset();
-    }
+    void cleanup() { dropForm(); }
 
     void cancelAtAnyPromptAddsNothing_data()
     {
@@ -106,32 +78,19 @@ private slots:
         QCOMPARE(fileBytes(machine->workingCopy()), before);
     }
 
-    void aZipThatIsNotOneToFiveDigitsIsRefused_data()
-    {
-        QTest::addColumn<QString>("zip");
-        for (const char *zip : {"abc", "12a", "123456", "   ", "1e3", "-123"})
-            QTest::newRow(zip) << QString::fromLatin1(zip);
-    }
-    void aZipThatIsNotOneToFiveDigitsIsRefused()
-    {
-        QFETCH(QString, zip);
-        const QByteArray before = fileBytes(machine->workingCopy());
-        platform().typed = {zip, QStringLiteral("City"), QStringLiteral("ST")};
-        commands().addZip();
-        QCOMPARE(platform().prompts, QStringList{kZipPrompt});
-        QCOMPARE(platform().boxes, Boxes{box(QStringLiteral("Zip code must be a numerical value."))});
-        QCOMPARE(fileBytes(machine->workingCopy()), before);
-    }
-
-    void aZipWithARowIsReportedInItsFiveDigits_data()
+    void anAddRefusedAfterTheZipPromptChangesNothing_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
-        QTest::newRow("as stored") << "30530" << "30530 already exists";
-        QTest::newRow("leading zero left out") << "2134" << "02134 already exists";
-        QTest::newRow("blanks around") << " 2134 " << "02134 already exists";
+        const QString notNumeric = QStringLiteral("Zip code must be a numerical value.");
+        for (const char *zip : {"abc", "12a", "123456", "   ", "1e3", "-123"})
+            QTest::newRow(zip) << QString::fromLatin1(zip) << notNumeric;
+        // A ZIP with a row is reported in its five digits.
+        QTest::newRow("with a row, as stored") << "30530" << "30530 already exists";
+        QTest::newRow("with a row, leading zero left out") << "2134" << "02134 already exists";
+        QTest::newRow("with a row, blanks around") << " 2134 " << "02134 already exists";
     }
-    void aZipWithARowIsReportedInItsFiveDigits()
+    void anAddRefusedAfterTheZipPromptChangesNothing()
     {
         QFETCH(QString, typed);
         QFETCH(QString, message);
@@ -150,7 +109,7 @@ private slots:
         commands().addZip();
         QCOMPARE(platform().prompts, (QStringList{kZipPrompt, kCityPrompt, kStatePrompt}));
         QCOMPARE(platform().boxes, Boxes{});
-        QCOMPARE(listed(*form), before);
+        QCOMPARE(listedRows(*form), before);
         QCOMPARE(storedRows(QStringLiteral("00123")), QStringList{"00123|O'Fallon|MO"});
         QVERIFY(search(QStringLiteral("O")).contains(QStringLiteral("00123|O'Fallon|MO")));
         QCOMPARE(search(QStringLiteral("O'F")), QStringList{"00123|O'Fallon|MO"});
@@ -201,7 +160,7 @@ private slots:
         platform().answers = {Platform::No};
         commands().deleteSelectedZip();
         QCOMPARE(platform().boxes, Boxes{deleteQuestion(QStringLiteral("02134"))});
-        QCOMPARE(listed(*form), shown);
+        QCOMPARE(listedRows(*form), shown);
         QCOMPARE(fileBytes(machine->workingCopy()), before);
     }
 
@@ -216,7 +175,7 @@ private slots:
         platform().answers = {Platform::Yes};
         commands().deleteSelectedZip();
         QCOMPARE(platform().boxes, Boxes{deleteQuestion(QStringLiteral("00123"))});
-        QCOMPARE(listed(*form), QStringList{"00124|Delta|ZZ"});
+        QCOMPARE(listedRows(*form), QStringList{"00124|Delta|ZZ"});
         QCOMPARE(storedRows(QStringLiteral("00123")), QStringList{});
         QCOMPARE(storedRows(QStringLiteral("00124")), QStringList{"00124|Delta|ZZ"});
     }
@@ -230,7 +189,7 @@ private slots:
         platform().answers = {Platform::Yes};
         commands().deleteSelectedZip();
         QCOMPARE(platform().boxes, Boxes{deleteQuestion(QStringLiteral("30530"))});
-        QCOMPARE(listed(*form), expected);
+        QCOMPARE(listedRows(*form), expected);
         QCOMPARE(storedRows(QStringLiteral("30530")), QStringList{});
         QCOMPARE(rowsOf(machine->workingCopy()).size(), rowsOf(machine->pristineCopy()).size() - 1);
     }
@@ -247,7 +206,7 @@ private slots:
         QCOMPARE(platform().boxes, (Boxes{errorBox(kNoCurrentRow, QStringLiteral("PushButton13_Click"), 102),
                                           errorBox(kNoCurrentRow, QStringLiteral("PushButton13_Click"), 104)}));
         QCOMPARE(fileBytes(machine->workingCopy()), before);
-        QCOMPARE(listed(*form), expected);
+        QCOMPARE(listedRows(*form), expected);
     }
 
     void editingWaitsWhileTheWindowIsBusy()
@@ -307,10 +266,7 @@ private slots:
         QByteArray bytes = fileBytes(machine->workingCopy());
         const qsizetype middle = bytes.size() / 2 / 4096 * 4096;
         bytes.replace(middle, 4096, QByteArray(4096, '\xa5'));
-        QFile damaged(machine->workingCopy());
-        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        damaged.write(bytes);
-        damaged.close();
+        writeFile(machine->workingCopy(), bytes);
 
         form = std::make_unique<Form1>(platform());
         form->load();

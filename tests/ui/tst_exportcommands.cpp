@@ -35,13 +35,6 @@ Box overwriteQuestion(const QString &path)
     return {QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"), Platform::YesNo, kTitle};
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 QList<ListRow> commerceRows()
 {
     return {{{"30530", "Commerce", "GA"}, true}, {{"30531", "Cornelia", "GA"}, false}, {{"30534", "Dawsonville", "GA"}, true}};
@@ -104,14 +97,32 @@ private slots:
 
     // The text file
 
+    void textExportWritesTheTickedRowsAndSaysDone_data()
+    {
+        QTest::addColumn<QList<ListRow>>("rows");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("fileExists");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("new file") << workedExample() << "zips.txt" << false << "worked_example.txt";
+        QTest::newRow("Yes replaces an existing file whole") << workedExample() << "zips.txt" << true << "worked_example.txt";
+        QTest::newRow("a name without extension used as typed") << QList<ListRow>{} << "zips" << false << "empty_list.txt";
+    }
     void textExportWritesTheTickedRowsAndSaysDone()
     {
-        list(workedExample());
-        const QString path = inDir("zips.txt");
+        QFETCH(QList<ListRow>, rows);
+        QFETCH(QString, name);
+        QFETCH(bool, fileExists);
+        QFETCH(QString, expected);
+        list(rows);
+        const QString path = machine->dir.filePath(name);
+        if (fileExists)
+            writeFile(path, QByteArray(1000, 'x'));
         platform().savePaths = {path};
+        platform().answers = {Platform::Yes};
         click("PushButton6");
-        QCOMPARE(fileBytes(path), golden(QStringLiteral("worked_example.txt")));
-        QCOMPARE(platform().boxes, Boxes{kDone});
+        QCOMPARE(fileBytes(path), golden(expected));
+        QCOMPARE(QDir(machine->dir.path()).entryList(QDir::Files), QStringList{name});
+        QCOMPARE(platform().boxes, fileExists ? (Boxes{overwriteQuestion(path), kDone}) : Boxes{kDone});
         QVERIFY(!busyAtYields.isEmpty());
         QVERIFY(!busyAtYields.contains(false));
         checkAtRest();
@@ -144,29 +155,6 @@ private slots:
             QCOMPARE(fileBytes(path), QByteArray("keep me\r\n"));
         QVERIFY(busyAtYields.isEmpty());
         checkAtRest();
-    }
-
-    void yesReplacesAnExistingFileWhole()
-    {
-        list(workedExample());
-        const QString path = inDir("zips.txt");
-        writeFile(path, QByteArray(1000, 'x'));
-        platform().savePaths = {path};
-        platform().answers = {Platform::Yes};
-        click("PushButton6");
-        QCOMPARE(platform().boxes, (Boxes{overwriteQuestion(path), kDone}));
-        QCOMPARE(fileBytes(path), golden(QStringLiteral("worked_example.txt")));
-    }
-
-    void aNameWithoutExtensionIsUsedAsTyped()
-    {
-        list({});
-        const QString path = inDir("zips");
-        platform().savePaths = {path};
-        click("PushButton6");
-        QCOMPARE(fileBytes(path), golden(QStringLiteral("empty_list.txt")));
-        QVERIFY(!QFile::exists(path + QStringLiteral(".txt")));
-        QCOMPARE(platform().boxes, Boxes{kDone});
     }
 
     void aFileThatCannotBeCreatedIsReportedWithoutDone()
@@ -260,25 +248,27 @@ private slots:
 
     // The workbook
 
-    void withoutASpreadsheetProgramTwoMessagesAndNothingElse()
+    void aWorkbookThatCannotStartStartsNothing_data()
     {
-        list(workedExample());
-        platform().spreadsheet = {};
+        QTest::addColumn<QList<ListRow>>("rows");
+        QTest::addColumn<QStringList>("spreadsheet");
+        QTest::addColumn<Boxes>("boxes");
+        QTest::newRow("without a spreadsheet program: two messages")
+            << workedExample() << QStringList{} << Boxes{kProbeMessage, kCommandMessage};
+        QTest::newRow("an empty list: nothing said") << QList<ListRow>{} << kSoffice << Boxes{};
+    }
+    void aWorkbookThatCannotStartStartsNothing()
+    {
+        QFETCH(QList<ListRow>, rows);
+        QFETCH(QStringList, spreadsheet);
+        QFETCH(Boxes, boxes);
+        list(rows);
+        platform().spreadsheet = spreadsheet;
         click("PushButton12");
-        QCOMPARE(platform().boxes, (Boxes{kProbeMessage, kCommandMessage}));
+        QCOMPARE(platform().boxes, boxes);
         QCOMPARE(platform().startedCommands, {});
         QVERIFY(busyAtYields.isEmpty());
         QCOMPARE(QDir(machine->dir.path()).entryList({QStringLiteral("*.xlsx")}), {});
-        checkAtRest();
-    }
-
-    void anEmptyListStartsNothing()
-    {
-        list({});
-        platform().spreadsheet = kSoffice;
-        click("PushButton12");
-        QCOMPARE(platform().boxes, {});
-        QCOMPARE(platform().startedCommands, {});
         checkAtRest();
     }
 

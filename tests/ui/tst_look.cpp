@@ -30,14 +30,6 @@ QString skinFolder(const TestMachine &machine)
     return machine.platform.program + QStringLiteral("/x");
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 // A machine with the main window loaded and shown, ready for the mouse.
 struct LoadedWindow {
     explicit LoadedWindow(bool withCursorFile = true)

@@ -2,6 +2,7 @@
 #include "Form1.h"
 #include "ResultsModel.h"
 #include "TestMachine.h"
+#include "WindowFixture.h"
 #include "WindowPointer.h"
 #include "ZipConnection.h"
 #include "ZipSession.h"
@@ -15,8 +16,6 @@
 
 namespace {
 
-using Boxes = QList<ScriptedPlatform::Box>;
-
 QStringList listedZips(const Form1 &form)
 {
     QStringList zips;
@@ -27,12 +26,9 @@ QStringList listedZips(const Form1 &form)
 
 } // namespace
 
-class TestMainWindow : public QObject
+class TestMainWindow : public QObject, LoadedFormTest
 {
     Q_OBJECT
-
-    std::unique_ptr<TestMachine> machine;
-    std::unique_ptr<Form1> form;
 
     QLineEdit *searchBox() const { return form->findChild<QLineEdit *>(QStringLiteral("Text1")); }
     QTreeView *list() const { return form->findChild<QTreeView *>(QStringLiteral("ListView1")); }
@@ -47,17 +43,14 @@ class TestMainWindow : public QObject
 private slots:
     void init()
     {
-        machine = std::make_unique<TestMachine>();
-        form = std::make_unique<Form1>(machine->platform);
-        form->load();
+        loadForm();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void cleanup()
     {
         QCOMPARE(form->pointer().value(), WindowPointer::Default);
-        form.reset();
-        machine.reset();
+        dropForm();
     }
 
     // What a person sees of each control: its container, caption and place, in twips.

@@ -32,13 +32,6 @@ QStringList lines(const Boxes &boxes)
     return result;
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 } // namespace
 
 class TestStartup : public QObject

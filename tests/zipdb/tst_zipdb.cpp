@@ -44,15 +44,6 @@ QStringList expectedPrefixMatches(const QString &text)
     return matches;
 }
 
-QStringList searchRows(const ZipConnection &connection, const QString &text)
-{
-    QStringList rows;
-    for (ZipQuery query = openZipSearch(connection, text); !query.atEnd(); query.moveNext())
-        rows.append(query.text(ZipCodeColumn) + QLatin1Char('|') + query.text(CityColumn) + QLatin1Char('|')
-                    + query.text(StateColumn));
-    return rows;
-}
-
 } // namespace
 
 class TestZipDb : public QObject

@@ -17,19 +17,28 @@ namespace {
 struct BarRecord {
     QList<int> positions;
     QStringList captions;
-    int yields = 0;
 
     ExportProgress progress()
     {
-        return {[this] { ++yields; }, [this](int position) { positions.append(position); },
+        return {[] {}, [this](int position) { positions.append(position); },
                 [this](const QString &caption) { captions.append(caption); }};
     }
 };
 
-Routine writerHandler(ScriptedPlatform &platform)
-{
-    return Routine(platform, QStringLiteral("Main"), QStringLiteral("SaveListviewProperlySpaced"));
-}
+// One export of a list: the list, the handler its failures are reported through, the bar.
+struct Export {
+    explicit Export(const QList<ListRow> &rows) { fillList(model, rows); }
+    bool to(QIODevice &file, const QString &path) { return to(file, path, bar.progress()); }
+    bool to(QIODevice &file, const QString &path, const ExportProgress &progress)
+    {
+        return saveListviewProperlySpaced(model, file, path, progress, handler);
+    }
+
+    ResultsModel model;
+    ScriptedPlatform platform;
+    Routine handler{platform, QStringLiteral("Main"), QStringLiteral("SaveListviewProperlySpaced")};
+    BarRecord bar;
+};
 
 ScriptedPlatform::Box writerErrorBox(const QString &description, int line)
 {
@@ -82,20 +91,16 @@ private slots:
     {
         QFETCH(QList<ListRow>, rows);
         QFETCH(QString, goldenFile);
-        ResultsModel model;
-        fillList(model, rows);
-        ScriptedPlatform platform;
-        Routine handler = writerHandler(platform);
-        BarRecord bar;
+        Export out(rows);
         QBuffer buffer;
-        QVERIFY(saveListviewProperlySpaced(model, buffer, QStringLiteral("/tmp/out.txt"), bar.progress(), handler));
+        QVERIFY(out.to(buffer, QStringLiteral("/tmp/out.txt")));
         QCOMPARE(buffer.data(), golden(goldenFile));
-        QCOMPARE(platform.boxes, {});
+        QCOMPARE(out.platform.boxes, {});
 
         // Without a bar the same bytes are written and no position is set.
         QBuffer plain;
         ExportProgress yieldsOnly{[] {}, {}, {}};
-        QVERIFY(saveListviewProperlySpaced(model, plain, QStringLiteral("/tmp/out.txt"), yieldsOnly, handler));
+        QVERIFY(out.to(plain, QStringLiteral("/tmp/out.txt"), yieldsOnly));
         QCOMPARE(plain.data(), golden(goldenFile));
     }
 
@@ -111,38 +116,30 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(QString, caption);
-        ResultsModel model;
-        fillList(model, workedExample());
-        ScriptedPlatform platform;
-        Routine handler = writerHandler(platform);
-        BarRecord bar;
+        Export out(workedExample());
         QBuffer buffer;
-        QVERIFY(saveListviewProperlySpaced(model, buffer, path, bar.progress(), handler));
+        QVERIFY(out.to(buffer, path));
         // 1, 10, 20, one per written row (r / N x 100 below 2000 rows), 100, then at rest.
-        QCOMPARE(bar.positions, (QList<int>{1, 10, 20, 33, 100, 100, 0}));
-        const QString writing = caption;
-        QCOMPARE(bar.captions, (QStringList{writing, writing, writing, QStringLiteral("Done."),
-                                            QStringLiteral("Progress Bar")}));
+        QCOMPARE(out.bar.positions, (QList<int>{1, 10, 20, 33, 100, 100, 0}));
+        QCOMPARE(out.bar.captions, (QStringList{caption, caption, caption, QStringLiteral("Done."),
+                                                QStringLiteral("Progress Bar")}));
     }
 
     void positionsOfAThreeThousandRowList()
     {
-        ResultsModel model;
-        fillList(model, numberedRows(3000, [](int) { return true; }));
-        ScriptedPlatform platform;
-        Routine handler = writerHandler(platform);
-        BarRecord bar;
+        Export out(numberedRows(3000, [](int) { return true; }));
         QBuffer buffer;
-        QVERIFY(saveListviewProperlySpaced(model, buffer, QStringLiteral("x.txt"), bar.progress(), handler));
-        QCOMPARE(bar.positions.size(), 3 + 3000 + 2);
-        const QList<int> rowPositions = bar.positions.mid(3, 3000);
+        QVERIFY(out.to(buffer, QStringLiteral("x.txt")));
+        const QList<int> &positions = out.bar.positions;
+        QCOMPARE(positions.size(), 3 + 3000 + 2);
+        const QList<int> rowPositions = positions.mid(3, 3000);
         // Row r sets (r + 3000 div 2000) / 3000 x 100, halves to even; the last row's 100.03
         // stops at the bar's end.
         for (int row : {1, 14, 15, 44, 1499, 2969, 2999, 3000})
             QCOMPARE(rowPositions[row - 1], std::min(100, int(std::nearbyint((row + 1) / 3000.0 * 100.0))));
         QCOMPARE(rowPositions[1498], 50);
         QCOMPARE(rowPositions[2999], 100);
-        QVERIFY(*std::max_element(bar.positions.cbegin(), bar.positions.cend()) <= 100);
+        QVERIFY(*std::max_element(positions.cbegin(), positions.cend()) <= 100);
     }
 
     void rowThousandInTheCaption_data()
@@ -157,31 +154,23 @@ private slots:
     {
         QFETCH(bool, thousandthTicked);
         QFETCH(QStringList, rowCaptions);
-        ResultsModel model;
-        fillList(model, numberedRows(1200, [&](int row) { return row != 1000 || thousandthTicked; }));
-        ScriptedPlatform platform;
-        Routine handler = writerHandler(platform);
-        BarRecord bar;
+        Export out(numberedRows(1200, [&](int row) { return row != 1000 || thousandthTicked; }));
         QBuffer buffer;
-        QVERIFY(saveListviewProperlySpaced(model, buffer, QStringLiteral("/data\\x.txt"), bar.progress(), handler));
+        QVERIFY(out.to(buffer, QStringLiteral("/data\\x.txt")));
         const QString writing = QStringLiteral("Writing file: x.txt");
         const QStringList expected = QStringList{writing, writing, writing} + rowCaptions
                                      + QStringList{QStringLiteral("Done."), QStringLiteral("Progress Bar")};
-        QCOMPARE(bar.captions, expected);
+        QCOMPARE(out.bar.captions, expected);
     }
 
     void yieldsAtEveryRowAndCell()
     {
-        ResultsModel model;
-        fillList(model, workedExample());
-        ScriptedPlatform platform;
-        Routine handler = writerHandler(platform);
-        BarRecord bar;
+        Export out(workedExample());
         QBuffer buffer;
-        ExportProgress yieldsOnly{[&] { ++bar.yields; }, {}, {}};
-        QVERIFY(saveListviewProperlySpaced(model, buffer, QStringLiteral("x.txt"), yieldsOnly, handler));
+        int yields = 0;
+        QVERIFY(out.to(buffer, QStringLiteral("x.txt"), {[&] { ++yields; }, {}, {}}));
         // Measuring: 3 columns x 3 rows; header: 3; rows: 3, and 3 cells for each of 2 ticked.
-        QCOMPARE(bar.yields, 9 + 3 + 3 + 6);
+        QCOMPARE(yields, 9 + 3 + 3 + 6);
     }
 
     void fileNameFromPath_data()
@@ -207,18 +196,10 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("zips.txt"));
-        {
-            QFile old(path);
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write(QByteArray(500, 'x'));
-        }
-        ResultsModel model;
-        fillList(model, workedExample());
-        ScriptedPlatform platform;
-        Routine handler = writerHandler(platform);
-        BarRecord bar;
+        writeFile(path, QByteArray(500, 'x'));
+        Export out(workedExample());
         QSaveFile file(path);
-        QVERIFY(saveListviewProperlySpaced(model, file, path, bar.progress(), handler));
+        QVERIFY(out.to(file, path));
         QCOMPARE(fileBytes(path), golden(QStringLiteral("worked_example.txt")));
     }
 
@@ -226,45 +207,33 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("missing/zips.txt"));
-        ResultsModel model;
-        fillList(model, workedExample());
-        ScriptedPlatform platform;
-        Routine handler = writerHandler(platform);
-        BarRecord bar;
+        Export out(workedExample());
         QSaveFile file(path);
-        QVERIFY(!saveListviewProperlySpaced(model, file, path, bar.progress(), handler));
-        QCOMPARE(platform.boxes.size(), 1);
-        QCOMPARE(platform.boxes.first(), writerErrorBox(file.errorString(), 156));
+        QVERIFY(!out.to(file, path));
+        QCOMPARE(out.platform.boxes, {writerErrorBox(file.errorString(), 156)});
         QVERIFY(!QFile::exists(path));
         // Nothing written, no "Done.", and the bar back at rest.
-        QCOMPARE(bar.positions, (QList<int>{1, 10, 0}));
-        QCOMPARE(bar.captions.last(), QStringLiteral("Progress Bar"));
-        QVERIFY(!bar.captions.contains(QStringLiteral("Done.")));
+        QCOMPARE(out.bar.positions, (QList<int>{1, 10, 0}));
+        QCOMPARE(out.bar.captions.last(), QStringLiteral("Progress Bar"));
+        QVERIFY(!out.bar.captions.contains(QStringLiteral("Done.")));
     }
 
     void aListChangedMidwayLeavesTheOldFileUntouched()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("zips.txt"));
-        {
-            QFile old(path);
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write("old content\r\n");
-        }
-        ResultsModel model;
-        fillList(model, workedExample());
-        ScriptedPlatform platform;
-        Routine handler = writerHandler(platform);
+        writeFile(path, "old content\r\n");
+        Export out(workedExample());
         int yields = 0;
         // After the widths and the header, the list empties under the writer.
         ExportProgress emptiesTheList{[&] {
                                           if (++yields == 9 + 3 + 1)
-                                              model.clear();
+                                              out.model.clear();
                                       },
                                       {}, {}};
         QSaveFile file(path);
-        QVERIFY(!saveListviewProperlySpaced(model, file, path, emptiesTheList, handler));
-        QCOMPARE(platform.boxes, {writerErrorBox(QStringLiteral("Index out of bounds"), 188)});
+        QVERIFY(!out.to(file, path, emptiesTheList));
+        QCOMPARE(out.platform.boxes, {writerErrorBox(QStringLiteral("Index out of bounds"), 188)});
         QCOMPARE(fileBytes(path), QByteArray("old content\r\n"));
     }
 };

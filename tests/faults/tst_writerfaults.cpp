@@ -236,6 +236,16 @@ class TestWriterFaults : public QObject
         return longest;
     }
 
+    // Kills the writer at a random point of a run as long as an uncut one; counts the journals
+    // left behind.
+    void killWithin(Writer &writer, QRandomGenerator &random, qint64 runTime, int &journalsLeft) const
+    {
+        std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(runTime)));
+        writer.killNow();
+        writer.finish();
+        journalsLeft += QFile::exists(working + QStringLiteral("-journal"));
+    }
+
 private slots:
     void initTestCase() { faultSeed(); }
     void init()
@@ -260,10 +270,7 @@ private slots:
                            QString::number(kAddsPerRun), city});
             QVERIFY2(writer.ready(), qPrintable(writer.errors));
             writer.goAlone();
-            std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(runTime)));
-            writer.killNow();
-            writer.finish();
-            journalsLeft += QFile::exists(working + QStringLiteral("-journal"));
+            killWithin(writer, random, runTime, journalsLeft);
 
             const Inspection found = inspect(working);
             const QString context = describe(kill, writer, found);
@@ -297,10 +304,7 @@ private slots:
             QVERIFY(!before.added.isEmpty() || !before.gone.isEmpty());
             Writer writer(arguments);
             QVERIFY2(writer.ready(), qPrintable(writer.errors));
-            std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(runTime)));
-            writer.killNow();
-            writer.finish();
-            journalsLeft += QFile::exists(working + QStringLiteral("-journal"));
+            killWithin(writer, random, runTime, journalsLeft);
 
             const Inspection found = inspect(working);
             const QString context = describe(kill, writer, found);

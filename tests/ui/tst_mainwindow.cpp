@@ -151,8 +151,6 @@ private slots:
         searchFor(QStringLiteral("3053"));
         const QStringList zips = listedZips(*form);
         QVERIFY(!zips.isEmpty());
-        for (const QString &zip : zips)
-            QVERIFY2(zip.size() == 5 && zip.startsWith(QLatin1String("3053")), qPrintable(zip));
         QCOMPARE(zips, rowsOf(machine->workingCopy(), QStringLiteral("where ZipCode like '3053%'"))
                            .replaceInStrings(QRegularExpression(QStringLiteral("\\|.*")), QString()));
         QCOMPARE(form->results().cell(0, 2), QStringLiteral("GA"));
@@ -258,7 +256,6 @@ private slots:
         const QRect firstRow = list()->visualRect(list()->model()->index(0, 1));
         QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, firstRow.center());
         QVERIFY(form->results().ticked(0));
-        QCOMPARE(listedZips(*form).size(), form->results().count());
         QCOMPARE(machine->platform.boxes, Boxes{});
 
         searchFor(QStringLiteral("3053"));

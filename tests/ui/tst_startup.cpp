@@ -4,7 +4,6 @@
 #include "ResultsModel.h"
 #include "SearchCommands.h"
 #include "TestMachine.h"
-#include "WindowPointer.h"
 #include "ZipConnection.h"
 #include "ZipSession.h"
 
@@ -149,34 +148,6 @@ private slots:
                         loadBox(QStringLiteral("Could not open %1: unable to open database file")
                                     .arg(machine.workingCopy()),
                                 142)}));
-    }
-
-    void theCursorFileBecomesTheHoverPointer_data()
-    {
-        QTest::addColumn<bool>("shipped");
-        QTest::addColumn<int>("hoverShape");
-        QTest::newRow("cursor file shipped") << true << int(Qt::BitmapCursor);
-        QTest::newRow("no cursor file: the arrow, and no box") << false << int(Qt::ArrowCursor);
-    }
-    void theCursorFileBecomesTheHoverPointer()
-    {
-        QFETCH(bool, shipped);
-        QFETCH(int, hoverShape);
-        TestMachine machine;
-        if (!shipped)
-            QFile::remove(machine.platform.program + QStringLiteral("/HAND-M.CUR"));
-        Form1 form(machine.platform);
-        form.load();
-        QCOMPARE(machine.platform.boxes, Boxes{});
-        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
-        form.pointer().set(WindowPointer::Hover);
-        QCOMPARE(int(form.cursor().shape()), hoverShape);
-        if (shipped) {
-            QCOMPARE(form.cursor().hotSpot(), QPoint(7, 1));
-            QCOMPARE(form.cursor().pixmap().size(), QSize(32, 32));
-        }
-        form.pointer().set(WindowPointer::Default);
-        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
     }
 
     // Where the machine-wide folder is out of reach, the user's own data folder is the root and

@@ -33,13 +33,6 @@ void setMode(const QString &path, mode_t mode)
         throw std::runtime_error("cannot chmod " + path.toStdString());
 }
 
-void writeFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write("x") != 1)
-        throw std::runtime_error("cannot write " + path.toStdString());
-}
-
 // A group this process may give its files other than the one it creates them with, or -1.
 gid_t anotherGroup()
 {
@@ -103,7 +96,7 @@ private slots:
         if (isFolder)
             QVERIFY(QDir().mkdir(entry));
         else
-            writeFile(entry);
+            writeFile(entry, "x");
         setMode(entry, mode_t(before));
 
         shareWithFolderGroup(entry);
@@ -117,7 +110,7 @@ private slots:
             QSKIP("this user belongs to one group only");
         QTemporaryDir dir;
         const QString entry = folderIn(dir, true) + QStringLiteral("/entry");
-        writeFile(entry);
+        writeFile(entry, "x");
         QCOMPARE(::chown(QFile::encodeName(entry).constData(), uid_t(-1), other), 0);
         setMode(entry, 0644);
 
@@ -129,7 +122,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString outside = dir.filePath(QStringLiteral("outside"));
-        writeFile(outside);
+        writeFile(outside, "x");
         setMode(outside, 0644);
         const QString entry = folderIn(dir, true) + QStringLiteral("/entry");
         QVERIFY(QFile::link(outside, entry));

@@ -100,11 +100,7 @@ private slots:
 
     void anUnreadableWorkingCopyShowsTheErrorBoxBeforeTheWindow()
     {
-        QDir().mkpath(machine->dataFolder());
-        QFile garbage(machine->workingCopy());
-        QVERIFY(garbage.open(QIODevice::WriteOnly));
-        garbage.write(QByteArray(8192, 'q'));
-        garbage.close();
+        writeFile(machine->workingCopy(), QByteArray(8192, 'q'));
 
         form = std::make_unique<Form1>(*platform);
         BoxReader box;

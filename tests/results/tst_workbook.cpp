@@ -21,6 +21,15 @@ int pixelsOf(double width)
     return int(std::lround(width * 7));
 }
 
+// The book saved as a file and read back as a spreadsheet program would.
+XlsxSheet savedAndRead(const Workbook &book)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sheet.xlsx"));
+    saveAsXlsx(book, path);
+    return XlsxSheet::read(path);
+}
+
 } // namespace
 
 class TestWorkbook : public QObject
@@ -39,11 +48,7 @@ private slots:
         book.setCell(2, 3, QStringLiteral("1E5"));
         book.setCell(4, 1, QStringLiteral("60601"));
         book.setCell(4, 2, QString::fromUtf8("Ma\u00f1ana & <Co>"));
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("sheet.xlsx"));
-        saveAsXlsx(book, path);
-
-        const XlsxSheet sheet = XlsxSheet::read(path);
+        const XlsxSheet sheet = savedAndRead(book);
         QCOMPARE(sheet.error, QString());
         QCOMPARE(sheet.rows(), (QList<int>{1, 2, 4}));
         QCOMPARE(sheet.rowTexts(1), (QStringList{"Zip", "City", "State"}));
@@ -75,10 +80,7 @@ private slots:
         book.fitAllColumns();
         QVERIFY(book.columnPixels(2) > headerPixels);
 
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("sheet.xlsx"));
-        saveAsXlsx(book, path);
-        const XlsxSheet sheet = XlsxSheet::read(path);
+        const XlsxSheet sheet = savedAndRead(book);
         QCOMPARE(pixelsOf(sheet.columnWidths.value(1)), book.columnPixels(1));
         QCOMPARE(pixelsOf(sheet.columnWidths.value(2)), book.columnPixels(2));
     }
@@ -122,10 +124,7 @@ private slots:
         const QString astral = QString(Workbook::kMaxCellCharacters - 1, QLatin1Char('y'))
                                + QString::fromUtf8("\U0001D49C\U0001D49C");
         book.setCell(2, 1, astral);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("sheet.xlsx"));
-        saveAsXlsx(book, path);
-        const XlsxSheet sheet = XlsxSheet::read(path);
+        const XlsxSheet sheet = savedAndRead(book);
         QCOMPARE(sheet.text(1, 1), overlong.left(Workbook::kMaxCellCharacters));
         QCOMPARE(sheet.text(1, 2), QStringLiteral("after"));
         QCOMPARE(sheet.text(2, 1), astral.left(astral.size() - 2));

@@ -264,7 +264,7 @@ private slots:
         QCOMPARE(rowsOf(working), pristineRows());
     }
 
-    void resetGivesThePristineRowsWhateverLiesBesideTheWorkingCopy_data()
+    void aResetOrProvisioningGivesThePristineRowsWhateverLiesBeside_data()
     {
         QTest::addColumn<QString>("workingCopy");
         QTest::addColumn<bool>("staleJournal");
@@ -275,8 +275,9 @@ private slots:
         QTest::newRow("empty file") << "empty" << false;
         QTest::newRow("missing, stale journal") << "missing" << true;
         QTest::newRow("one damaged page") << "damaged" << false;
+        QTest::newRow("provisioning: missing, stale journal") << "provision" << true;
     }
-    void resetGivesThePristineRowsWhateverLiesBesideTheWorkingCopy()
+    void aResetOrProvisioningGivesThePristineRowsWhateverLiesBeside()
     {
         QFETCH(QString, workingCopy);
         QFETCH(bool, staleJournal);
@@ -298,7 +299,7 @@ private slots:
             writeFile(working, QByteArray(8192, 'x'));
         } else if (workingCopy == QLatin1String("empty")) {
             writeFile(working, {});
-        } else if (workingCopy == QLatin1String("missing")) {
+        } else if (workingCopy == QLatin1String("missing") || workingCopy == QLatin1String("provision")) {
             QFile::remove(working);
         } else if (workingCopy == QLatin1String("damaged")) {
             damageOnePage(working);
@@ -306,22 +307,12 @@ private slots:
         if (staleJournal)
             writeFile(working + QStringLiteral("-journal"), journal);
 
-        resetWorkingCopy(kPristine, working);
-        QCOMPARE(integrityOf(working), QStringLiteral("ok"));
-        QCOMPARE(rowsOf(working), pristineRows());
-        QCOMPARE(filesIn(dir->path()), QStringList{"dbZipsWorking.mdb"});
-    }
-
-    void provisioningIgnoresAStaleJournal()
-    {
-        const QString other = dir->filePath(QStringLiteral("changed.mdb"));
-        copyDatabaseFile(kPristine, other);
-        changeHeavily(other);
-        writeFile(working + QStringLiteral("-journal"), hotJournalOf(other));
-        QFile::remove(other);
-
-        provisionWorkingCopy(kPristine, working);
-        QCOMPARE(fileBytes(working), fileBytes(kPristine));
+        if (workingCopy == QLatin1String("provision")) {
+            provisionWorkingCopy(kPristine, working);
+            QCOMPARE(fileBytes(working), fileBytes(kPristine));
+        } else {
+            resetWorkingCopy(kPristine, working);
+        }
         QCOMPARE(integrityOf(working), QStringLiteral("ok"));
         QCOMPARE(rowsOf(working), pristineRows());
         QCOMPARE(filesIn(dir->path()), QStringList{"dbZipsWorking.mdb"});

@@ -245,6 +245,24 @@ copy_list_to() {
     await "the copy's confirmation to close" window_gone "$box"
 }
 
+# add_row ZIP CITY STATE: through the three input boxes, until the working copy holds the ZIP.
+add_row() {
+    click "Add Zip-City-State Combo"
+    type_into "Input Zip" "$1"
+    type_into "Input City" "$2"
+    type_into "Input State" "$3"
+    await "ZIP $1 in the working copy" zip_listed_in_working_copy "$1"
+}
+
+# delete_first_row ZIP: the list's first row deleted after the confirmation, until the working
+# copy lacks the ZIP.
+delete_first_row() {
+    click_first_row
+    click "Delete Selected Zip-City-State"
+    answer_box "Delete Selected Zipcode" Return
+    await "ZIP $1 gone from the working copy" zip_absent_from_working_copy "$1"
+}
+
 # save_text_file PATH [overwrite]: the Save dialog, the overwrite question when it is due, the
 # "Done." box. The old file must stay as it was while the question is open.
 save_text_file() {
@@ -377,11 +395,7 @@ save_text_file "$export_file" overwrite "$golden/text_sample_all_ticked.txt"
 expect_same "the replaced text file" "$export_file" "$golden/text_sample_first_and_fourth.txt"
 
 step "adding a row through the three input boxes"
-click "Add Zip-City-State Combo"
-type_into "Input Zip" 99990
-type_into "Input City" "Journey's End"
-type_into "Input State" ZZ
-await "ZIP 99990 in the working copy" zip_listed_in_working_copy 99990
+add_row 99990 "Journey's End" ZZ
 
 step "a search finds the added row"
 search_for 99990
@@ -391,10 +405,7 @@ copy_list_to "$work/clipboard"
 expect_same "the clipboard with the added row" "$work/clipboard" "$golden/clipboard_added_row.txt"
 
 step "deleting the selected row after the confirmation"
-click_first_row
-click "Delete Selected Zip-City-State"
-answer_box "Delete Selected Zipcode" Return
-await "ZIP 99990 gone from the working copy" zip_absent_from_working_copy 99990
+delete_first_row 99990
 # The delete searches again: the list is empty now, and copying an empty list leaves another
 # program's clipboard text in place.
 echo "held by another program" | xclip -quiet -i -selection clipboard > /dev/null 2>&1 &
@@ -405,15 +416,8 @@ copy_list_to "$work/clipboard"
 
 step "reset after a delete and an add restores the shipped rows"
 click "Load Sample/Example Search"
-click_first_row
-click "Delete Selected Zip-City-State"
-answer_box "Delete Selected Zipcode" Return
-await "ZIP 30530 gone from the working copy" zip_absent_from_working_copy 30530
-click "Add Zip-City-State Combo"
-type_into "Input Zip" 99991
-type_into "Input City" Resetville
-type_into "Input State" ZZ
-await "ZIP 99991 in the working copy" zip_listed_in_working_copy 99991
+delete_first_row 30530
+add_row 99991 Resetville ZZ
 click "Reset Database To Original"
 answer_box "Reset Database" Return
 await "the working copy to hold the shipped rows again" working_copy_is_pristine

@@ -82,16 +82,28 @@ private slots:
         QCOMPARE(searchThrough(*form, kAddedZip), QStringList{"99999|Added"});
     }
 
-    void resetRepairsAnUnreadableWorkingCopy()
+    void resetRepairsAWorkingCopyThatFailsAtStartUp_data()
     {
+        QTest::addColumn<bool>("onePage");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("no database at all") << false << "file is not a database";
+        QTest::newRow("one damaged page") << true << "database disk image is malformed";
+    }
+    void resetRepairsAWorkingCopyThatFailsAtStartUp()
+    {
+        QFETCH(bool, onePage);
+        QFETCH(QString, failure);
         form.reset();
-        QFile garbage(machine->workingCopy());
-        QVERIFY(garbage.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        garbage.write(QByteArray(10000, 'z'));
-        garbage.close();
+        QByteArray bytes = fileBytes(machine->workingCopy());
+        if (onePage)
+            bytes.replace(bytes.size() / 2 / 4096 * 4096, 4096, QByteArray(4096, '\xa5'));
+        else
+            bytes = QByteArray(10000, 'z');
+        writeFile(machine->workingCopy(), bytes);
         form = std::make_unique<Form1>(platform());
         form->load();
         QCOMPARE(platform().boxes.size(), 1);
+        QVERIFY2(platform().boxes[0].text.startsWith(failure), qPrintable(platform().boxes[0].text));
         QVERIFY(platform().boxes[0].text.contains(QLatin1String("Form1.Form_Load at line 142\r")));
 
         platform().boxes.clear();
@@ -99,6 +111,7 @@ private slots:
         form->databaseCommands().resetDatabase();
         QCOMPARE(platform().boxes, Boxes{kResetQuestion});
         QCOMPARE(searchThrough(*form, QStringLiteral("02134")), QStringList{"02134|Allston"});
+        QCOMPARE(rowsOf(machine->workingCopy()), rowsOf(machine->pristineCopy()));
     }
 
     void shutdownClosesAndReleasesTheConnection()

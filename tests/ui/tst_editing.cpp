@@ -259,29 +259,6 @@ private slots:
                                              Platform::YesNo, QStringLiteral("Reset Database"))});
         QCOMPARE(QDir(machine->dataFolder()).entryList(QDir::Files), QStringList{"dbZipsWorking.mdb"});
     }
-
-    void aDamagedWorkingCopyFailsAtStartUpAndTheResetRepairsIt()
-    {
-        form.reset();
-        QByteArray bytes = fileBytes(machine->workingCopy());
-        const qsizetype middle = bytes.size() / 2 / 4096 * 4096;
-        bytes.replace(middle, 4096, QByteArray(4096, '\xa5'));
-        writeFile(machine->workingCopy(), bytes);
-
-        form = std::make_unique<Form1>(platform());
-        form->load();
-        QCOMPARE(platform().boxes.size(), 1);
-        QVERIFY2(platform().boxes[0].text.startsWith(QLatin1String("database disk image is malformed")),
-                 qPrintable(platform().boxes[0].text));
-        QVERIFY(platform().boxes[0].text.contains(QLatin1String("Form1.Form_Load at line 142")));
-
-        platform().boxes.clear();
-        platform().answers = {Platform::Yes};
-        commands().resetDatabase();
-        QCOMPARE(platform().boxes.size(), 1);
-        QCOMPARE(search(QStringLiteral("02134")), QStringList{"02134|Allston|MA"});
-        QCOMPARE(rowsOf(machine->workingCopy()), rowsOf(machine->pristineCopy()));
-    }
 };
 
 QTEST_MAIN(TestEditing)

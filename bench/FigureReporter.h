@@ -89,3 +89,13 @@ private:
     std::vector<Figure> m_figures;
     std::map<std::string, Measured> m_measured;
 };
+
+// Runs the benchmarks named on the command line (all by default) and prints the figures after them.
+inline int runBenchmarksWithFigures(int &argc, char *argv[], std::vector<Figure> figures)
+{
+    benchmark::Initialize(&argc, argv);
+    FigureReporter reporter(std::move(figures));
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -133,14 +133,10 @@ BENCHMARK(BM_ResetOverCpRatio)->Iterations(30)->Unit(benchmark::kMillisecond);
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    FigureReporter reporter({
+    return runBenchmarksWithFigures(argc, argv, {
         {Figure::Milliseconds, "add one row, committed", "BM_AddRow", "", 50.0},
         {Figure::Milliseconds, "delete a ZIP of three rows, committed", "BM_DeleteZipOfThreeRows", "", 50.0},
         {Figure::Ratio, "reset through the backup API / cp of the file", "BM_ResetThroughBackup", "BM_CopyFileWithCp",
          2.0},
     });
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
 }

@@ -242,8 +242,7 @@ BENCHMARK(BM_TickEveryRowWithCtrlAAndSpace)->Unit(benchmark::kMillisecond);
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    FigureReporter reporter({
+    return runBenchmarksWithFigures(argc, argv, {
         {Figure::Ratio, "text file export / plain loop writing the same bytes", "BM_SaveResultsAsTextFile",
          "BM_PlainLoopWritingTheTextFile", 3.0},
         {Figure::Ratio, "clipboard text / plain loop building the same text", "BM_CopyResultsToClipboard",
@@ -252,7 +251,4 @@ int main(int argc, char *argv[])
          "BM_LibxlsxwriterWritingTheSameCells", 2.0},
         {Figure::Milliseconds, "ticking every row with Ctrl+A and Space", "BM_TickEveryRowWithCtrlAAndSpace", "", 100.0},
     });
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
 }

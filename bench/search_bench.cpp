@@ -103,14 +103,10 @@ BENCHMARK(BM_ResidentMemoryOfFullList)->Iterations(3)->Unit(benchmark::kMillisec
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    FigureReporter reporter({
+    return runBenchmarksWithFigures(argc, argv, {
         {Figure::Ratio, "empty search, click to filled model / bare SQLite query", "BM_EmptySearchClickToFilledModel",
          "BM_BareSqliteQuery", 2.0},
         {Figure::Counter, "resident memory added by the whole table listed (MB)", "BM_ResidentMemoryOfFullList",
          "added_MB", 30.0},
     });
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
 }

@@ -116,12 +116,8 @@ int main(int argc, char *argv[])
     g_dataRoot = dataRoot.path().toStdString();
     // The first start provisions the working copy; the measured starts are the later ones.
     spawnSeconds({g_self, "--quillmap", g_dataRoot});
-    benchmark::Initialize(&argc, argv);
-    FigureReporter reporter({
+    return runBenchmarksWithFigures(argc, argv, {
         {Figure::Ratio, "start-up to the shown window / bare Qt window", "BM_QuillmapStartToShownWindow",
          "BM_BareQtWindowShown", 1.5},
     });
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
 }

@@ -1,6 +1,7 @@
 #include "WorkingCopy.h"
 
 #include "DataFolder.h"
+#include "ZipConnection.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +23,6 @@
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 5000;
 // Copies on their way into place are named after their target with this and a random suffix.
 const QString kCopyInfix = QStringLiteral(".copy-");
 
@@ -186,7 +186,7 @@ Backup backupInto(sqlite3 *source, const QString &working)
         return Backup::NoDatabase;
     if (opened != SQLITE_OK)
         fail(QStringLiteral("Cannot write"), working, QString::fromUtf8(sqlite3_errstr(opened)));
-    sqlite3_busy_timeout(target.get(), kBusyTimeoutMs);
+    sqlite3_busy_timeout(target.get(), ZipConnection::kBusyTimeoutMs);
     // The pristine copy never changes while it is read: map it rather than read it page by page.
     sqlite3_exec(source, "pragma mmap_size = 268435456", nullptr, nullptr, nullptr);
 

@@ -13,7 +13,6 @@
 namespace {
 
 const QString kDataSourceKey = QStringLiteral("data source=");
-constexpr int kBusyTimeoutMs = 5000;
 
 void check(sqlite3 *db, int result)
 {

@@ -14,6 +14,9 @@ class ZipQuery;
 class ZipConnection
 {
 public:
+    // How long a write waits for another instance's lock on the shared working copy.
+    static constexpr int kBusyTimeoutMs = 5000;
+
     enum State { Closed = 0, Open = 1 };
 
     ZipConnection();

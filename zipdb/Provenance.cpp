@@ -1,6 +1,7 @@
 #include "Provenance.h"
 
 #include "CsvRecords.h"
+#include "ZipConnection.h"
 #include "ZipQuery.h"
 
 #include <QByteArray>
@@ -45,6 +46,13 @@ std::vector<ProvenanceEntry> readProvenance(ZipQuery &&query)
                            query.text(5), query.text(6).toLongLong(), query.text(7).toLongLong(),
                            query.text(8).toLongLong(), query.text(9).toLongLong()});
     return entries;
+}
+
+std::vector<ProvenanceEntry> provenanceOf(const ZipConnection &connection)
+{
+    if (connection.query(QString::fromUtf8(kHasProvenanceSql)).text(0) == u"0")
+        return {};
+    return readProvenance(connection.query(QString::fromUtf8(kSelectProvenanceSql)));
 }
 
 std::vector<ProvenanceEntry> readSourceList(const QByteArray &csv)
@@ -99,4 +107,19 @@ QString describeProvenance(const ProvenanceEntry &entry)
         .arg(entry.removed)
         .arg(entry.renamed)
         .arg(entry.kept);
+}
+
+QStringList describeData(const std::vector<ProvenanceEntry> &shipped, const std::vector<ProvenanceEntry> &working)
+{
+    QStringList lines{QStringLiteral("Shipped data:")};
+    for (const ProvenanceEntry &source : shipped)
+        lines.append(describeProvenance(source));
+    for (const ProvenanceEntry &entry : working) {
+        if (!entry.isImport())
+            continue;
+        if (!lines.contains(QStringLiteral("Imports:")))
+            lines.append(QStringLiteral("Imports:"));
+        lines.append(describeProvenance(entry));
+    }
+    return lines;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 class QByteArray;
+class ZipConnection;
 class ZipQuery;
 
 // Where the rows came from, kept in the table Provenance beside ZipCodes: one entry per shipped
@@ -38,6 +39,8 @@ extern const char *const kHasProvenanceSql;
 QStringList provenanceValues(const ProvenanceEntry &entry);
 // The entries a query of kSelectProvenanceSql reads, in the order they were written.
 std::vector<ProvenanceEntry> readProvenance(ZipQuery &&query);
+// The working copy's entries; none when it was made before the table existed.
+std::vector<ProvenanceEntry> provenanceOf(const ZipConnection &connection);
 
 // The shipped sources as the data build lists them: a CSV with the header
 // Source,Version,DataDate,Licence,Rows. Throws std::runtime_error naming the line and the reason.
@@ -47,3 +50,7 @@ QByteArray sourceListCsv(const std::vector<ProvenanceEntry> &sources);
 // One line a person reads: "GeoNames postal codes 1.1.3, data of 2026-03-11, CC BY 4.0: 41488 rows",
 // or for an import its day, file, file date and counts.
 QString describeProvenance(const ProvenanceEntry &entry);
+
+// What the About box and --version list: the shipped copy's sources, then the working copy's
+// imports.
+QStringList describeData(const std::vector<ProvenanceEntry> &shipped, const std::vector<ProvenanceEntry> &working);

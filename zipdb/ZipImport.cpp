@@ -1,6 +1,7 @@
 #include "ZipImport.h"
 
 #include "Provenance.h"
+#include "ShippedCopy.h"
 #include "ZipConnection.h"
 #include "ZipQuery.h"
 
@@ -9,17 +10,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <span>
-#include <stdexcept>
+
+const char *const kSelectZipRowsSql = "select ZipCode, City, State from ZipCodes";
 
 namespace {
 
-const QString kRowsSql = QStringLiteral("select ZipCode, City, State from ZipCodes");
 constexpr int kExamples = 10;
 
 using Rows = std::span<const ZipRow>;
@@ -58,19 +56,6 @@ bool same(Rows some, Rows others)
 bool namesStateOf(Rows rows, const QSet<QString> &states)
 {
     return std::ranges::any_of(rows, [&](const ZipRow &row) { return states.contains(row.state); });
-}
-
-struct DatabaseCloser {
-    void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
-};
-
-std::vector<ZipRow> readRows(ZipQuery &&query)
-{
-    std::vector<ZipRow> rows;
-    for (; !query.atEnd(); query.moveNext())
-        rows.push_back({query.text(0), query.text(1), query.text(2)});
-    std::sort(rows.begin(), rows.end());
-    return rows;
 }
 
 // A write transaction that is rolled back unless committed; it takes the write lock at once,
@@ -130,7 +115,7 @@ void writeChanges(ZipConnection &working, const ImportPlan &plan)
 QString namesOf(Rows rows)
 {
     if (rows.empty())
-        return QStringLiteral("(none)");
+        return QStringLiteral("none");
     QStringList names;
     for (const ZipRow &row : rows)
         names.append(row.city + QStringLiteral(", ") + row.state);
@@ -150,8 +135,8 @@ QString example(const ZipChange &change)
     case ZipOutcome::Kept:
         break;
     }
-    return change.zip + QStringLiteral(" yours: ") + namesOf(change.current) + QStringLiteral("; the file's: ")
-        + namesOf(change.imported);
+    return change.zip + QStringLiteral(" (yours: ") + namesOf(change.current) + QStringLiteral("; the file's: ")
+        + namesOf(change.imported) + QLatin1Char(')');
 }
 
 } // namespace
@@ -200,33 +185,24 @@ ShippedDifferences differencesFromShipped(const std::vector<ZipRow> &shipped, co
     return differences;
 }
 
-std::vector<ZipRow> readZipRows(const ZipConnection &connection)
+std::vector<ZipRow> readZipRows(ZipQuery &&query)
 {
-    return readRows(connection.query(kRowsSql));
-}
-
-std::vector<ZipRow> readShippedRows(const QString &pristine)
-{
-    sqlite3 *raw = nullptr;
-    const int opened = sqlite3_open_v2(QDir::fromNativeSeparators(pristine).toUtf8().constData(), &raw,
-                                       SQLITE_OPEN_READONLY, nullptr);
-    const std::unique_ptr<sqlite3, DatabaseCloser> db(raw);
-    if (opened != SQLITE_OK)
-        throw std::runtime_error(QStringLiteral("Cannot read %1: %2")
-                                     .arg(QDir::toNativeSeparators(pristine), QString::fromUtf8(sqlite3_errstr(opened)))
-                                     .toStdString());
-    return readRows(ZipQuery(db.get(), kRowsSql, {}));
+    std::vector<ZipRow> rows;
+    for (; !query.atEnd(); query.moveNext())
+        rows.push_back({query.text(0), query.text(1), query.text(2)});
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 ZipImport::ZipImport(ZipDataFile file, const QString &pristine)
-    : m_file(std::move(file)), m_shipped(readShippedRows(pristine))
+    : m_file(std::move(file)), m_shipped(ShippedCopy(pristine).rows())
 {
     sortUnique(m_file.rows);
 }
 
 ImportPlan ZipImport::plan(const ZipConnection &working) const
 {
-    return planImport(m_shipped, readZipRows(working), m_file);
+    return planImport(m_shipped, readZipRows(working.query(QString::fromUtf8(kSelectZipRowsSql))), m_file);
 }
 
 ImportPlan ZipImport::apply(ZipConnection &working) const

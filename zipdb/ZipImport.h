@@ -43,10 +43,9 @@ struct ShippedDifferences {
 };
 ShippedDifferences differencesFromShipped(const std::vector<ZipRow> &shipped, const std::vector<ZipRow> &current);
 
-// Every row of a database's ZipCodes table, sorted.
-std::vector<ZipRow> readZipRows(const ZipConnection &connection);
-// The rows of the pristine copy, opened read-only. Throws with SQLite's reason.
-std::vector<ZipRow> readShippedRows(const QString &pristine);
+// Every row of the ZipCodes table, and the rows a query of it reads, sorted.
+extern const char *const kSelectZipRowsSql;
+std::vector<ZipRow> readZipRows(ZipQuery &&query);
 
 // One import of a file that was not refused into the working copy.
 class ZipImport

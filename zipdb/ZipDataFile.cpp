@@ -8,8 +8,9 @@
 #include <QStringTokenizer>
 
 #include <algorithm>
+#include <array>
+#include <bitset>
 #include <stdexcept>
-#include <tuple>
 
 namespace {
 
@@ -33,8 +34,16 @@ bool isZip(QStringView text)
 
 bool isStateCode(QStringView text)
 {
-    return text.size() == 2 && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'A' && c <= u'Z'; })
-        && kStateCodes.contains(text);
+    constexpr int kLetters = 26;
+    static const std::bitset<kLetters * kLetters> known = [] {
+        std::bitset<kLetters * kLetters> codes;
+        for (qsizetype i = 0; i + 1 < kStateCodes.size(); i += 3)
+            codes.set((kStateCodes[i].unicode() - 'A') * kLetters + kStateCodes[i + 1].unicode() - 'A');
+        return codes;
+    }();
+    const auto letter = [](QChar c) { return c >= u'A' && c <= u'Z'; };
+    return text.size() == 2 && letter(text[0]) && letter(text[1])
+        && known.test((text[0].unicode() - 'A') * kLetters + text[1].unicode() - 'A');
 }
 
 QString quoted(QStringView text)
@@ -66,7 +75,22 @@ QString militaryCity(QStringView place)
     return {};
 }
 
-void addRow(ZipDataFile &file, int line, QStringView zip, QStringView city, QStringView state)
+// Adds the rows the rules make of a file's lines to it.
+class RowCollector
+{
+public:
+    explicit RowCollector(ZipDataFile &target) : file(target) {}
+
+    void add(int line, QStringView zip, QStringView city, QStringView state);
+
+    ZipDataFile &file;
+
+private:
+    // The rows of one state mostly come together: they share one text.
+    QString m_lastState;
+};
+
+void RowCollector::add(int line, QStringView zip, QStringView city, QStringView state)
 {
     if (!isZip(zip))
         throw Refusal{line, QStringLiteral("bad ZIP %1: a ZIP is five digits").arg(quoted(zip))};
@@ -77,43 +101,52 @@ void addRow(ZipDataFile &file, int line, QStringView zip, QStringView city, QStr
         throw Refusal{line, QStringLiteral("a control character in the city of %1").arg(zip)};
     if (!isStateCode(state))
         throw Refusal{line, QStringLiteral("unknown state code %1 for %2").arg(quoted(state), zip)};
-    file.rows.push_back({zip.toString(), name.toString(), state.toString()});
-    file.states.insert(file.rows.back().state);
+    if (state != m_lastState) {
+        m_lastState = state.toString();
+        file.states.insert(m_lastState);
+    }
+    file.rows.push_back({zip.toString(), name.toString(), m_lastState});
 }
 
-void readGeoNamesLine(ZipDataFile &file, int line, QStringView text)
+void readGeoNamesLine(RowCollector &rows, int line, QStringView text)
 {
-    const QList<QStringView> fields = text.split(u'\t');
-    if (fields.size() != kGeoNamesFields)
-        throw Refusal{line, QStringLiteral("%1 TAB-separated fields where a GeoNames dump has %2")
-                                .arg(fields.size())
-                                .arg(kGeoNamesFields)};
+    std::array<QStringView, kGeoNamesFields> fields;
+    qsizetype count = 0;
+    for (QStringView field : QStringTokenizer(text, u'\t')) {
+        if (count < kGeoNamesFields)
+            fields[count] = field;
+        ++count;
+    }
+    if (count != kGeoNamesFields)
+        throw Refusal{
+            line, QStringLiteral("%1 TAB-separated fields where a GeoNames dump has %2").arg(count).arg(kGeoNamesFields)};
     if (fields[0] != u"US")
         throw Refusal{line, QStringLiteral("country code %1 where a dump for the US has US").arg(quoted(fields[0]))};
     const QStringView zip = fields[1];
     const QStringView place = fields[2];
     const QStringView stateCode = fields[4];
     if (!stateCode.isEmpty())
-        return addRow(file, line, zip, place, stateCode);
+        return rows.add(line, zip, place, stateCode);
     const QString city = militaryCity(place);
     if (city.isEmpty())
         throw Refusal{line, QStringLiteral("no state code for %1, which is no APO, FPO or DPO place").arg(quoted(place))};
     const QString state = isZip(zip) ? militaryState(zip) : QString();
     if (state.isEmpty() && isZip(zip))
-        file.dropped.push_back({zip.toString(), place.toString(), {}});
+        rows.file.dropped.push_back({zip.toString(), place.toString(), {}});
     else
-        addRow(file, line, zip, city, state);
+        rows.add(line, zip, city, state);
 }
 
 void readGeoNames(ZipDataFile &file, QStringView text)
 {
+    RowCollector rows(file);
     int line = 0;
     for (QStringView each : QStringTokenizer(text, u'\n')) {
         ++line;
         if (each.endsWith(u'\r'))
             each.chop(1);
         if (!each.isEmpty())
-            readGeoNamesLine(file, line, each);
+            readGeoNamesLine(rows, line, each);
     }
 }
 
@@ -128,13 +161,13 @@ bool isCsvHeader(const QStringList &fields)
 
 void readCsv(ZipDataFile &file, CsvRecords &records)
 {
+    RowCollector rows(file);
     QStringList fields;
     try {
         while (records.next(fields)) {
             if (fields.size() != 3)
                 throw Refusal{records.line(), QStringLiteral("%1 fields where the header has 3").arg(fields.size())};
-            addRow(file, records.line(), QStringView(fields[0]).trimmed(), fields[1],
-                   fields[2].trimmed().toUpper());
+            rows.add(records.line(), QStringView(fields[0]).trimmed(), fields[1], fields[2].trimmed().toUpper());
         }
     } catch (const std::runtime_error &bad) {
         throw Refusal{records.line(), QString::fromUtf8(bad.what())};
@@ -191,7 +224,11 @@ void read(ZipDataFile &file, const QByteArray &bytes)
 
 bool ZipRow::operator<(const ZipRow &other) const
 {
-    return std::tie(zip, city, state) < std::tie(other.zip, other.city, other.state);
+    if (const int byZip = zip.compare(other.zip))
+        return byZip < 0;
+    if (const int byCity = city.compare(other.city))
+        return byCity < 0;
+    return state < other.state;
 }
 
 ZipDataFile readZipDataFile(const QByteArray &bytes, const QString &name)

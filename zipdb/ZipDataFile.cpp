@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringTokenizer>
 
@@ -249,32 +250,27 @@ ZipDataFile readZipDataFile(const QByteArray &bytes, const QString &name)
 
 ZipDataFile readZipDataFile(const QString &path)
 {
-    const QString name = QDir::toNativeSeparators(path);
-    QFile source(path);
     ZipDataFile file;
-    file.name = name;
-    const auto tooLarge = [&](qint64 bytes) {
-        file.refusal = QStringLiteral("%1: the file is %2 MB; a ZIP data file is at most %3 MB")
-                           .arg(name)
-                           .arg(bytes / (1024 * 1024))
-                           .arg(kMaxZipDataFileBytes / (1024 * 1024));
+    file.name = QDir::toNativeSeparators(path);
+    const auto refuse = [&](const QString &reason) {
+        file.refusal = file.name + QStringLiteral(": ") + reason;
         return file;
     };
-    if (!source.open(QIODevice::ReadOnly)) {
-        file.refusal = QStringLiteral("%1: %2").arg(name, source.errorString());
-        return file;
-    }
-    if (!source.isSequential() && source.size() > kMaxZipDataFileBytes)
-        return tooLarge(source.size());
-    // A device or pipe tells no size: read one byte more than allowed to know.
-    const QByteArray bytes = source.read(kMaxZipDataFileBytes + 1);
-    if (bytes.size() > kMaxZipDataFileBytes)
-        return tooLarge(bytes.size());
-    if (source.error() != QFileDevice::NoError) {
-        file.refusal = QStringLiteral("%1: %2").arg(name, source.errorString());
-        return file;
-    }
-    file = readZipDataFile(bytes, name);
+    // A pipe or a device would keep the window waiting for data that may never come.
+    if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
+        return refuse(QStringLiteral("not a file"));
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly))
+        return refuse(source.errorString());
+    // Read one byte more than allowed, so a file that grew since it was measured is caught too.
+    const QByteArray bytes = source.size() > kMaxZipDataFileBytes ? QByteArray() : source.read(kMaxZipDataFileBytes + 1);
+    if (source.size() > kMaxZipDataFileBytes || bytes.size() > kMaxZipDataFileBytes)
+        return refuse(QStringLiteral("the file is %1 MB; a ZIP data file is at most %2 MB")
+                          .arg(std::max(source.size(), qint64(bytes.size())) / (1024 * 1024))
+                          .arg(kMaxZipDataFileBytes / (1024 * 1024)));
+    if (source.error() != QFileDevice::NoError)
+        return refuse(source.errorString());
+    file = readZipDataFile(bytes, file.name);
     file.modified = source.fileTime(QFileDevice::FileModificationTime).date();
     return file;
 }

@@ -23,14 +23,16 @@ struct Options {
     {
         parser.setApplicationDescription(
             QStringLiteral("Offline US ZIP code lookup. Without options it opens its window."));
+        // Qt's own options are single-dash words (-platform): each is then one option, not letters.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.addHelpOption();
         parser.addOptions({version, import, yes});
     }
 
     bool given() const
     {
-        return parser.isSet(QStringLiteral("help")) || parser.isSet(version) || parser.isSet(import)
-            || parser.isSet(yes);
+        return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) || parser.isSet(version)
+            || parser.isSet(import) || parser.isSet(yes);
     }
 
     QCommandLineParser parser;

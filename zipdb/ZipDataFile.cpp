@@ -19,8 +19,8 @@ constexpr int kGeoNamesFields = 12;
 // The USPS codes of the states, DC, the territories, the freely associated states and the
 // military "states".
 const QLatin1String kStateCodes("AA AE AK AL AP AR AS AZ CA CO CT DC DE FL FM GA GU HI IA ID IL IN KS KY LA "
-                                    "MA MD ME MH MI MN MO MP MS MT NC ND NE NH NJ NM NV NY OH OK OR PA PR PW RI "
-                                    "SC SD TN TX UT VA VI VT WA WI WV WY");
+                                "MA MD ME MH MI MN MO MP MS MT NC ND NE NH NJ NM NV NY OH OK OR PA PR PW RI "
+                                "SC SD TN TX UT VA VI VT WA WI WV WY");
 
 // A file that cannot be read as ZIP data: the line (0 for the whole file) and the reason.
 struct Refusal {
@@ -131,11 +131,11 @@ void readGeoNamesLine(RowCollector &rows, int line, QStringView text)
     const QString city = militaryCity(place);
     if (city.isEmpty())
         throw Refusal{line, QStringLiteral("no state code for %1, which is no APO, FPO or DPO place").arg(quoted(place))};
-    const QString state = isZip(zip) ? militaryState(zip) : QString();
+    const QString state = militaryState(zip);
     if (state.isEmpty() && isZip(zip))
         rows.file.dropped.push_back({zip.toString(), place.toString(), {}});
     else
-        rows.add(line, zip, city, state);
+        rows.add(line, zip, city, state); // refuses a bad ZIP
 }
 
 void readGeoNames(ZipDataFile &file, QStringView text)

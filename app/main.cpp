@@ -1,10 +1,146 @@
+#include "AppInfo.h"
+#include "DataFolder.h"
 #include "Form1.h"
+#include "Provenance.h"
 #include "QtPlatform.h"
+#include "ShippedCopy.h"
+#include "WorkingCopy.h"
+#include "ZipConnection.h"
+#include "ZipImport.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+// The options; without any of them the window opens as it always has, and Qt's own options
+// (-platform, -style, ...) still reach the window.
+struct Options {
+    Options()
+    {
+        parser.setApplicationDescription(
+            QStringLiteral("Offline US ZIP code lookup. Without options it opens its window."));
+        // Qt's own options are single-dash words (-platform): each is then one option, not letters.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.addHelpOption();
+        parser.addOptions({version, import, yes});
+    }
+
+    bool given() const
+    {
+        return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) || parser.isSet(version)
+            || parser.isSet(import) || parser.isSet(yes);
+    }
+
+    QCommandLineParser parser;
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Print the version and the date of the ZIP data.")};
+    QCommandLineOption import{
+        QStringLiteral("import"),
+        QStringLiteral("Import a newer ZIP data file (GeoNames' US.txt or a CSV with the header ZIP,City,State) into "
+                       "the working copy, keeping your own changes; prints what changes and asks first."),
+        QStringLiteral("file")};
+    QCommandLineOption yes{{QStringLiteral("y"), QStringLiteral("yes")},
+                           QStringLiteral("With --import: import without asking.")};
+};
+
+// What a start does before the window opens: the data folder and a working copy in it.
+void ensureWorkingCopy(Platform &platform)
+{
+    for (const QString &folder : {paths::vendorFolder(platform), paths::dataFolder(platform)})
+        if (!entryExists(folder))
+            createFolder(folder);
+    if (!fileExists(paths::workingCopy(platform)))
+        provisionWorkingCopy(paths::pristineCopy(platform), paths::workingCopy(platform));
+}
+
+int printVersion(Platform &platform)
+{
+    QTextStream out(stdout);
+    out << appinfo::kDisplayName << ' ' << appinfo::kVersion << '\n';
+    std::vector<ProvenanceEntry> imports;
+    if (fileExists(paths::workingCopy(platform))) {
+        ZipConnection working;
+        working.open(ZipConnection::connectionString(paths::dataFolder(platform)));
+        imports = provenanceOf(working);
+    }
+    out << describeData(ShippedCopy(paths::pristineCopy(platform)).sources(), imports).join(u'\n') << '\n';
+    return 0;
+}
+
+bool personSaysYes()
+{
+    QTextStream out(stdout);
+    out << "\nImport? [y/N] " << Qt::flush;
+    const QString answer = QTextStream(stdin).readLine().trimmed();
+    return answer.compare(u"y", Qt::CaseInsensitive) == 0 || answer.compare(u"yes", Qt::CaseInsensitive) == 0;
+}
+
+int importFile(Platform &platform, const QString &path, bool withoutAsking)
+{
+    QTextStream out(stdout);
+    ZipDataFile file = readZipDataFile(path);
+    if (!file.refusal.isEmpty()) {
+        QTextStream(stderr) << file.refusal << '\n';
+        return 1;
+    }
+    ensureWorkingCopy(platform);
+    ZipConnection working;
+    working.open(ZipConnection::connectionString(paths::dataFolder(platform)));
+    const ZipImport import(std::move(file), paths::pristineCopy(platform));
+    if (!withoutAsking) {
+        out << import.summary(import.plan(working)) << Qt::flush;
+        if (!personSaysYes()) {
+            out << "Nothing imported.\n";
+            return 1;
+        }
+    }
+    const ImportPlan done = import.apply(working);
+    if (withoutAsking)
+        out << import.summary(done) << '\n';
+    out << QStringLiteral("Imported: %1 added, %2 removed, %3 renamed, %4 kept as you changed them.\n")
+               .arg(done.count(ZipOutcome::Added))
+               .arg(done.count(ZipOutcome::Removed))
+               .arg(done.count(ZipOutcome::Renamed))
+               .arg(done.count(ZipOutcome::Kept));
+    return 0;
+}
+
+// The options' work, with no window and no display.
+int runCommandLine(Options &options, int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    options.parser.process(application);
+    if (options.parser.isSet(options.yes) && !options.parser.isSet(options.import)) {
+        std::fputs("quillmap: --yes goes with --import\n", stderr);
+        return 2;
+    }
+    QtPlatform platform; // for the data folder's and the program folder's paths only
+    try {
+        if (options.parser.isSet(options.version))
+            return printVersion(platform);
+        return importFile(platform, options.parser.value(options.import), options.parser.isSet(options.yes));
+    } catch (const std::exception &failure) {
+        std::fprintf(stderr, "quillmap: %s\n", failure.what());
+        return 1;
+    }
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    Options options;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    options.parser.parse(arguments);
+    if (options.given())
+        return runCommandLine(options, argc, argv);
+
     QApplication application(argc, argv);
     QtPlatform platform;
     Form1 form(platform);

@@ -6,6 +6,7 @@
 namespace appinfo {
 
 inline const QString kDisplayName = QStringLiteral("Quillmap");
+inline const QString kVersion = QStringLiteral(QUILLMAP_VERSION);
 inline const QString kVendor = QStringLiteral("Brennick");
 // Every error box names its routine after this prefix.
 inline const QString kLocationPrefix = QStringLiteral("Quillmap2021/08/31.");

@@ -1,10 +1,16 @@
-// Build step: turns data/zipcodes.csv into the shipped SQLite database dbZipsOriginal.mdb.
-// Usage: zipcsv_to_db zipcodes.csv dbZipsOriginal.mdb
+// Build step: turns data/zipcodes.csv, read by the program's own rules, into the shipped SQLite
+// database dbZipsOriginal.mdb, with the sources that data/zipcodes-sources.csv lists as its
+// provenance.
+// Usage: zipcsv_to_db zipcodes.csv zipcodes-sources.csv dbZipsOriginal.mdb
+#include "Provenance.h"
+#include "ZipDataFile.h"
+
+#include <QFile>
+
 #include <sqlite3.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
@@ -20,38 +26,49 @@ struct StatementFinalizer {
     void operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
 };
 
-// One RFC 4180 record; quoted fields may hold commas and doubled quotes.
-std::vector<std::string> splitCsv(const std::string &line)
-{
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-            fields.back() += '"';
-            ++i;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ',' && !quoted) {
-            fields.emplace_back();
-        } else if (c != '\r') {
-            fields.back() += c;
-        }
-    }
-    return fields;
-}
-
 void check(sqlite3 *db, int result)
 {
     if (result != SQLITE_OK && result != SQLITE_DONE)
         throw std::runtime_error(sqlite3_errmsg(db));
 }
 
-void build(const std::string &csvPath, const std::string &dbPath)
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+Statement prepare(sqlite3 *db, const char *sql)
 {
-    std::ifstream csv(csvPath);
-    if (!csv)
-        throw std::runtime_error("cannot read " + csvPath);
+    sqlite3_stmt *raw = nullptr;
+    check(db, sqlite3_prepare_v2(db, sql, -1, &raw, nullptr));
+    return Statement(raw);
+}
+
+void insert(sqlite3 *db, sqlite3_stmt *statement, const QStringList &values)
+{
+    for (int i = 0; i < values.size(); ++i) {
+        const QByteArray value = values[i].toUtf8();
+        check(db, sqlite3_bind_text(statement, i + 1, value.constData(), int(value.size()), SQLITE_TRANSIENT));
+    }
+    check(db, sqlite3_step(statement));
+    sqlite3_reset(statement);
+}
+
+std::vector<ProvenanceEntry> readSources(const std::string &path)
+{
+    QFile file(QString::fromLocal8Bit(path));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(path + ": " + file.errorString().toStdString());
+    try {
+        return readSourceList(file.readAll());
+    } catch (const std::runtime_error &bad) {
+        throw std::runtime_error(path + ", " + bad.what());
+    }
+}
+
+void build(const std::string &csvPath, const std::string &sourcesPath, const std::string &dbPath)
+{
+    const ZipDataFile csv = readZipDataFile(QString::fromLocal8Bit(csvPath));
+    if (!csv.refusal.isEmpty())
+        throw std::runtime_error(csv.refusal.toStdString());
+    const std::vector<ProvenanceEntry> sources = readSources(sourcesPath);
     std::filesystem::remove(dbPath);
     sqlite3 *raw = nullptr;
     const int opened = sqlite3_open(dbPath.c_str(), &raw);
@@ -61,47 +78,35 @@ void build(const std::string &csvPath, const std::string &dbPath)
                                  "create table ZipCodes (ZipCode TEXT, City TEXT, State TEXT);"
                                  "begin;",
                                  nullptr, nullptr, nullptr));
-    sqlite3_stmt *rawInsert = nullptr;
-    check(db.get(), sqlite3_prepare_v2(db.get(), "insert into ZipCodes values (?1, ?2, ?3)", -1, &rawInsert, nullptr));
-    std::unique_ptr<sqlite3_stmt, StatementFinalizer> insert(rawInsert);
-
-    std::string line;
-    std::getline(csv, line); // header
-    long rows = 0;
-    while (std::getline(csv, line)) {
-        if (line.empty())
-            continue;
-        const auto fields = splitCsv(line);
-        if (fields.size() != 3 || fields[0].size() != 5)
-            throw std::runtime_error("bad row " + std::to_string(rows + 2) + ": " + line);
-        for (int i = 0; i < 3; ++i)
-            check(db.get(), sqlite3_bind_text(insert.get(), i + 1, fields[i].c_str(), int(fields[i].size()),
-                                              SQLITE_TRANSIENT));
-        check(db.get(), sqlite3_step(insert.get()));
-        sqlite3_reset(insert.get());
-        ++rows;
+    check(db.get(), sqlite3_exec(db.get(), kCreateProvenanceSql, nullptr, nullptr, nullptr));
+    {
+        const Statement zipRow = prepare(db.get(), "insert into ZipCodes values (?1, ?2, ?3)");
+        for (const ZipRow &row : csv.rows)
+            insert(db.get(), zipRow.get(), {row.zip, row.city, row.state});
+        const Statement source = prepare(db.get(), kInsertProvenanceSql);
+        for (const ProvenanceEntry &entry : sources)
+            insert(db.get(), source.get(), provenanceValues(entry));
     }
-    insert.reset();
     // The index keeps the ZIP order cheap and the look-up of one ZIP fast.
     check(db.get(), sqlite3_exec(db.get(), "create index ZipCodes_ZipCode on ZipCodes (ZipCode); commit;", nullptr,
                                  nullptr, nullptr));
-    std::cout << "wrote " << rows << " rows to " << dbPath << "\n";
+    std::cout << "wrote " << csv.rows.size() << " rows to " << dbPath << "\n";
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (argc != 3) {
-        std::cerr << "usage: zipcsv_to_db zipcodes.csv dbZipsOriginal.mdb\n";
+    if (argc != 4) {
+        std::cerr << "usage: zipcsv_to_db zipcodes.csv zipcodes-sources.csv dbZipsOriginal.mdb\n";
         return 2;
     }
     // Built beside the target and renamed over it, so an interrupted build never leaves a partial
     // database that looks newer than its CSV.
-    const std::string target = argv[2];
+    const std::string target = argv[3];
     const std::string partial = target + ".partial";
     try {
-        build(argv[1], partial);
+        build(argv[1], argv[2], partial);
         std::filesystem::rename(partial, target);
     } catch (const std::exception &failure) {
         std::cerr << "zipcsv_to_db: " << failure.what() << "\n";

@@ -4,7 +4,9 @@
 #include "CommandContext.h"
 #include "DatabaseCommands.h"
 #include "ExportCommands.h"
+#include "FileDropFilter.h"
 #include "HoverFilter.h"
+#include "ImportCommands.h"
 #include "ResultsModel.h"
 #include "ResultsView.h"
 #include "SearchCommands.h"
@@ -20,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -84,6 +87,7 @@ Form1::Form1(Platform &platform, QWidget *parent)
     m_searchCommands = std::make_unique<SearchCommands>(*m_context);
     m_databaseCommands = std::make_unique<DatabaseCommands>(*m_context, *m_searchCommands);
     m_exportCommands = std::make_unique<ExportCommands>(*m_context);
+    m_importCommands = std::make_unique<ImportCommands>(*m_context, *m_searchCommands);
     orderTabs();
     bindEvents();
     centreOnScreen();
@@ -149,6 +153,8 @@ void Form1::bindEvents()
     connect(m_saveTextButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsText(); });
     connect(m_saveWorkbookButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsWorkbook(); });
     connect(m_copyButton, &QPushButton::clicked, this, [this] { m_exportCommands->copyResultsToClipboard(); });
+    new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { m_importCommands->showAbout(); });
+    new FileDropFilter(this, [this](const QString &path) { m_importCommands->importDroppedFile(path); });
     bindMouseMoves();
     // At log-off or system shutdown the session ends the program without closing the window.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::closeRequest);

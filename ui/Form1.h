@@ -7,6 +7,7 @@
 class CaptionProgressBar;
 class DatabaseCommands;
 class ExportCommands;
+class ImportCommands;
 class Platform;
 class QGroupBox;
 class QLineEdit;
@@ -37,6 +38,7 @@ public:
     SearchCommands &searchCommands() const { return *m_searchCommands; }
     DatabaseCommands &databaseCommands() const { return *m_databaseCommands; }
     ExportCommands &exportCommands() const { return *m_exportCommands; }
+    ImportCommands &importCommands() const { return *m_importCommands; }
     WindowPointer &pointer() const { return *m_pointer; }
     ResultsModel &results() const { return *m_results; }
     ZipSession &zipSession() const { return *m_zipSession; }
@@ -81,4 +83,5 @@ private:
     std::unique_ptr<SearchCommands> m_searchCommands;
     std::unique_ptr<DatabaseCommands> m_databaseCommands;
     std::unique_ptr<ExportCommands> m_exportCommands;
+    std::unique_ptr<ImportCommands> m_importCommands;
 };

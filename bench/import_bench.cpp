@@ -1,0 +1,218 @@
+// Importing a whole GeoNames dump into the working copy, merge and summary included, beside a bare
+// SQLite bulk insert of the same rows in one transaction; and the resident memory the import adds
+// at its peak. The dumps are the shipped rows of the states GeoNames covers, once as a newer dump
+// would change them (some ZIPs renamed, gone or new) and once with every ZIP renamed.
+// Run: build/bin/import_bench
+#include "TestMachine.h"
+#include "WorkingCopy.h"
+#include "ZipConnection.h"
+#include "ZipImport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include "FigureReporter.h"
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+
+namespace {
+
+const QStringList kTerritories{"PR", "VI", "GU", "AS", "MP", "FM", "MH", "PW"};
+
+TestMachine &machine()
+{
+    static TestMachine instance;
+    static const bool provisioned = [] {
+        QDir().mkpath(instance.dataFolder());
+        provisionWorkingCopy(instance.pristineCopy(), instance.workingCopy());
+        return true;
+    }();
+    Q_UNUSED(provisioned);
+    return instance;
+}
+
+ZipConnection &working()
+{
+    static ZipConnection open;
+    if (open.state() == ZipConnection::Closed)
+        open.open(connectionStringFor(machine().workingCopy()));
+    return open;
+}
+
+// The shipped rows of the states a GeoNames dump covers, as "zip|city|state".
+const QStringList &geoNamesRows()
+{
+    static const QStringList rows = [] {
+        QStringList all = rowsOf(machine().pristineCopy());
+        all.removeIf([](const QString &row) { return kTerritories.contains(row.right(2)); });
+        return all;
+    }();
+    return rows;
+}
+
+// Writes a dump of those rows, each changed by change(index, row) (an empty row is left out),
+// with the new rows after them; returns its path.
+template <class Change>
+QString writeDump(const QString &name, Change &&change, int newZips)
+{
+    QByteArray dump;
+    const auto line = [&](const QStringList &row) {
+        dump += QStringLiteral("US\t%1\t%2\tName\t%3\t\t\t\t\t40.7\t-73.9\t4\n").arg(row[0], row[1], row[2]).toUtf8();
+    };
+    for (qsizetype i = 0; i < geoNamesRows().size(); ++i) {
+        const QStringList row = change(i, geoNamesRows()[i].split(u'|'));
+        if (!row.isEmpty())
+            line(row);
+    }
+    for (int zip = 0; zip < newZips; ++zip)
+        line({QStringLiteral("%1").arg(zip, 5, 10, QLatin1Char('0')), QStringLiteral("New Place"),
+              QStringLiteral("NY")});
+    const QString path = machine().dir.filePath(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(dump);
+    return path;
+}
+
+// What a newer dump does: one ZIP in 50 renamed, one in 97 gone, a few hundred new.
+const QString &newerDump()
+{
+    static const QString path = writeDump(
+        QStringLiteral("newer.txt"),
+        [](qsizetype i, QStringList row) {
+            if (i % 97 == 5)
+                return QStringList{};
+            if (i % 50 == 7)
+                row[1] += QStringLiteral(" Renamed");
+            return row;
+        },
+        300);
+    return path;
+}
+
+const QString &everyZipRenamedDump()
+{
+    static const QString path = writeDump(
+        QStringLiteral("every-zip-renamed.txt"),
+        [](qsizetype, QStringList row) {
+            row[1] += QStringLiteral(" Renamed");
+            return row;
+        },
+        0);
+    return path;
+}
+
+ImportPlan importWithSummary(const QString &dump)
+{
+    const ZipImport import(readZipDataFile(dump), machine().pristineCopy());
+    const ImportPlan done = import.apply(working());
+    benchmark::DoNotOptimize(import.summary(done));
+    return done;
+}
+
+void importEachTime(benchmark::State &state, const QString &dump)
+{
+    qsizetype changed = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        resetWorkingCopy(machine().pristineCopy(), machine().workingCopy());
+        state.ResumeTiming();
+        changed = importWithSummary(dump).changes.size();
+    }
+    state.counters["zips_changed"] = double(changed);
+}
+
+void BM_ImportNewerDump(benchmark::State &state)
+{
+    importEachTime(state, newerDump());
+}
+BENCHMARK(BM_ImportNewerDump)->Unit(benchmark::kMillisecond);
+
+void BM_ImportDumpRenamingEveryZip(benchmark::State &state)
+{
+    importEachTime(state, everyZipRenamedDump());
+}
+BENCHMARK(BM_ImportDumpRenamingEveryZip)->Unit(benchmark::kMillisecond);
+
+// The rows of the newer dump inserted with one prepared statement in one transaction into a
+// table shaped as the working copy's, index included.
+void BM_BareSqliteBulkInsert(benchmark::State &state)
+{
+    const ZipDataFile dump = readZipDataFile(newerDump());
+    const std::string path = machine().dir.filePath(QStringLiteral("bare.db")).toStdString();
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::remove(path.c_str());
+        sqlite3 *db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        sqlite3_exec(db, "create table ZipCodes (ZipCode TEXT, City TEXT, State TEXT);"
+                         "create index ZipCodes_ZipCode on ZipCodes (ZipCode)", nullptr, nullptr, nullptr);
+        state.ResumeTiming();
+        sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
+        sqlite3_stmt *insert = nullptr;
+        sqlite3_prepare_v2(db, "insert into ZipCodes values (?1, ?2, ?3)", -1, &insert, nullptr);
+        for (const ZipRow &row : dump.rows) {
+            int column = 0;
+            for (const QString *value : {&row.zip, &row.city, &row.state}) {
+                const QByteArray utf8 = value->toUtf8();
+                sqlite3_bind_text(insert, ++column, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+            }
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    state.counters["rows"] = double(dump.rows.size());
+}
+BENCHMARK(BM_BareSqliteBulkInsert)->Unit(benchmark::kMillisecond);
+
+double statusMegabytes(const std::string &field)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field + ':', 0) == 0)
+            return std::stod(line.substr(field.size() + 1)) / 1024.0;
+    return 0;
+}
+
+// The peak resident memory during the import of the newer dump above what the process held before.
+void BM_ResidentMemoryOfImport(benchmark::State &state)
+{
+    double added = 0;
+    for (auto _ : state) {
+        resetWorkingCopy(machine().pristineCopy(), machine().workingCopy());
+        malloc_trim(0);
+        std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
+        const double before = statusMegabytes("VmRSS");
+        importWithSummary(newerDump());
+        added = statusMegabytes("VmHWM") - before;
+    }
+    state.counters["added_MB"] = added;
+}
+BENCHMARK(BM_ResidentMemoryOfImport)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    return runBenchmarksWithFigures(argc, argv, {
+        {Figure::Ratio, "import of a newer dump, summary included / bare bulk insert", "BM_ImportNewerDump",
+         "BM_BareSqliteBulkInsert", 3.0},
+        {Figure::Milliseconds, "import of a newer dump, summary included", "BM_ImportNewerDump", "", 1000.0},
+        {Figure::Ratio, "import renaming every ZIP / bare bulk insert", "BM_ImportDumpRenamingEveryZip",
+         "BM_BareSqliteBulkInsert", 3.0},
+        {Figure::Milliseconds, "import renaming every ZIP", "BM_ImportDumpRenamingEveryZip", "", 1000.0},
+        {Figure::Counter, "resident memory added at the import's peak (MB)", "BM_ResidentMemoryOfImport",
+         "added_MB", 50.0},
+    });
+}

@@ -1,0 +1,79 @@
+#include "Form1.h"
+#include "ImportCommands.h"
+#include "TestMachine.h"
+#include "WindowFixture.h"
+
+#include <QFile>
+#include <QTest>
+
+class TestImportCommands : public QObject, LoadedFormTest
+{
+    Q_OBJECT
+
+private slots:
+    void init() { loadForm(); }
+    void cleanup() { dropForm(); }
+
+    // The box names the file, the line and the reason; the working copy stays as it was.
+    void aBadFileIsRefusedAndChangesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QString>("reason");
+        const QByteArray dump("US\t10001\tNew York\tNew York\tNY\t\t\t\t\t40.7\t-73.9\t4\n");
+        QTest::newRow("empty") << QByteArray() << 0LL << ": the file is empty";
+        QTest::newRow("several hundred megabytes, refused unread")
+            << QByteArray() << 300LL * 1024 * 1024 << ": the file is 300 MB; a ZIP data file is at most 16 MB";
+        QTest::newRow("binary") << QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0", 10) << 0LL
+                                << ", line 1: not UTF-8 text: binary data";
+        QTest::newRow("not UTF-8 on its second line") << QByteArray("ZIP,City,State\n10001,Caf\xe9,NY\n") << 0LL
+                                                      << ", line 2: not UTF-8 text: binary data";
+        QTest::newRow("neither format") << QByteArray("zip;city;state\n10001;New York;NY\n") << 0LL
+                                        << ": neither a GeoNames postal-code dump (12 TAB-separated fields a line) "
+                                           "nor a CSV whose first line is ZIP,City,State";
+        QTest::newRow("dump, bad ZIP") << dump + QByteArray(dump).replace("10001", "1001") << 0LL
+                                       << ", line 2: bad ZIP \"1001\": a ZIP is five digits";
+        QTest::newRow("dump, unknown state") << dump + QByteArray(dump).replace("\tNY\t", "\tXY\t") << 0LL
+                                             << ", line 2: unknown state code \"XY\" for 10001";
+        QTest::newRow("dump, empty city") << QByteArray(dump).replace("\tNew York\tNew", "\t \tNew") << 0LL
+                                          << ", line 1: empty city for 10001";
+        QTest::newRow("dump, another country") << QByteArray(dump).replace("US\t", "CA\t") << 0LL
+                                               << ", line 1: country code \"CA\" where a dump for the US has US";
+        QTest::newRow("dump, a civilian place without a state")
+            << dump + QByteArray(dump).replace("\tNY\t", "\t\t") << 0LL
+            << ", line 2: no state code for \"New York\", which is no APO, FPO or DPO place";
+        QTest::newRow("dump, a short line") << dump + "US\t10002\tNew York\n" << 0LL
+                                            << ", line 2: 3 TAB-separated fields where a GeoNames dump has 12";
+        QTest::newRow("CSV, bad ZIP") << QByteArray("ZIP,City,State\n10001,New York,NY\n1000A,New York,NY\n") << 0LL
+                                      << ", line 3: bad ZIP \"1000A\": a ZIP is five digits";
+        QTest::newRow("CSV, unknown state") << QByteArray("ZIP,City,State\n10001,New York,New York\n") << 0LL
+                                            << ", line 2: unknown state code \"NEW YORK\" for 10001";
+        QTest::newRow("CSV, empty city") << QByteArray("ZIP,City,State\n10001,\"\",NY\n") << 0LL
+                                         << ", line 2: empty city for 10001";
+        QTest::newRow("CSV, a fourth field") << QByteArray("ZIP,City,State\n10001,New York,NY,USA\n") << 0LL
+                                             << ", line 2: 4 fields where the header has 3";
+        QTest::newRow("CSV, a quote that never closes")
+            << QByteArray("ZIP,City,State\n10001,New York,NY\n10002,\"New York,NY\n10003,New York,NY\n") << 0LL
+            << ", line 3: a quoted field that never closes";
+        QTest::newRow("CSV, only its header") << QByteArray("ZIP,City,State\n") << 0LL
+                                              << ": the file holds no ZIP rows";
+    }
+    void aBadFileIsRefusedAndChangesNothing()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(qint64, size);
+        QFETCH(QString, reason);
+        const QString path = machine->dir.filePath(QStringLiteral("US.txt"));
+        writeFile(path, content);
+        if (size > 0)
+            QVERIFY(QFile(path).resize(size)); // sparse: no disk is spent
+        const QStringList before = rowsOf(machine->workingCopy());
+
+        form->importCommands().importDroppedFile(path);
+        QCOMPARE(platform().boxes, Boxes{box(path + reason, Platform::Exclamation, QStringLiteral("Import ZIP Data"))});
+        QCOMPARE(rowsOf(machine->workingCopy()), before);
+    }
+};
+
+QTEST_MAIN(TestImportCommands)
+#include "tst_importcommands.moc"

@@ -1,0 +1,116 @@
+#include "TestMachine.h"
+#include "ZipConnection.h"
+#include "ZipImport.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QStringList kShipped{"00601|Adjuntas|PR", "10001|New York|NY", "10002|New York|NY", "10003|New York|NY",
+                           "90028|Los Angeles|CA"};
+
+// A line of a GeoNames dump; military places have no state code.
+QByteArray geo(const char *zip, const char *place, const char *code = "NY")
+{
+    return QByteArray("US\t") + zip + '\t' + place + "\tSomewhere\t" + code + "\t\t\t\t\t40.7\t-73.9\t4\n";
+}
+
+QByteArray shippedNewYork()
+{
+    return geo("10001", "New York") + geo("10002", "New York") + geo("10003", "New York");
+}
+
+// A database of the shipped kind holding only these rows.
+void makeDatabase(const QString &path, const QStringList &rows)
+{
+    QVERIFY(QFile::copy(QStringLiteral(QUILLMAP_PRISTINE_DB), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    ZipConnection db;
+    db.open(connectionStringFor(path));
+    db.execute(QStringLiteral("delete from ZipCodes"));
+    for (const QString &row : rows)
+        db.execute(QStringLiteral("insert into ZipCodes values (?1, ?2, ?3)"), row.split(u'|'));
+}
+
+QStringList outcomesOf(const ImportPlan &plan)
+{
+    static const char *const names[] = {"added", "removed", "renamed", "kept"};
+    QStringList outcomes;
+    for (const ZipChange &change : plan.changes)
+        outcomes.append(change.zip + QLatin1Char(' ') + QLatin1String(names[int(change.outcome)]));
+    return outcomes;
+}
+
+} // namespace
+
+class TestZipImport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Per ZIP: the shipped rows are the base, the working copy's the person's, the file the update.
+    void mergeKeepsThePersonsWork_data()
+    {
+        QTest::addColumn<QStringList>("person");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("outcomes");
+        QTest::addColumn<QStringList>("after");
+        const QStringList untouched = kShipped;
+        QTest::newRow("the shipped data's own dump changes nothing")
+            << untouched << shippedNewYork() + geo("90028", "Los Angeles", "CA") << QStringList{} << kShipped;
+        QTest::newRow("a dump renames, adds and removes in its states, not in Puerto Rico or California")
+            << untouched << geo("10001", "New York") + geo("10002", "Lower East Side") + geo("10004", "New York")
+            << QStringList{"10002 renamed", "10003 removed", "10004 added"}
+            << QStringList{"00601|Adjuntas|PR", "10001|New York|NY", "10002|Lower East Side|NY",
+                           "10004|New York|NY", "90028|Los Angeles|CA"};
+        QTest::newRow("what the person added, deleted or changed is kept")
+            << QStringList{"00601|Adjuntas|PR", "10002|Chelsea|NY", "10003|New York|NY", "10009|Mine|NY",
+                           "90028|Los Angeles|CA"}
+            << shippedNewYork() + geo("10002", "Lower East Side")
+            << QStringList{"10001 kept", "10002 kept", "10009 kept"}
+            << QStringList{"00601|Adjuntas|PR", "10002|Chelsea|NY", "10003|New York|NY", "10009|Mine|NY",
+                           "90028|Los Angeles|CA"};
+        QTest::newRow("a file that agrees with the person's change counts nothing")
+            << QStringList{"00601|Adjuntas|PR", "10001|New York|NY", "10002|Chelsea|NY", "10003|New York|NY",
+                           "90028|Los Angeles|CA"}
+            << geo("10001", "New York") + geo("10002", "Chelsea") + geo("10003", "New York") << QStringList{}
+            << QStringList{"00601|Adjuntas|PR", "10001|New York|NY", "10002|Chelsea|NY", "10003|New York|NY",
+                           "90028|Los Angeles|CA"};
+        QTest::newRow("military places take their state from the USPS ranges; one outside them is dropped")
+            << untouched
+            << shippedNewYork() + geo("09001", "APO AA", "") + geo("34001", "dpo aa", "")
+                   + geo("96201", "FPO AA", "") + geo("96860", "FPO AA", "")
+            << QStringList{"09001 added", "34001 added", "96201 added"}
+            << kShipped + QStringList{"09001|APO|AE", "34001|DPO|AA", "96201|FPO|AP"};
+        QTest::newRow("a CSV speaks only for its ZIPs, several rows being one ZIP's names")
+            << untouched
+            << QByteArray("ZIP,City,State\r\n90028,Los Angeles,CA\r\n90028,Hollywood,ca\r\n10004,\"New York, NY\",NY\r\n")
+            << QStringList{"10004 added", "90028 renamed"}
+            << kShipped + QStringList{"10004|New York, NY|NY", "90028|Hollywood|CA"};
+    }
+    void mergeKeepsThePersonsWork()
+    {
+        QFETCH(QStringList, person);
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, outcomes);
+        QFETCH(QStringList, after);
+        QTemporaryDir dir;
+        makeDatabase(dir.filePath(QStringLiteral("shipped.mdb")), kShipped);
+        makeDatabase(dir.filePath(QStringLiteral("working.mdb")), person);
+        writeFile(dir.filePath(QStringLiteral("update")), file);
+
+        const ZipDataFile data = readZipDataFile(dir.filePath(QStringLiteral("update")));
+        QCOMPARE(data.refusal, QString());
+        const ZipImport import(data, dir.filePath(QStringLiteral("shipped.mdb")));
+        ZipConnection working;
+        working.open(connectionStringFor(dir.filePath(QStringLiteral("working.mdb"))));
+        QCOMPARE(outcomesOf(import.plan(working)), outcomes);
+        QCOMPARE(outcomesOf(import.apply(working)), outcomes);
+        after.sort();
+        QCOMPARE(rowsOf(dir.filePath(QStringLiteral("working.mdb"))), after);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestZipImport)
+#include "tst_zipimport.moc"

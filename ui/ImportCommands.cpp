@@ -1,0 +1,84 @@
+#include "ImportCommands.h"
+
+#include "AppInfo.h"
+#include "CommandContext.h"
+#include "DataFolder.h"
+#include "Platform.h"
+#include "Provenance.h"
+#include "ResultsModel.h"
+#include "SearchCommands.h"
+#include "ShippedCopy.h"
+#include "WindowPointer.h"
+#include "ZipConnection.h"
+#include "ZipImport.h"
+#include "ZipQuery.h"
+#include "ZipSession.h"
+
+#include <optional>
+
+namespace {
+
+const QString kImportTitle = QStringLiteral("Import ZIP Data");
+
+QString aboutText(const ZipConnection &working, const QString &pristine)
+{
+    const ShippedCopy shipped(pristine);
+    const std::vector<ZipRow> rows = readZipRows(working.query(QString::fromUtf8(kSelectZipRowsSql)));
+    const ShippedDifferences differences = differencesFromShipped(shipped.rows(), rows);
+    QStringList lines{appinfo::kDisplayName + QLatin1Char(' ') + appinfo::kVersion, QString()};
+    lines += describeData(shipped.sources(), provenanceOf(working));
+    lines << QString()
+          << QStringLiteral("The database holds %1 rows. ZIPs added, deleted or changed against the shipped data: "
+                            "%2 added, %3 deleted, %4 changed.")
+                 .arg(rows.size())
+                 .arg(differences.added)
+                 .arg(differences.deleted)
+                 .arg(differences.changed)
+          << QString()
+          << QStringLiteral("ZIP data from GeoNames (https://www.geonames.org/), licensed under Creative Commons "
+                            "Attribution 4.0 (https://creativecommons.org/licenses/by/4.0/). Territory ZIPs from the "
+                            "npm package zipcodes, Copyright (c) 2007 Dav Glass, BSD licence.");
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+void ImportCommands::showAbout()
+{
+    if (m.pointer.isBusy())
+        return;
+    Routine r = m.routine(QStringLiteral("Form_KeyDown"));
+    QString text;
+    if (!r.step(100, [&] { text = aboutText(m.zip.connection(), paths::pristineCopy(m.platform)); }))
+        return;
+    r.step(102, [&] { m.platform.messageBox(text, Platform::OkOnly, QStringLiteral("About Quillmap")); });
+}
+
+void ImportCommands::importDroppedFile(const QString &path)
+{
+    if (m.pointer.isBusy())
+        return;
+    Routine r = m.routine(QStringLiteral("Form_OLEDragDrop"));
+    ZipDataFile file;
+    std::optional<ZipImport> import;
+    ImportPlan plan;
+    int answer = Platform::No;
+    if (!r.step(100, [&] { file = readZipDataFile(path); }))
+        return;
+    if (!file.refusal.isEmpty()) {
+        r.step(102, [&] { m.platform.messageBox(file.refusal, Platform::Exclamation, kImportTitle); });
+        return;
+    }
+    if (!r.step(104, [&] { import.emplace(std::move(file), paths::pristineCopy(m.platform)); }))
+        return;
+    if (!r.step(106, [&] { plan = import->plan(m.zip.connection()); }))
+        return;
+    r.step(108, [&] { answer = m.platform.messageBox(import->summary(plan), Platform::YesNo, kImportTitle); });
+    if (answer != Platform::Yes)
+        return;
+    r.step(110, [&] { m.pointer.set(WindowPointer::Busy); });
+    r.step(112, [&] { import->apply(m.zip.connection()); });
+    r.step(114, [&] { m.pointer.set(WindowPointer::Default); });
+    if (r.test(116, [&] { return m.results.count() > 0; }))
+        r.step(118, [&] { m_search.search(); });
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+struct ProvenanceEntry;
+struct ZipRow;
+struct sqlite3;
+
+// The pristine copy beside the executable, opened read-only: the base that the working copy is
+// compared with. Each call throws with SQLite's reason when the file cannot be read.
+class ShippedCopy
+{
+public:
+    explicit ShippedCopy(const QString &path);
+    ~ShippedCopy();
+    ShippedCopy(const ShippedCopy &) = delete;
+    ShippedCopy &operator=(const ShippedCopy &) = delete;
+
+    // Every row, sorted.
+    std::vector<ZipRow> rows() const;
+    // The sources the data build recorded.
+    std::vector<ProvenanceEntry> sources() const;
+
+private:
+    struct Closer {
+        void operator()(sqlite3 *db) const;
+    };
+    std::unique_ptr<sqlite3, Closer> m_db;
+};

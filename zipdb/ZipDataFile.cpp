@@ -1,0 +1,282 @@
+#include "ZipDataFile.h"
+
+#include "CsvRecords.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringTokenizer>
+
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kGeoNamesFields = 12;
+// The USPS codes of the states, DC, the territories, the freely associated states and the
+// military "states".
+const QLatin1String kStateCodes("AA AE AK AL AP AR AS AZ CA CO CT DC DE FL FM GA GU HI IA ID IL IN KS KY LA "
+                                "MA MD ME MH MI MN MO MP MS MT NC ND NE NH NJ NM NV NY OH OK OR PA PR PW RI "
+                                "SC SD TN TX UT VA VI VT WA WI WV WY");
+
+// A file that cannot be read as ZIP data: the line (0 for the whole file) and the reason.
+struct Refusal {
+    int line;
+    QString reason;
+};
+
+bool isZip(QStringView text)
+{
+    return text.size() == 5 && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+bool isStateCode(QStringView text)
+{
+    constexpr int kLetters = 26;
+    static const std::bitset<kLetters * kLetters> known = [] {
+        std::bitset<kLetters * kLetters> codes;
+        for (qsizetype i = 0; i + 1 < kStateCodes.size(); i += 3)
+            codes.set((kStateCodes[i].unicode() - 'A') * kLetters + kStateCodes[i + 1].unicode() - 'A');
+        return codes;
+    }();
+    const auto letter = [](QChar c) { return c >= u'A' && c <= u'Z'; };
+    return text.size() == 2 && letter(text[0]) && letter(text[1])
+        && known.test((text[0].unicode() - 'A') * kLetters + text[1].unicode() - 'A');
+}
+
+QString quoted(QStringView text)
+{
+    return QLatin1Char('"') + text.toString() + QLatin1Char('"');
+}
+
+// The USPS military state of a ZIP, or nothing outside the military ranges.
+QString militaryState(QStringView zip)
+{
+    const int prefix = zip.left(3).toInt();
+    if (prefix >= 90 && prefix <= 98)
+        return QStringLiteral("AE");
+    if (prefix == 340)
+        return QStringLiteral("AA");
+    if (prefix >= 962 && prefix <= 966)
+        return QStringLiteral("AP");
+    return {};
+}
+
+// APO, FPO or DPO when the place begins with that word, in any letter case; else nothing.
+QString militaryCity(QStringView place)
+{
+    const QString word = place.left(3).toString().toUpper();
+    const QChar next = place.size() > 3 ? place[3] : QChar(u' ');
+    const bool wordEnds = !(next.isLetterOrNumber() && next.unicode() < 128) && next != u'_';
+    if (wordEnds && (word == u"APO" || word == u"FPO" || word == u"DPO"))
+        return word;
+    return {};
+}
+
+// Adds the rows the rules make of a file's lines to it.
+class RowCollector
+{
+public:
+    explicit RowCollector(ZipDataFile &target) : file(target) {}
+
+    void add(int line, QStringView zip, QStringView city, QStringView state);
+
+    ZipDataFile &file;
+
+private:
+    // The rows of one state mostly come together: they share one text.
+    QString m_lastState;
+};
+
+void RowCollector::add(int line, QStringView zip, QStringView city, QStringView state)
+{
+    if (!isZip(zip))
+        throw Refusal{line, QStringLiteral("bad ZIP %1: a ZIP is five digits").arg(quoted(zip))};
+    const QStringView name = city.trimmed();
+    if (name.isEmpty())
+        throw Refusal{line, QStringLiteral("empty city for %1").arg(zip)};
+    if (std::any_of(name.begin(), name.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
+        throw Refusal{line, QStringLiteral("a control character in the city of %1").arg(zip)};
+    if (!isStateCode(state))
+        throw Refusal{line, QStringLiteral("unknown state code %1 for %2").arg(quoted(state), zip)};
+    if (state != m_lastState) {
+        m_lastState = state.toString();
+        file.states.insert(m_lastState);
+    }
+    file.rows.push_back({zip.toString(), name.toString(), m_lastState});
+}
+
+void readGeoNamesLine(RowCollector &rows, int line, QStringView text)
+{
+    std::array<QStringView, kGeoNamesFields> fields;
+    qsizetype count = 0;
+    for (QStringView field : QStringTokenizer(text, u'\t')) {
+        if (count < kGeoNamesFields)
+            fields[count] = field;
+        ++count;
+    }
+    if (count != kGeoNamesFields)
+        throw Refusal{
+            line, QStringLiteral("%1 TAB-separated fields where a GeoNames dump has %2").arg(count).arg(kGeoNamesFields)};
+    if (fields[0] != u"US")
+        throw Refusal{line, QStringLiteral("country code %1 where a dump for the US has US").arg(quoted(fields[0]))};
+    const QStringView zip = fields[1];
+    const QStringView place = fields[2];
+    const QStringView stateCode = fields[4];
+    if (!stateCode.isEmpty())
+        return rows.add(line, zip, place, stateCode);
+    const QString city = militaryCity(place);
+    if (city.isEmpty())
+        throw Refusal{line, QStringLiteral("no state code for %1, which is no APO, FPO or DPO place").arg(quoted(place))};
+    const QString state = militaryState(zip);
+    if (state.isEmpty() && isZip(zip))
+        rows.file.dropped.push_back({zip.toString(), place.toString(), {}});
+    else
+        rows.add(line, zip, city, state); // refuses a bad ZIP
+}
+
+void readGeoNames(ZipDataFile &file, QStringView text)
+{
+    RowCollector rows(file);
+    int line = 0;
+    for (QStringView each : QStringTokenizer(text, u'\n')) {
+        ++line;
+        if (each.endsWith(u'\r'))
+            each.chop(1);
+        if (!each.isEmpty())
+            readGeoNamesLine(rows, line, each);
+    }
+}
+
+bool isCsvHeader(const QStringList &fields)
+{
+    return fields.size() == 3
+        && (fields[0].trimmed().compare(u"ZIP", Qt::CaseInsensitive) == 0
+            || fields[0].trimmed().compare(u"ZipCode", Qt::CaseInsensitive) == 0)
+        && fields[1].trimmed().compare(u"City", Qt::CaseInsensitive) == 0
+        && fields[2].trimmed().compare(u"State", Qt::CaseInsensitive) == 0;
+}
+
+void readCsv(ZipDataFile &file, CsvRecords &records)
+{
+    RowCollector rows(file);
+    QStringList fields;
+    try {
+        while (records.next(fields)) {
+            if (fields.size() != 3)
+                throw Refusal{records.line(), QStringLiteral("%1 fields where the header has 3").arg(fields.size())};
+            rows.add(records.line(), QStringView(fields[0]).trimmed(), fields[1], fields[2].trimmed().toUpper());
+        }
+    } catch (const std::runtime_error &bad) {
+        throw Refusal{records.line(), QString::fromUtf8(bad.what())};
+    }
+}
+
+// The first line that is not UTF-8 text, counted from 1, or 0 when every line is.
+int firstLineThatIsNoText(const QByteArray &bytes)
+{
+    int line = 0;
+    for (const QByteArray &each : bytes.split('\n')) {
+        ++line;
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = decoder(each);
+        if (decoder.hasError() || text.contains(QChar(0)))
+            return line;
+    }
+    return 0;
+}
+
+void read(ZipDataFile &file, const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        throw Refusal{0, QStringLiteral("the file is empty")};
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (decoder.hasError() || text.contains(QChar(0)))
+        throw Refusal{firstLineThatIsNoText(bytes), QStringLiteral("not UTF-8 text: binary data")};
+    if (text.startsWith(QChar::ByteOrderMark))
+        text.remove(0, 1);
+
+    CsvRecords records(text);
+    QStringList header;
+    try {
+        records.next(header);
+    } catch (const std::runtime_error &) {
+        header.clear();
+    }
+    if (isCsvHeader(header)) {
+        file.format = ZipDataFile::Format::ZipCsv;
+        readCsv(file, records);
+    } else if (text.left(text.indexOf(u'\n')).count(u'\t') == kGeoNamesFields - 1) {
+        file.format = ZipDataFile::Format::GeoNamesDump;
+        readGeoNames(file, text);
+    } else {
+        throw Refusal{0, QStringLiteral("neither a GeoNames postal-code dump (12 TAB-separated fields a line) "
+                                        "nor a CSV whose first line is ZIP,City,State")};
+    }
+    if (file.rows.empty())
+        throw Refusal{0, QStringLiteral("the file holds no ZIP rows")};
+}
+
+} // namespace
+
+bool ZipRow::operator<(const ZipRow &other) const
+{
+    if (const int byZip = zip.compare(other.zip))
+        return byZip < 0;
+    if (const int byCity = city.compare(other.city))
+        return byCity < 0;
+    return state < other.state;
+}
+
+ZipDataFile readZipDataFile(const QByteArray &bytes, const QString &name)
+{
+    ZipDataFile file;
+    file.name = name;
+    try {
+        read(file, bytes);
+    } catch (const Refusal &refusal) {
+        file.rows.clear();
+        file.states.clear();
+        file.dropped.clear();
+        file.refusal = refusal.line > 0 ? QStringLiteral("%1, line %2: %3").arg(name).arg(refusal.line).arg(refusal.reason)
+                                        : QStringLiteral("%1: %2").arg(name, refusal.reason);
+    }
+    return file;
+}
+
+ZipDataFile readZipDataFile(const QString &path)
+{
+    ZipDataFile file;
+    file.name = QDir::toNativeSeparators(path);
+    const auto refuse = [&](const QString &reason) {
+        file.refusal = file.name + QStringLiteral(": ") + reason;
+        return file;
+    };
+    // A pipe or a device would keep the window waiting for data that may never come.
+    if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
+        return refuse(QStringLiteral("not a file"));
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly))
+        return refuse(source.errorString());
+    // Read one byte more than allowed, so a file that grew since it was measured is caught too.
+    const QByteArray bytes = source.size() > kMaxZipDataFileBytes ? QByteArray() : source.read(kMaxZipDataFileBytes + 1);
+    if (source.size() > kMaxZipDataFileBytes || bytes.size() > kMaxZipDataFileBytes)
+        return refuse(QStringLiteral("the file is %1 MB; a ZIP data file is at most %2 MB")
+                          .arg(std::max(source.size(), qint64(bytes.size())) / (1024 * 1024))
+                          .arg(kMaxZipDataFileBytes / (1024 * 1024)));
+    if (source.error() != QFileDevice::NoError)
+        return refuse(source.errorString());
+    file = readZipDataFile(bytes, file.name);
+    file.modified = source.fileTime(QFileDevice::FileModificationTime).date();
+    return file;
+}
+
+void sortUnique(std::vector<ZipRow> &rows)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+}

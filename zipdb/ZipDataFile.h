@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QDate>
+#include <QSet>
+#include <QString>
+
+#include <vector>
+
+// One row of the ZipCodes table.
+struct ZipRow {
+    QString zip;
+    QString city;
+    QString state;
+
+    bool operator==(const ZipRow &) const = default;
+    bool operator<(const ZipRow &other) const;
+};
+
+// The one owner of the rules that turn a ZIP data file into rows; the data build and the import
+// both read through it, so the shipped rows and the imported ones cannot drift apart.
+//
+// Two formats, told apart by their first line:
+// - the GeoNames postal-code dump for the US (US.txt): UTF-8, 12 TAB-separated fields a line
+//   (country, ZIP, place, state name, state code, ...). A place without a state code must be a
+//   military one ("APO AE", "FPO AP"): its city becomes APO, FPO or DPO and its state comes from
+//   the USPS military ranges (090-098 AE, 340 AA, 962-966 AP), because GeoNames labels Pacific
+//   military ZIPs "AA"; one outside those ranges is dropped.
+// - a CSV with the header ZIP,City,State (RFC 4180); several rows of one ZIP are its several names.
+// Either way a ZIP is five digits, the state a USPS code and the city, its blanks trimmed, not empty.
+struct ZipDataFile {
+    enum class Format { GeoNamesDump, ZipCsv };
+
+    // The file as the person named it.
+    QString name;
+    Format format = Format::ZipCsv;
+    // The day the file was last changed; invalid when read from memory.
+    QDate modified;
+    // The rows in the file's order, as the rules make them.
+    std::vector<ZipRow> rows;
+    // Every state the rows name: the states a GeoNames dump is complete for.
+    QSet<QString> states;
+    // The military GeoNames places the rules drop (ZIP and place; no state).
+    std::vector<ZipRow> dropped;
+    // Why the file cannot be read as ZIP data, naming the file, the line and the reason; empty
+    // when it can. A refused file has no rows.
+    QString refusal;
+};
+
+// A file larger than this is refused before it is read: the whole US is a few megabytes.
+inline constexpr qint64 kMaxZipDataFileBytes = 16 * 1024 * 1024;
+
+ZipDataFile readZipDataFile(const QString &path);
+ZipDataFile readZipDataFile(const QByteArray &bytes, const QString &name);
+
+// Sorts the rows by ZIP, city and state and keeps each once.
+void sortUnique(std::vector<ZipRow> &rows);

@@ -1,0 +1,288 @@
+#include "ZipImport.h"
+
+#include "Provenance.h"
+#include "ShippedCopy.h"
+#include "ZipConnection.h"
+#include "ZipQuery.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <array>
+#include <span>
+
+const char *const kSelectZipRowsSql = "select ZipCode, City, State from ZipCodes";
+
+namespace {
+
+constexpr int kExamples = 10;
+
+using Rows = std::span<const ZipRow>;
+
+// Calls visit(zip, groups) for every ZIP of any of the sorted lists, in ZIP order, with each
+// list's rows of that ZIP.
+template <size_t N, class Visit>
+void forEachZip(const std::array<const std::vector<ZipRow> *, N> &lists, Visit &&visit)
+{
+    std::array<size_t, N> at{};
+    for (;;) {
+        const QString *next = nullptr;
+        for (size_t i = 0; i < N; ++i)
+            if (at[i] < lists[i]->size() && (!next || (*lists[i])[at[i]].zip < *next))
+                next = &(*lists[i])[at[i]].zip;
+        if (!next)
+            return;
+        const QString zip = *next;
+        std::array<Rows, N> groups;
+        for (size_t i = 0; i < N; ++i) {
+            size_t end = at[i];
+            while (end < lists[i]->size() && (*lists[i])[end].zip == zip)
+                ++end;
+            groups[i] = Rows(lists[i]->data() + at[i], end - at[i]);
+            at[i] = end;
+        }
+        visit(zip, groups);
+    }
+}
+
+bool same(Rows some, Rows others)
+{
+    return std::ranges::equal(some, others);
+}
+
+bool namesStateOf(Rows rows, const QSet<QString> &states)
+{
+    return std::ranges::any_of(rows, [&](const ZipRow &row) { return states.contains(row.state); });
+}
+
+// A write transaction that is rolled back unless committed; it takes the write lock at once,
+// so the rows it reads stay the rows it changes.
+class WriteTransaction
+{
+public:
+    explicit WriteTransaction(ZipConnection &connection) : m_connection(connection)
+    {
+        m_connection.execute(QStringLiteral("begin immediate"));
+    }
+    ~WriteTransaction()
+    {
+        if (m_open) {
+            try {
+                m_connection.execute(QStringLiteral("rollback"));
+            } catch (const std::exception &) {
+                // SQLite has rolled it back already when the failure ended the transaction.
+            }
+        }
+    }
+    WriteTransaction(const WriteTransaction &) = delete;
+    WriteTransaction &operator=(const WriteTransaction &) = delete;
+    void commit()
+    {
+        m_connection.execute(QStringLiteral("commit"));
+        m_open = false;
+    }
+
+private:
+    ZipConnection &m_connection;
+    bool m_open = true;
+};
+
+// A JSON string, written by hand: for tens of thousands of rows QJsonArray takes longer to build
+// than SQLite takes to insert them.
+void appendJsonString(QString &json, const QString &text)
+{
+    json += u'"';
+    for (const QChar c : text) {
+        if (c == u'"' || c == u'\\')
+            json += u'\\';
+        if (c.unicode() < 0x20)
+            json += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            json += c;
+    }
+    json += u'"';
+}
+
+// The rows go to SQLite as one JSON text each, so thousands of rows cost two statements.
+void writeChanges(ZipConnection &working, const ImportPlan &plan)
+{
+    QString zips(u'[');
+    QString rows(u'[');
+    for (const ZipChange &change : plan.changes) {
+        if (change.outcome == ZipOutcome::Kept)
+            continue;
+        appendJsonString(zips, change.zip);
+        zips += u',';
+        for (const ZipRow &row : change.imported) {
+            rows += u'[';
+            for (const QString *value : {&row.zip, &row.city, &row.state}) {
+                appendJsonString(rows, *value);
+                rows += u',';
+            }
+            rows.back() = u']';
+            rows += u',';
+        }
+    }
+    for (QString *array : {&zips, &rows}) {
+        if (array->size() > 1)
+            array->chop(1);
+        *array += u']';
+    }
+    working.execute(QStringLiteral("delete from ZipCodes where ZipCode in (select value from json_each(?1))"), {zips});
+    working.execute(QStringLiteral("insert into ZipCodes (ZipCode, City, State) select json_extract(value, '$[0]'),"
+                                   " json_extract(value, '$[1]'), json_extract(value, '$[2]') from json_each(?1)"),
+                    {rows});
+}
+
+QString namesOf(Rows rows)
+{
+    if (rows.empty())
+        return QStringLiteral("none");
+    QStringList names;
+    for (const ZipRow &row : rows)
+        names.append(row.city + QStringLiteral(", ") + row.state);
+    return names.join(QStringLiteral(" / "));
+}
+
+QString example(const ZipChange &change)
+{
+    switch (change.outcome) {
+    case ZipOutcome::Added:
+        return change.zip + QLatin1Char(' ') + namesOf(change.imported);
+    case ZipOutcome::Removed:
+        return change.zip + QLatin1Char(' ') + namesOf(change.current);
+    case ZipOutcome::Renamed:
+        return change.zip + QLatin1Char(' ') + namesOf(change.current) + QStringLiteral(" -> ")
+            + namesOf(change.imported);
+    case ZipOutcome::Kept:
+        break;
+    }
+    return change.zip + QStringLiteral(" (yours: ") + namesOf(change.current) + QStringLiteral("; the file's: ")
+        + namesOf(change.imported) + QLatin1Char(')');
+}
+
+} // namespace
+
+qsizetype ImportPlan::count(ZipOutcome outcome) const
+{
+    return std::ranges::count(changes, outcome, &ZipChange::outcome);
+}
+
+ImportPlan planImport(const std::vector<ZipRow> &shipped, const std::vector<ZipRow> &current,
+                      const ZipDataFile &file)
+{
+    const bool completeForItsStates = file.format == ZipDataFile::Format::GeoNamesDump;
+    ImportPlan plan;
+    forEachZip<3>({&shipped, &current, &file.rows}, [&](const QString &zip, const std::array<Rows, 3> &groups) {
+        const auto &[base, yours, imported] = groups;
+        const bool speaks = !imported.empty()
+            || (completeForItsStates && (namesStateOf(base, file.states) || namesStateOf(yours, file.states)));
+        if (!speaks || same(yours, imported))
+            return;
+        ZipOutcome outcome = ZipOutcome::Renamed;
+        if (!same(yours, base))
+            outcome = ZipOutcome::Kept;
+        else if (yours.empty())
+            outcome = ZipOutcome::Added;
+        else if (imported.empty())
+            outcome = ZipOutcome::Removed;
+        plan.changes.push_back(
+            {outcome, zip, {yours.begin(), yours.end()}, {imported.begin(), imported.end()}});
+    });
+    return plan;
+}
+
+ShippedDifferences differencesFromShipped(const std::vector<ZipRow> &shipped, const std::vector<ZipRow> &current)
+{
+    ShippedDifferences differences;
+    forEachZip<2>({&shipped, &current}, [&](const QString &, const std::array<Rows, 2> &groups) {
+        const auto &[base, yours] = groups;
+        if (base.empty())
+            ++differences.added;
+        else if (yours.empty())
+            ++differences.deleted;
+        else if (!same(base, yours))
+            ++differences.changed;
+    });
+    return differences;
+}
+
+std::vector<ZipRow> readZipRows(ZipQuery &&query)
+{
+    std::vector<ZipRow> rows;
+    for (; !query.atEnd(); query.moveNext())
+        rows.push_back({query.text(0), query.text(1), query.text(2)});
+    // Tables keep their rows mostly in ZIP order, edits last: only those need sorting.
+    const auto sortedUpTo = std::is_sorted_until(rows.begin(), rows.end());
+    std::sort(sortedUpTo, rows.end());
+    std::inplace_merge(rows.begin(), sortedUpTo, rows.end());
+    return rows;
+}
+
+ZipImport::ZipImport(ZipDataFile file, const QString &pristine)
+    : m_file(std::move(file)), m_shipped(ShippedCopy(pristine).rows())
+{
+    sortUnique(m_file.rows);
+}
+
+ImportPlan ZipImport::plan(const ZipConnection &working) const
+{
+    return planImport(m_shipped, readZipRows(working.query(QString::fromUtf8(kSelectZipRowsSql))), m_file);
+}
+
+ImportPlan ZipImport::apply(ZipConnection &working) const
+{
+    WriteTransaction transaction(working);
+    ImportPlan done = plan(working);
+    writeChanges(working, done);
+    ProvenanceEntry entry;
+    entry.source = QDir::toNativeSeparators(QFileInfo(m_file.name).absoluteFilePath());
+    entry.dataDate = m_file.modified.toString(Qt::ISODate);
+    entry.rows = qint64(m_file.rows.size());
+    entry.importedOn = QDate::currentDate().toString(Qt::ISODate);
+    entry.added = done.count(ZipOutcome::Added);
+    entry.removed = done.count(ZipOutcome::Removed);
+    entry.renamed = done.count(ZipOutcome::Renamed);
+    entry.kept = done.count(ZipOutcome::Kept);
+    working.execute(QString::fromUtf8(kCreateProvenanceSql));
+    working.execute(QString::fromUtf8(kInsertProvenanceSql), provenanceValues(entry));
+    transaction.commit();
+    return done;
+}
+
+QString ZipImport::summary(const ImportPlan &plan) const
+{
+    const QString kind = m_file.format == ZipDataFile::Format::GeoNamesDump
+        ? QStringLiteral("A GeoNames postal-code dump of %1 rows for %2 states and territories: a ZIP of those that "
+                         "it lacks goes; the ZIPs of other states stay as they are.")
+              .arg(m_file.rows.size())
+              .arg(m_file.states.size())
+        : QStringLiteral("A CSV of %1 rows: only the ZIPs it lists change.").arg(m_file.rows.size());
+    QStringList lines{QStringLiteral("Import %1?").arg(m_file.name), kind, QString(),
+                      QStringLiteral("%1 added, %2 removed, %3 renamed, %4 kept as you changed them.")
+                          .arg(plan.count(ZipOutcome::Added))
+                          .arg(plan.count(ZipOutcome::Removed))
+                          .arg(plan.count(ZipOutcome::Renamed))
+                          .arg(plan.count(ZipOutcome::Kept))};
+    const std::pair<ZipOutcome, QString> headings[] = {{ZipOutcome::Added, QStringLiteral("Added")},
+                                                       {ZipOutcome::Removed, QStringLiteral("Removed")},
+                                                       {ZipOutcome::Renamed, QStringLiteral("Renamed")},
+                                                       {ZipOutcome::Kept, QStringLiteral("Kept as you changed them")}};
+    for (const auto &[outcome, heading] : headings) {
+        QStringList examples;
+        for (const ZipChange &change : plan.changes)
+            if (change.outcome == outcome && examples.size() < kExamples)
+                examples.append(example(change));
+        if (examples.isEmpty())
+            continue;
+        const qsizetype more = plan.count(outcome) - examples.size();
+        if (more > 0)
+            examples.append(QStringLiteral("and %1 more").arg(more));
+        lines << QString() << heading + QStringLiteral(": ") + examples.join(QStringLiteral("; "));
+    }
+    lines << QString()
+          << QStringLiteral("What you added, deleted or changed yourself stays as it is. \"Reset Database To "
+                            "Original\" still brings back the shipped data, without this import.");
+    return lines.join(u'\n');
+}

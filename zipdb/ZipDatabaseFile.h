@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+struct sqlite3;
+
+// A zip database file as the shared data folder holds it. Any member of the folder's group may
+// rename, replace or change any entry in it, so every file there is opened without following a
+// link, with SQLite's defensive settings, and checked before it is trusted.
+
+// Closes a SQLite connection: the one owner of every handle the program opens.
+struct SqliteCloser {
+    void operator()(sqlite3 *db) const;
+};
+using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
+
+// Opens a database file with SQLite's open flags. Nothing is opened through a link, triggers and
+// views never run, and a write waits a few seconds for another instance's lock. Throws with the
+// reason, naming an odd entry at the file's name or beside it (see refuseStrayEntries()).
+SqliteHandle openDatabaseFile(const QString &path, int flags);
+
+// Throws unless the open database is whole and holds a ZipCodes table and nothing a zip database
+// does not have: no trigger, no view, no other table, no index on an expression.
+void checkZipDatabase(sqlite3 *db);
+
+// Throws when the file's name or one of its journals' names is taken by something the program
+// never makes there: a symbolic link, anything but a regular file, or a file with a second name.
+// A write through any of them could reach a file outside the folder.
+void refuseStrayEntries(const QString &databaseFile);
+// Removes those entries (the names only, never what they lead to); throws when one cannot go.
+void removeStrayEntries(const QString &databaseFile);

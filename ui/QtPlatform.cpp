@@ -1,6 +1,7 @@
 #include "QtPlatform.h"
 
 #include "AppInfo.h"
+#include "TextLengthLimit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -10,6 +11,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
@@ -110,6 +112,8 @@ QString QtPlatform::inputBox(const QString &prompt, const QString &title)
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
     dialog.setTextValue(QString());
+    if (auto *box = dialog.findChild<QLineEdit *>())
+        refuseOverlongEdits(*box, [this](qsizetype length) { messageBox(overlongTextMessage(length), OkOnly); });
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 

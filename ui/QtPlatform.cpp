@@ -1,6 +1,7 @@
 #include "QtPlatform.h"
 
 #include "AppInfo.h"
+#include "PrivateFolder.h"
 #include "TextLengthLimit.h"
 
 #include <QApplication>
@@ -197,7 +198,18 @@ QStringList QtPlatform::spreadsheetCommand()
 
 QString QtPlatform::temporaryFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    return preparePrivateFolder(handedFilesFolder());
+}
+
+void QtPlatform::removeOldHandedFiles()
+{
+    removeFilesOlderThan(handedFilesFolder(), std::chrono::hours(24));
+}
+
+QString QtPlatform::handedFilesFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1Char('/') + appinfo::kVendor
+        + QLatin1Char('/') + appinfo::kDisplayName;
 }
 
 double QtPlatform::timer()

@@ -1,11 +1,14 @@
 // The machine-wide data folder is shared by a group through its set-group-ID bit: what the
-// program creates there must be writable by that group and by nobody else.
+// program creates there must be writable by that group and by nobody else. The files handed to
+// other programs live in a folder of the user's own.
 
 #include "DataFolder.h"
+#include "PrivateFolder.h"
 #include "TestMachine.h"
 #include "WorkingCopy.h"
 #include "ZipConnection.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -182,6 +185,57 @@ private slots:
         connection.execute(QStringLiteral("insert into ZipCodes values ('00001', 'Test', 'TS')"));
         QCOMPARE(int(modeOf(workingCopy + QStringLiteral("-journal"))), mode);
         connection.execute(QStringLiteral("rollback"));
+    }
+
+    void privateFolders_data()
+    {
+        QTest::addColumn<QString>("found");
+        QTest::addColumn<bool>("usable");
+        QTest::newRow("nothing yet") << "nothing" << true;
+        QTest::newRow("a folder others may read") << "open" << true;
+        QTest::newRow("a link to another folder") << "link" << false;
+        QTest::newRow("another user's folder") << "foreign" << false;
+    }
+    void privateFolders()
+    {
+        QFETCH(QString, found);
+        QFETCH(bool, usable);
+        if (found == QLatin1String("foreign") && ::geteuid() != 0)
+            QSKIP("only root can give a folder to another user");
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("cache/Quillmap"));
+        // The folder itself, or what the link leads to.
+        const QString there = found == QLatin1String("link") ? dir.path() : folder;
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("cache"))));
+        if (found == QLatin1String("link"))
+            QVERIFY(QFile::link(dir.path(), folder));
+        else if (found != QLatin1String("nothing"))
+            QVERIFY(QDir().mkdir(folder));
+        if (found != QLatin1String("nothing"))
+            setMode(there, 0755);
+        if (found == QLatin1String("foreign"))
+            QCOMPARE(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
+
+        bool refused = false;
+        try {
+            preparePrivateFolder(folder);
+        } catch (const std::runtime_error &) {
+            refused = true;
+        }
+        QCOMPARE(refused, !usable);
+        QCOMPARE(int(modeOf(there)), usable ? 0700 : 0755);
+    }
+
+    void filesOfAPrivateFolderGoWhenADayOld()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("old.xlsx")), "x");
+        writeFile(dir.filePath(QStringLiteral("new.xlsx")), "x");
+        QFile old(dir.filePath(QStringLiteral("old.xlsx")));
+        QVERIFY(old.open(QIODevice::ReadWrite));
+        QVERIFY(old.setFileTime(QDateTime::currentDateTime().addSecs(-25 * 3600), QFileDevice::FileModificationTime));
+        removeFilesOlderThan(dir.path(), std::chrono::hours(24));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"new.xlsx"});
     }
 };
 

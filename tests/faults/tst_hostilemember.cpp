@@ -25,6 +25,11 @@
 
 namespace {
 
+int sh(const QString &commands)
+{
+    return QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), commands});
+}
+
 // A file's bytes, mode and owners.
 QByteArray fingerprint(const QString &path)
 {
@@ -60,13 +65,10 @@ class TestHostileMember : public QObject
 
     std::unique_ptr<TestMachine> machine;
     std::unique_ptr<Form1> form;
+    QString victim;
+
     ScriptedPlatform &platform() const { return machine->platform; }
-    QString victim(const char *name) const { return machine->dir.filePath(QLatin1String(name)); }
-    QByteArray victims() const { return fingerprint(victim("private.db")) + fingerprint(victim("private.db.empty")); }
-    void load()
-    {
-        (form = std::make_unique<Form1>(platform()))->load();
-    }
+    QByteArray victims() const { return fingerprint(victim) + fingerprint(victim + QStringLiteral(".empty")); }
     void reset()
     {
         platform().answers = {Platform::Yes};
@@ -83,16 +85,16 @@ private slots:
     void init()
     {
         machine = std::make_unique<TestMachine>();
-        QVERIFY(QDir().mkpath(machine->dataFolder()));
-        ::chmod(QFile::encodeName(machine->dataFolder()), 02775);
-        provisionWorkingCopy(machine->pristineCopy(), machine->workingCopy());
-        // Another user's files outside the folder, writable by that user alone.
+        form = std::make_unique<Form1>(platform());
+        victim = machine->dir.filePath(QStringLiteral("private.db"));
         qputenv("DATA", QFile::encodeName(machine->dataFolder()));
-        qputenv("PRIVATE", QFile::encodeName(victim("private.db")));
-        copyDatabaseFile(machine->pristineCopy(), victim("private.db"));
-        addRow(victim("private.db"), QStringLiteral("00001"), QStringLiteral("Mine"), QStringLiteral("ZZ"));
-        QCOMPARE(QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral(
-                     "touch \"$PRIVATE\".empty && chmod 600 \"$PRIVATE\" \"$PRIVATE\".empty")}), 0);
+        qputenv("PRIVATE", QFile::encodeName(victim));
+        qputenv("PRISTINE", QFile::encodeName(machine->pristineCopy()));
+        // The group's folder with its working copy, and another user's files outside it.
+        QCOMPARE(sh("mkdir -p \"$DATA\" && chmod 2775 \"$DATA\" && cp \"$PRISTINE\" \"$DATA\"/dbZipsWorking.mdb &&"
+                    " cp \"$PRISTINE\" \"$PRIVATE\" && sqlite3 \"$PRIVATE\" \"insert into ZipCodes values (1, 'Mine', 'Z')\""
+                    " && touch \"$PRIVATE\".empty && chmod 600 \"$PRIVATE\" \"$PRIVATE\".empty"),
+                 0);
     }
     void cleanup()
     {
@@ -108,30 +110,28 @@ private slots:
         QTest::addColumn<QString>("plant");
         QTest::addColumn<int>("line");
         QTest::addColumn<QString>("says");
-        const QString link = QStringLiteral("it is a symbolic link");
+        const QString link = QStringLiteral(": it is a symbolic link");
         const QString crafted = QStringLiteral(", which is no part of a zip database");
-        const QString spin = QStringLiteral("sqlite3 dbZipsWorking.mdb 'create view Spin as with recursive r(i) as"
-                                            " (select 1 union all select i + 1 from r) select count(*) from r;"
-                                            " create trigger Stall after %1 on ZipCodes begin select * from Spin; end'");
-        QTest::newRow("working copy a link to a private database") << "ln -sf \"$PRIVATE\" dbZipsWorking.mdb" << 142
-                                                                   << "mdb: " + link;
-        QTest::newRow("working copy a link to an empty file") << "ln -sf \"$PRIVATE\".empty dbZipsWorking.mdb"
-                                                              << 142 << "mdb: " + link;
-        QTest::newRow("working copy a second name of a private database") << "ln -f \"$PRIVATE\" dbZipsWorking.mdb"
-                                                                          << 142 << "mdb: it has a second name";
+        const QString sql = QStringLiteral("sqlite3 dbZipsWorking.mdb '%1'");
+        const QString spin = sql.arg("create view Spin as with recursive r(i) as (select 1 union all select i + 1 from"
+                                     " r) select count(*) from r; create trigger Stall after %1 on ZipCodes begin"
+                                     " select * from Spin; end");
+        QTest::newRow("a link to a private database") << "ln -sf \"$PRIVATE\" dbZipsWorking.mdb" << 142 << "mdb" + link;
+        QTest::newRow("a link to an empty file") << "ln -sf \"$PRIVATE\".empty dbZipsWorking.mdb" << 142 << "mdb" + link;
+        QTest::newRow("a second name of a private database") << "ln -f \"$PRIVATE\" dbZipsWorking.mdb" << 142
+                                                             << "mdb: it has a second name";
         for (const QString journal : {"-journal", "-wal", "-shm"})
             QTest::newRow(qPrintable(journal + " a link"))
-                << "ln -s \"$PRIVATE\" dbZipsWorking.mdb" + journal << 142 << "mdb" + journal + ": " + link;
-        QTest::newRow("a trigger that never ends") << spin.arg("insert") << 142 << "holds the view Spin" + crafted;
-        QTest::newRow("ZipCodes a view") << "sqlite3 dbZipsWorking.mdb 'alter table ZipCodes rename to Zips;"
-                                            " create view ZipCodes as select * from Zips'"
-                                         << 142 << "holds the table Zips" + crafted;
-        QTest::newRow("an index on an expression") << "sqlite3 dbZipsWorking.mdb 'create index Spin on ZipCodes"
-                                                      " (length(City) > 3)'" << 142 << "holds the index Spin" + crafted;
-        QTest::newRow("a provenance table, allowed") << "sqlite3 dbZipsWorking.mdb 'create table Provenance (Day);"
-                                                        " create index Days on Provenance (Day)'" << 142 << "";
+                << "ln -s \"$PRIVATE\" dbZipsWorking.mdb" + journal << 142 << "mdb" + journal + link;
+        QTest::newRow("a trigger that never ends") << spin.arg("insert") << 142 << "the view Spin" + crafted;
+        QTest::newRow("ZipCodes a view") << sql.arg("alter table ZipCodes rename to Z; create view ZipCodes as"
+                                                    " select * from Z") << 142 << "the table Z" + crafted;
+        QTest::newRow("an index on an expression") << sql.arg("create index Spin on ZipCodes (length(City))") << 142
+                                                   << "the index Spin" + crafted;
+        QTest::newRow("a provenance table, allowed") << sql.arg("create table Provenance (Day); create index Days on"
+                                                                " Provenance (Day)") << 142 << "";
         QTest::newRow("-journal a link, while open") << "ln -s \"$PRIVATE\" dbZipsWorking.mdb-journal" << 104
-                                                     << "mdb-journal: " + link;
+                                                     << "mdb-journal" + link;
         QTest::newRow("a trigger that never ends, while open")
             << spin.arg("delete") << 104 << "holds a trigger or a view, which the program does not run: not authorized";
         QTest::newRow("a link swapped in and out while resets run") << "true" << 108 << "";
@@ -143,19 +143,19 @@ private slots:
         QFETCH(QString, says);
         const QByteArray before = victims();
         if (line != 142) {
-            load();
+            form->load();
             searchThrough(*form, QStringLiteral("021"));
             form->findChild<QAbstractItemView *>(QStringLiteral("ListView1"))->setCurrentIndex(form->results().index(0, 0));
         }
-        QCOMPARE(QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), "cd \"$DATA\" && " + plant}), 0);
+        QCOMPARE(sh("cd \"$DATA\" && " + plant), 0);
         if (line == 142) {
-            load();
+            form->load();
         } else if (line == 104) {
             platform().answers = {Platform::Yes};
             form->databaseCommands().deleteSelectedZip();
         } else {
             std::atomic<int> swaps = 0;
-            std::jthread member = swapLinkIn(victim("private.db"), machine->workingCopy(), false, swaps);
+            std::jthread member = swapLinkIn(victim, machine->workingCopy(), false, swaps);
             for (int i = 0; i < 40; ++i)
                 reset();
             member = {};
@@ -191,36 +191,27 @@ private slots:
             QSKIP("the install script runs as root");
         const auto removeGroup = qScopeGuard([added = !::getgrnam("quillmap")] {
             if (added)
-                QProcess::execute(QStringLiteral("groupdel"), {QStringLiteral("quillmap")});
+                sh(QStringLiteral("groupdel quillmap"));
         });
         const QString root = machine->dir.filePath(QStringLiteral("root"));
         const QString madeByRoot = root + QStringLiteral("/var/lib/Brennick/Quillmap/dbZipsWorking.mdb");
-        const QString shadow = root + QStringLiteral("/etc/shadow");
-        writeFile(shadow, "root's alone");
-        ::chmod(QFile::encodeName(shadow), 0600);
-        const QByteArray before = fingerprint(shadow);
+        const QString install = QStringLiteral("sh " QUILLMAP_POSTINST " configure");
         qputenv("DPKG_ROOT", QFile::encodeName(root));
-        const auto install = [] {
-            return QProcess::execute(QStringLiteral("sh"), {QStringLiteral(QUILLMAP_POSTINST), QStringLiteral("configure")});
-        };
-        writeFile(madeByRoot, "working copy");
+        QCOMPARE(sh("mkdir -p \"$DPKG_ROOT\"/etc && echo secret > \"$DPKG_ROOT\"/etc/shadow && chmod 600 "
+                    "\"$DPKG_ROOT\"/etc/shadow && " + install + " && echo root > " + madeByRoot), 0);
+        const QByteArray before = fingerprint(root + QStringLiteral("/etc/shadow"));
         std::atomic<int> swaps = 0;
-        std::jthread member = swapLinkIn(shadow, madeByRoot, hardLink, swaps);
+        std::jthread member = swapLinkIn(root + QStringLiteral("/etc/shadow"), madeByRoot, hardLink, swaps);
         for (int run = 0; run < 30; ++run)
-            QCOMPARE(install(), 0);
+            QCOMPARE(sh(install), 0);
         member = {};
         QVERIFY(swaps > 2000);
-        QCOMPARE(fingerprint(shadow), before);
+        QCOMPARE(fingerprint(root + QStringLiteral("/etc/shadow")), before);
 
         // With no member in the way, root's working copy joins the group.
-        QFile::remove(madeByRoot);
-        writeFile(madeByRoot, "working copy");
-        ::chmod(QFile::encodeName(madeByRoot), 0644);
-        QCOMPARE(install(), 0);
-        struct stat status {};
-        ::lstat(QFile::encodeName(madeByRoot), &status);
-        QCOMPARE(status.st_mode & 07777, mode_t(0664));
-        QCOMPARE(status.st_gid, ::getgrnam("quillmap")->gr_gid);
+        QCOMPARE(sh("rm " + madeByRoot + " && echo root > " + madeByRoot + " && chmod 644 " + madeByRoot + " && " + install
+                    + " && [ $(stat -c %a:%G " + madeByRoot + ") = 664:quillmap ]"),
+                 0);
     }
 };
 

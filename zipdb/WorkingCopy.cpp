@@ -11,6 +11,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -94,7 +95,7 @@ public:
     }
     ~TemporaryCopy()
     {
-        if (m_file.isOpen() && !m_placed)
+        if (!m_placed)
             ::unlink(nameOf(m_name).constData());
     }
     TemporaryCopy(const TemporaryCopy &) = delete;

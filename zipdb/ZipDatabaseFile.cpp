@@ -91,10 +91,10 @@ void check(sqlite3 *db, int result)
 
 // Why SQLite could not open the file: the operating system's own words where it has them, asked
 // afresh because SQLite's record of them may be stale.
-QString openFailure(const QByteArray &path, int result)
+QString openFailure(const QByteArray &path, int result, int noFollow)
 {
     if (result == SQLITE_CANTOPEN) {
-        const FileDescriptor file(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        const FileDescriptor file(::open(path.constData(), O_RDONLY | noFollow | O_NONBLOCK | O_CLOEXEC));
         if (!file.isOpen())
             return errno == ELOOP ? QStringLiteral("it is a symbolic link") : systemErrorText();
     }
@@ -137,7 +137,11 @@ void SqliteCloser::operator()(sqlite3 *db) const
 
 SqliteHandle openDatabaseFile(const QString &path, int flags)
 {
-    refuseStrayEntries(path);
+    // A file the program writes lies in the shared folder. The pristine copy, only ever read from
+    // the program folder, may be a link a packager made.
+    const bool shared = flags & SQLITE_OPEN_READWRITE;
+    if (shared)
+        refuseStrayEntries(path);
     // SQLite refuses a link anywhere in the path it is given; only the file's own name lies in the
     // shared folder, the folders above it are root's.
     const QFileInfo file(QDir::fromNativeSeparators(path));
@@ -145,11 +149,12 @@ SqliteHandle openDatabaseFile(const QString &path, int flags)
     const QString opened = folder.isEmpty() ? file.filePath() : folder + QLatin1Char('/') + file.fileName();
     sqlite3 *raw = nullptr;
     const QByteArray name = opened.toUtf8();
-    const int result = sqlite3_open_v2(name.constData(), &raw, flags | SQLITE_OPEN_NOFOLLOW, nullptr);
+    const int result = sqlite3_open_v2(name.constData(), &raw, flags | (shared ? SQLITE_OPEN_NOFOLLOW : 0), nullptr);
     SqliteHandle db(raw);
     if (result != SQLITE_OK)
-        throw std::runtime_error(
-            QStringLiteral("Could not open %1: %2").arg(QDir::toNativeSeparators(path), openFailure(name, result)).toStdString());
+        throw std::runtime_error(QStringLiteral("Could not open %1: %2")
+                                     .arg(QDir::toNativeSeparators(path), openFailure(name, result, shared ? O_NOFOLLOW : 0))
+                                     .toStdString());
     check(db.get(), sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr));
     check(db.get(), sqlite3_db_config(db.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr));
     check(db.get(), sqlite3_set_authorizer(db.get(), refuseTriggersAndViews, nullptr));

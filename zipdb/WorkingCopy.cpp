@@ -41,6 +41,9 @@ QByteArray nameOf(const QString &path)
 SqliteHandle openPristine(const QString &path)
 {
     SqliteHandle db = openDatabaseFile(path, SQLITE_OPEN_READONLY);
+    // The pristine copy never changes while it is read: map it rather than read it page by page,
+    // once for the check and once more for a backup.
+    sqlite3_exec(db.get(), "pragma mmap_size = 268435456", nullptr, nullptr, nullptr);
     checkZipDatabase(db.get());
     return db;
 }
@@ -174,8 +177,6 @@ Backup backupInto(sqlite3 *source, const QString &working)
     if (!entryExists(working))
         return Backup::ReplaceFile;
     const SqliteHandle target = openDatabaseFile(working, SQLITE_OPEN_READWRITE);
-    // The pristine copy never changes while it is read: map it rather than read it page by page.
-    sqlite3_exec(source, "pragma mmap_size = 268435456", nullptr, nullptr, nullptr);
 
     sqlite3_backup *backup = sqlite3_backup_init(target.get(), "main", source, "main");
     if (!backup)

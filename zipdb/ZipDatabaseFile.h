@@ -18,8 +18,9 @@ using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
 
 // Opens a database file with SQLite's open flags. A file opened for writing is the shared
 // folder's: it is never opened through a link, and an odd entry at its name or beside it is
-// refused by name (refuseStrayEntries()). Triggers and views never run, and a write waits a few
-// seconds for another instance's lock. Throws with the reason.
+// refused by name (refuseStrayEntries()). Nothing runs on behalf of a trigger or a view, nor of a
+// WITH clause, which SQLite's authorizer cannot tell from a view: the program's statements use
+// none. A write waits a few seconds for another instance's lock. Throws with the reason.
 SqliteHandle openDatabaseFile(const QString &path, int flags);
 
 // Throws unless the open database is whole and holds a ZipCodes table and nothing a zip database

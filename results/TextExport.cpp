@@ -1,6 +1,7 @@
 #include "TextExport.h"
 
 #include "AlignedText.h"
+#include "DeviceWrite.h"
 #include "ExportProgress.h"
 #include "ResultsModel.h"
 #include "Routine.h"
@@ -34,9 +35,7 @@ public:
         char *end = m_encoder.appendToBuffer(m_bytes.data(), line);
         *end++ = '\r';
         *end++ = '\n';
-        const qint64 size = end - m_bytes.constData();
-        if (m_file.write(m_bytes.constData(), size) != size)
-            throw std::runtime_error(m_file.errorString().toStdString());
+        writeAll(m_file, m_bytes.constData(), end - m_bytes.constData());
     }
 
 private:
@@ -49,6 +48,7 @@ private:
 void finishWriting(QIODevice &file)
 {
     if (auto *saveFile = qobject_cast<QSaveFile *>(&file)) {
+        flushAll(*saveFile);
         if (!saveFile->commit())
             throw std::runtime_error(saveFile->errorString().toStdString());
         return;

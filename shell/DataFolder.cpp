@@ -1,6 +1,7 @@
 #include "DataFolder.h"
 
 #include "AppInfo.h"
+#include "FileDescriptor.h"
 #include "Platform.h"
 
 #include <QDateTime>
@@ -24,26 +25,8 @@ namespace {
 #ifdef Q_OS_UNIX
 [[noreturn]] void failWithErrno()
 {
-    throw std::runtime_error(std::generic_category().message(errno));
+    throw std::runtime_error(systemErrorText().toStdString());
 }
-
-// Owns an open file descriptor.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 #endif
 
 // A folder without trailing separator plus a fixed piece below it.
@@ -92,28 +75,38 @@ void createFolder(const QString &path)
 void shareWithFolderGroup(const QString &path)
 {
 #ifdef Q_OS_UNIX
-    struct stat folder {};
-    if (::stat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &folder) != 0)
-        failWithErrno();
-    if (!(folder.st_mode & S_ISGID))
-        return;
     // Changed through a descriptor of the entry itself: a link put in its place is refused, and
     // a FIFO does not block the open.
-    const Descriptor entry(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (entry.get() < 0)
+    const FileDescriptor entry(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!entry.isOpen())
         failWithErrno();
+    shareWithFolderGroup(entry.get(), QFileInfo(path).absolutePath());
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+void shareWithFolderGroup(int entry, const QString &folder)
+{
+#ifdef Q_OS_UNIX
+    struct stat folderStatus {};
+    if (::stat(QFile::encodeName(folder).constData(), &folderStatus) != 0)
+        failWithErrno();
+    if (!(folderStatus.st_mode & S_ISGID))
+        return;
     struct stat status {};
-    if (::fstat(entry.get(), &status) != 0)
+    if (::fstat(entry, &status) != 0)
         failWithErrno();
-    if (status.st_gid != folder.st_gid)
+    if (status.st_gid != folderStatus.st_gid)
         return;
     const mode_t mode = status.st_mode & 07777;
     const mode_t search = S_ISDIR(status.st_mode) ? S_IXGRP : 0;
     const mode_t shared = (mode | S_IRGRP | S_IWGRP | search) & ~mode_t(S_IWOTH);
-    if (shared != mode && ::fchmod(entry.get(), shared) != 0)
+    if (shared != mode && ::fchmod(entry, shared) != 0)
         failWithErrno();
 #else
-    Q_UNUSED(path);
+    Q_UNUSED(entry);
+    Q_UNUSED(folder);
 #endif
 }
 

@@ -26,6 +26,8 @@ void createFolder(const QString &path);
 // folder without the bit. Never makes anything writable by others; never follows a symbolic link.
 // Throws with the file system's reason when the mode cannot be changed.
 void shareWithFolderGroup(const QString &path);
+// The same for an entry of `folder` that is open already.
+void shareWithFolderGroup(int entry, const QString &folder);
 
 // The program's fixed paths, rebuilt from the platform on every call: nothing is cached.
 namespace paths {

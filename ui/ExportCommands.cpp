@@ -29,8 +29,6 @@ constexpr int kClipboardAttempts = 1000;
 
 ExportCommands::ExportCommands(const CommandContext &context) : m(context) {}
 
-ExportCommands::~ExportCommands() = default;
-
 ExportProgress ExportCommands::loopYields() const
 {
     return {[this] { m.platform.yieldInLoop(); }, {}, {}};
@@ -126,8 +124,10 @@ void ExportCommands::fillAndOpenWorkbook(Routine &r, const QStringList &program)
     r.step(168, [&] { book->fitAllColumns(); });
     if (!r.step(168, [&] { saveAsXlsx(*book, file->fileName()); }))
         return;
+    // The spreadsheet program reads the file whenever it gets to it: once it is started, the file
+    // stays for the next start to remove. On every other way out it goes now.
     if (r.step(168, [&] { m.platform.startDetached(program.first(), program.mid(1) << file->fileName()); }))
-        m_openedWorkbooks.push_back(std::move(file));
+        file->setAutoRemove(false);
 }
 
 bool ExportCommands::writeHeaderRow(Routine &r, Workbook &book)

@@ -4,7 +4,6 @@
 #include <QStringList>
 
 #include <memory>
-#include <vector>
 
 class QTemporaryFile;
 class Routine;
@@ -19,8 +18,6 @@ class ExportCommands
 {
 public:
     explicit ExportCommands(const CommandContext &context);
-    // Removes the workbook files handed to the spreadsheet program: they stay while the program runs.
-    ~ExportCommands();
 
     void saveResultsAsText();
     void saveResultsAsWorkbook();
@@ -43,5 +40,4 @@ private:
     void putOnClipboard(const QString &text);
 
     const CommandContext &m;
-    std::vector<std::unique_ptr<QTemporaryFile>> m_openedWorkbooks;
 };

@@ -7,10 +7,12 @@
 #include "FileDropFilter.h"
 #include "HoverFilter.h"
 #include "ImportCommands.h"
+#include "Platform.h"
 #include "ResultsModel.h"
 #include "ResultsView.h"
 #include "SearchCommands.h"
 #include "Startup.h"
+#include "TextLengthLimit.h"
 #include "Twips.h"
 #include "WindowPointer.h"
 #include "ZipSession.h"
@@ -108,6 +110,8 @@ void Form1::buildControls()
 
     m_searchFrame = makeFrame(this, "Frame1", QStringLiteral("Search:"), {120, 60, 7800, 1335});
     m_searchBox = place(new QLineEdit(m_searchFrame), "Text1", {240, 300, 6735, 345});
+    refuseOverlongEdits(*m_searchBox,
+                        [this](qsizetype length) { m_platform.messageBox(overlongTextMessage(length), Platform::OkOnly); });
     m_searchHintButton = makeButton(m_searchFrame, "PushButton8", QStringLiteral("?"), {7080, 300, 480, 345});
     m_sampleSearchButton =
         makeButton(m_searchFrame, "PushButton7", QStringLiteral("Load Sample/Example Search"), {3960, 750, 3600, 405});

@@ -1,6 +1,8 @@
 #include "QtPlatform.h"
 
 #include "AppInfo.h"
+#include "PrivateFolder.h"
+#include "TextLengthLimit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -10,6 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
@@ -110,6 +113,8 @@ QString QtPlatform::inputBox(const QString &prompt, const QString &title)
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
     dialog.setTextValue(QString());
+    if (auto *box = dialog.findChild<QLineEdit *>())
+        refuseOverlongEdits(*box, [this](qsizetype length) { messageBox(overlongTextMessage(length), OkOnly); });
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
@@ -193,7 +198,18 @@ QStringList QtPlatform::spreadsheetCommand()
 
 QString QtPlatform::temporaryFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    return preparePrivateFolder(handedFilesFolder());
+}
+
+void QtPlatform::removeOldHandedFiles()
+{
+    removeFilesOlderThan(handedFilesFolder(), std::chrono::hours(24));
+}
+
+QString QtPlatform::handedFilesFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1Char('/') + appinfo::kVendor
+        + QLatin1Char('/') + appinfo::kDisplayName;
 }
 
 double QtPlatform::timer()

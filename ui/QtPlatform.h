@@ -30,7 +30,11 @@ public:
     void startDetached(const QString &program, const QStringList &arguments) override;
     void openUrl(const QString &url) override;
     QStringList spreadsheetCommand() override;
+    // The user's own folder in the cache (mode 0700). A workbook handed to the spreadsheet
+    // program stays there, so the program can read it however late; the next start removes it.
     QString temporaryFolder() override;
+    // Removes the files of that folder that are a day old.
+    void removeOldHandedFiles();
     double timer() override;
     void randomize(double seed) override;
     double rnd() override;
@@ -41,6 +45,8 @@ protected:
     int showMessageBox(const QString &text, int style, const QString &title) override;
 
 private:
+    static QString handedFilesFolder();
+
     QWidget *m_dialogParent = nullptr;
     qint64 m_lastPumpMs = 0;
     std::mt19937 m_random;

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "ZipDatabaseFile.h"
+
 #include <QString>
 
-#include <memory>
 #include <vector>
 
 struct ProvenanceEntry;
 struct ZipRow;
-struct sqlite3;
 
 // The pristine copy beside the executable, opened read-only: the base that the working copy is
 // compared with. Each call throws with SQLite's reason when the file cannot be read.
@@ -25,8 +25,5 @@ public:
     std::vector<ProvenanceEntry> sources() const;
 
 private:
-    struct Closer {
-        void operator()(sqlite3 *db) const;
-    };
-    std::unique_ptr<sqlite3, Closer> m_db;
+    SqliteHandle m_db;
 };

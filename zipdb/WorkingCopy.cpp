@@ -1,7 +1,8 @@
 #include "WorkingCopy.h"
 
 #include "DataFolder.h"
-#include "ZipConnection.h"
+#include "FileDescriptor.h"
+#include "ZipDatabaseFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,16 +11,14 @@
 
 #include <sqlite3.h>
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <memory>
+#include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
-#ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -32,190 +31,190 @@ const QString kCopyInfix = QStringLiteral(".copy-");
         QStringLiteral("%1 %2: %3").arg(what, QDir::toNativeSeparators(path), reason).toStdString());
 }
 
-std::filesystem::path fsPath(const QString &path)
+QByteArray nameOf(const QString &path)
 {
-    const QByteArray utf8 = path.toUtf8();
-    return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t *>(utf8.constData()), utf8.size()));
+    return QFile::encodeName(QDir::fromNativeSeparators(path));
 }
 
-struct DatabaseCloser {
-    void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
-};
-using Database = std::unique_ptr<sqlite3, DatabaseCloser>;
-
-Database openPristine(const QString &path)
+// Opens the pristine copy and checks it whole, so a damaged or foreign one fails before the
+// working copy is touched.
+SqliteHandle openPristine(const QString &path)
 {
-    sqlite3 *raw = nullptr;
-    const int result = sqlite3_open_v2(QDir::fromNativeSeparators(path).toUtf8().constData(), &raw,
-                                       SQLITE_OPEN_READONLY, nullptr);
-    Database db(raw);
-    if (result != SQLITE_OK)
-        fail(QStringLiteral("Cannot read"), path, QString::fromUtf8(sqlite3_errstr(result)));
-    // Read it now, so a pristine copy that is no database fails before the working copy is touched.
-    if (sqlite3_exec(db.get(), "select count(*) from sqlite_schema", nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail(QStringLiteral("Cannot read"), path, QString::fromUtf8(sqlite3_errmsg(db.get())));
+    SqliteHandle db = openDatabaseFile(path, SQLITE_OPEN_READONLY);
+    // The pristine copy never changes while it is read: map it rather than read it page by page,
+    // once for the check and once more for a backup.
+    sqlite3_exec(db.get(), "pragma mmap_size = 268435456", nullptr, nullptr, nullptr);
+    checkZipDatabase(db.get());
     return db;
 }
 
-// Holds an advisory lock on an open file while its writer lives; a killed writer's lock is gone.
-bool lockForWriting(QFile &file, bool wait)
-{
-#ifdef Q_OS_UNIX
-    return ::flock(file.handle(), LOCK_EX | (wait ? 0 : LOCK_NB)) == 0;
-#else
-    Q_UNUSED(file);
-    Q_UNUSED(wait);
-    return true; // an open file cannot be removed here
-#endif
-}
-
-// Removes the copies beside the target that no running writer holds: those a killed run left.
+// Removes the copies beside the target that no running writer holds: those a killed run left,
+// and anything else a member put under such a name.
 void removeLeftoverCopies(const QString &target)
 {
     const QFileInfo targetInfo(target);
     const QDir folder = targetInfo.absoluteDir();
     const QStringList leftovers = folder.entryList({targetInfo.fileName() + kCopyInfix + QLatin1Char('*')},
-                                                   QDir::Files | QDir::Hidden | QDir::System);
+                                                   QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System);
     for (const QString &name : leftovers) {
-        QFile leftover(folder.filePath(name));
-        if (leftover.open(QIODevice::ReadOnly) && lockForWriting(leftover, false))
-            QFile::remove(leftover.fileName());
+        const QByteArray path = nameOf(folder.filePath(name));
+        const FileDescriptor leftover(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (leftover.isOpen() ? ::flock(leftover.get(), LOCK_EX | LOCK_NB) == 0 : errno == ELOOP)
+            ::unlink(path.constData());
     }
 }
 
 void removeStaleJournals(const QString &working)
 {
     for (const char *suffix : {"-journal", "-wal", "-shm"}) {
-        QFile journal(working + QLatin1String(suffix));
-        if (journal.exists() && !journal.remove())
-            fail(QStringLiteral("Cannot remove"), journal.fileName(), journal.errorString());
+        const QString journal = working + QLatin1String(suffix);
+        if (::unlink(nameOf(journal).constData()) != 0 && errno != ENOENT)
+            fail(QStringLiteral("Cannot remove"), journal, systemErrorText());
     }
 }
 
-// A whole copy of the source written beside the target, locked while it lives and removed
-// unless it was put in place.
+// Creates a new file beside the target under a name of its own and returns its descriptor, or
+// -1. O_EXCL makes it afresh, never through a link a member put under that name.
+int createFileBeside(const QString &target, QString &name)
+{
+    int fd = -1;
+    do {
+        name = target + kCopyInfix + QString::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, u'0');
+        fd = ::open(nameOf(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EEXIST);
+    return fd;
+}
+
+// A new file beside the target, locked while it lives. It is removed again unless it was put in
+// place, whatever failed on the way.
 class TemporaryCopy
 {
 public:
-    TemporaryCopy(const QString &source, const QString &target) : m_target(target)
+    explicit TemporaryCopy(const QString &target) : m_target(target), m_file(createFileBeside(target, m_name))
     {
-        QFile from(source);
-        if (!from.open(QIODevice::ReadOnly))
-            fail(QStringLiteral("Cannot read"), source, from.errorString());
-        do {
-            m_file.setFileName(target + kCopyInfix
-                               + QString::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, u'0'));
-        } while (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly) && m_file.exists());
         if (!m_file.isOpen())
-            fail(QStringLiteral("Cannot write"), target, m_file.errorString());
-        lockForWriting(m_file, true);
-        if (QFileInfo::exists(target))
-            m_file.setPermissions(QFile::permissions(target));
-        // In place it is as shared as the folder wants its entries.
-        shareWithFolderGroup(m_file.fileName());
-
-        constexpr qint64 kChunk = 1 << 20;
-        while (!from.atEnd()) {
-            const QByteArray chunk = from.read(kChunk);
-            if (chunk.isEmpty() && from.error() != QFileDevice::NoError)
-                fail(QStringLiteral("Cannot read"), source, from.errorString());
-            if (m_file.write(chunk) != chunk.size())
-                fail(QStringLiteral("Cannot write"), target, m_file.errorString());
-        }
-        if (!m_file.flush())
-            fail(QStringLiteral("Cannot write"), target, m_file.errorString());
-#ifdef Q_OS_UNIX
-        if (::fsync(m_file.handle()) != 0)
-            fail(QStringLiteral("Cannot write"), target, QString::fromLocal8Bit(std::strerror(errno)));
-#endif
+            fail(QStringLiteral("Cannot write"), target, systemErrorText());
+        ::flock(m_file.get(), LOCK_EX);
     }
     ~TemporaryCopy()
     {
         if (!m_placed)
-            m_file.remove();
+            ::unlink(nameOf(m_name).constData());
     }
     TemporaryCopy(const TemporaryCopy &) = delete;
     TemporaryCopy &operator=(const TemporaryCopy &) = delete;
 
-    // Renames the copy over the target in one step.
-    void replaceTarget()
+    // Writes the whole source into the copy, with the target's mode, and waits until it is on disk.
+    void fill(const QString &source)
     {
-        std::error_code error;
-        std::filesystem::rename(fsPath(m_file.fileName()), fsPath(m_target), error);
-        if (error)
-            fail(QStringLiteral("Cannot write"), m_target, QString::fromLocal8Bit(error.message()));
-        m_placed = true;
-        m_file.close();
+        const FileDescriptor from(::open(nameOf(source).constData(), O_RDONLY | O_CLOEXEC));
+        if (!from.isOpen())
+            fail(QStringLiteral("Cannot read"), source, systemErrorText());
+        struct stat target {};
+        if (::lstat(nameOf(m_target).constData(), &target) == 0 && S_ISREG(target.st_mode))
+            ::fchmod(m_file.get(), target.st_mode & 0777);
+        // In place it is as shared as the folder wants its entries.
+        shareWithFolderGroup(m_file.get(), QFileInfo(m_target).absolutePath());
+
+        QByteArray chunk(1 << 20, Qt::Uninitialized);
+        for (;;) {
+            const ssize_t read = ::read(from.get(), chunk.data(), size_t(chunk.size()));
+            if (read == 0)
+                break;
+            if (read < 0 && errno != EINTR)
+                fail(QStringLiteral("Cannot read"), source, systemErrorText());
+            for (ssize_t done = 0; done < read;) {
+                const ssize_t written = ::write(m_file.get(), chunk.constData() + done, size_t(read - done));
+                if (written < 0 && errno != EINTR)
+                    fail(QStringLiteral("Cannot write"), m_target, systemErrorText());
+                done += std::max<ssize_t>(written, 0);
+            }
+        }
+        if (::fsync(m_file.get()) != 0)
+            fail(QStringLiteral("Cannot write"), m_target, systemErrorText());
     }
 
-    // Puts the copy at the target unless a file is there already: a link cannot overwrite.
+    // Renames the copy over the target in one step; a link at the target's name is replaced, never
+    // followed.
+    void replaceTarget()
+    {
+        if (::rename(nameOf(m_name).constData(), nameOf(m_target).constData()) != 0)
+            fail(QStringLiteral("Cannot write"), m_target, systemErrorText());
+        m_placed = true;
+    }
+
+    // Puts the copy at the target unless anything is there already: what is there is opened, and
+    // reported, as it is.
     void placeUnlessPresent()
     {
-        std::error_code error;
-        std::filesystem::create_hard_link(fsPath(m_file.fileName()), fsPath(m_target), error);
-        if (error == std::errc::file_exists && QFileInfo(m_target).isFile())
-            return;
-        // A file system without links: Qt's rename does not overwrite either.
-        if (error && error != std::errc::file_exists && QFile::rename(m_file.fileName(), m_target)) {
+        const QByteArray from = nameOf(m_name);
+        const QByteArray to = nameOf(m_target);
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) {
             m_placed = true;
-            m_file.close();
             return;
         }
-        if (error)
-            fail(QStringLiteral("Cannot write"), m_target, QString::fromLocal8Bit(error.message()));
-        m_file.remove();
-        m_placed = true;
+        // A file system that cannot rename without replacing: a second name cannot replace either.
+        if ((errno == EINVAL || errno == ENOSYS) && ::link(from.constData(), to.constData()) == 0)
+            return;
+        if (errno != EEXIST)
+            fail(QStringLiteral("Cannot write"), m_target, systemErrorText());
     }
 
 private:
     QString m_target;
-    QFile m_file;
+    QString m_name;
+    FileDescriptor m_file;
     bool m_placed = false;
 };
 
-enum class Backup { Done, NoDatabase };
+enum class Backup { Done, ReplaceFile };
 
 // Writes every page of the source into the working copy under the working copy's own locks.
+// A working copy that is no database, or one crafted so that no backup can write it, is to be
+// replaced as a file.
 Backup backupInto(sqlite3 *source, const QString &working)
 {
-    sqlite3 *raw = nullptr;
-    const int opened = sqlite3_open_v2(QDir::fromNativeSeparators(working).toUtf8().constData(), &raw,
-                                       SQLITE_OPEN_READWRITE, nullptr);
-    Database target(raw);
-    if (opened == SQLITE_CANTOPEN && !QFileInfo::exists(working))
-        return Backup::NoDatabase;
-    if (opened != SQLITE_OK)
-        fail(QStringLiteral("Cannot write"), working, QString::fromUtf8(sqlite3_errstr(opened)));
-    sqlite3_busy_timeout(target.get(), ZipConnection::kBusyTimeoutMs);
-    // The pristine copy never changes while it is read: map it rather than read it page by page.
-    sqlite3_exec(source, "pragma mmap_size = 268435456", nullptr, nullptr, nullptr);
+    if (!entryExists(working))
+        return Backup::ReplaceFile;
+    const SqliteHandle target = openDatabaseFile(working, SQLITE_OPEN_READWRITE);
 
     sqlite3_backup *backup = sqlite3_backup_init(target.get(), "main", source, "main");
     if (!backup)
         fail(QStringLiteral("Cannot write"), working, QString::fromUtf8(sqlite3_errmsg(target.get())));
     const int stepped = sqlite3_backup_step(backup, -1);
     sqlite3_backup_finish(backup);
-    if (stepped == SQLITE_DONE)
+    switch (stepped & 0xff) {
+    case SQLITE_DONE:
         return Backup::Done;
-    if (stepped == SQLITE_NOTADB)
-        return Backup::NoDatabase;
-    fail(QStringLiteral("Cannot write"), working, QString::fromUtf8(sqlite3_errmsg(target.get())));
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+    case SQLITE_NOMEM:
+        fail(QStringLiteral("Cannot write"), working, QString::fromUtf8(sqlite3_errstr(stepped)));
+    default:
+        return Backup::ReplaceFile;
+    }
 }
 
 } // namespace
 
 void provisionWorkingCopy(const QString &pristine, const QString &working)
 {
+    openPristine(pristine); // checked whole before anything is written
     // With no working copy in place, a journal beside its path belongs to a file that is gone;
     // SQLite would apply it to the new copy.
     removeStaleJournals(working);
     removeLeftoverCopies(working);
-    TemporaryCopy(pristine, working).placeUnlessPresent();
+    TemporaryCopy copy(working);
+    copy.fill(pristine);
+    copy.placeUnlessPresent();
 }
 
 void resetWorkingCopy(const QString &pristine, const QString &working)
 {
-    const Database source = openPristine(pristine);
+    const SqliteHandle source = openPristine(pristine);
+    removeStrayEntries(working);
     if (backupInto(source.get(), working) == Backup::Done)
         return;
     removeStaleJournals(working);
@@ -225,5 +224,7 @@ void resetWorkingCopy(const QString &pristine, const QString &working)
 void copyDatabaseFile(const QString &source, const QString &target)
 {
     removeLeftoverCopies(target);
-    TemporaryCopy(source, target).replaceTarget();
+    TemporaryCopy copy(target);
+    copy.fill(source);
+    copy.replaceTarget();
 }

@@ -5,19 +5,22 @@
 // The working copy's file: putting the pristine copy in place on the first start, and the reset.
 // Every user and every running instance of the program share one working copy, so nothing here
 // replaces a file that another instance may hold open while it is a readable database, and a
-// rollback journal that does not belong to the file in place is never applied to it. Each throws
-// with the reason when it fails and then leaves the working copy as it was.
+// rollback journal that does not belong to the file in place is never applied to it. Each checks
+// the pristine copy whole (checkZipDatabase()) before it writes anything, writes nothing through
+// a link, and throws with the reason when it fails, leaving the working copy as it was and no
+// file of its own behind.
 
 // Puts a copy of the pristine database at the working copy's path. A journal left beside the
 // path by a crash is removed first; a working copy that another instance put there meanwhile is
 // kept.
 void provisionWorkingCopy(const QString &pristine, const QString &working);
 
-// Gives the working copy the pristine rows. While it opens as a database, the pristine pages are
-// written into it through SQLite's backup API under its write lock: a hot journal is rolled back
-// first, and every instance that has it open reads the pristine rows next. Only a working copy
-// that is missing or no database at all is replaced as a file, after the journals beside it are
-// removed.
+// Gives the working copy the pristine rows. Links and other odd entries at the working copy's
+// name and its journals' names are removed first (removeStrayEntries()). While it opens as a
+// database, the pristine pages are written into it through SQLite's backup API under its write
+// lock: a hot journal is rolled back first, and every instance that has it open reads the
+// pristine rows next. Only a working copy that is missing, no database at all or crafted so that
+// no backup can write it is replaced as a file, after the journals beside it are removed.
 void resetWorkingCopy(const QString &pristine, const QString &working);
 
 // Copies a database file over another in one step: the copy is written beside the target and

@@ -14,18 +14,7 @@ namespace {
 
 const QString kDataSourceKey = QStringLiteral("data source=");
 
-void check(sqlite3 *db, int result)
-{
-    if (result != SQLITE_OK)
-        throw std::runtime_error(sqlite3_errmsg(db));
-}
-
 } // namespace
-
-void ZipConnection::Closer::operator()(sqlite3 *db) const
-{
-    sqlite3_close_v2(db);
-}
 
 ZipConnection::ZipConnection() = default;
 ZipConnection::~ZipConnection() = default;
@@ -53,28 +42,12 @@ void ZipConnection::open(const QString &connectionString)
     const QString path = dataSource(connectionString);
     if (path.isEmpty())
         throw std::runtime_error("The connection string names no data source.");
-
-    sqlite3 *raw = nullptr;
-    const int result = sqlite3_open_v2(QDir::fromNativeSeparators(path).toUtf8().constData(), &raw,
-                                       SQLITE_OPEN_READWRITE, nullptr);
-    std::unique_ptr<sqlite3, Closer> db(raw);
-    if (result != SQLITE_OK)
-        throw std::runtime_error(QStringLiteral("Could not open %1: %2")
-                                     .arg(QDir::toNativeSeparators(path), QString::fromUtf8(sqlite3_errstr(result)))
-                                     .toStdString());
-    // Every user of the machine shares the working copy; wait for another instance's write.
-    check(db.get(), sqlite3_busy_timeout(db.get(), kBusyTimeoutMs));
-    // SQLite reads a file lazily: check every page now, so a damaged working copy fails here,
-    // where the reset can still repair it, rather than at the first search that reaches the damage.
-    ZipQuery check(db.get(), QStringLiteral("pragma quick_check(1)"), {});
-    if (check.text(0) != QLatin1String("ok"))
-        throw std::runtime_error(
-            (QString::fromUtf8(sqlite3_errstr(SQLITE_CORRUPT)) + QStringLiteral(": ") + check.text(0)).toStdString());
-    ZipQuery probe(db.get(), QStringLiteral("select ZipCode, City, State from ZipCodes limit 1"), {});
+    SqliteHandle db = openDatabaseFile(path, SQLITE_OPEN_READWRITE);
+    checkZipDatabase(db.get());
     m_db = std::move(db);
 }
 
-int ZipConnection::state() const
+ZipConnection::State ZipConnection::state() const
 {
     return m_db ? Open : Closed;
 }
@@ -86,15 +59,29 @@ void ZipConnection::close()
     m_db.reset();
 }
 
+template <class Work>
+auto ZipConnection::explained(Work &&work) const
+{
+    sqlite3 *db = openHandle();
+    try {
+        return work(db);
+    } catch (const std::runtime_error &) {
+        refuseStrayEntries(QString::fromUtf8(sqlite3_db_filename(db, "main")));
+        throw;
+    }
+}
+
 int ZipConnection::execute(const QString &sql, const QStringList &values)
 {
-    ZipQuery statement(openHandle(), sql, values);
-    return sqlite3_changes(openHandle());
+    return explained([&](sqlite3 *db) {
+        ZipQuery statement(db, sql, values);
+        return sqlite3_changes(db);
+    });
 }
 
 ZipQuery ZipConnection::query(const QString &sql, const QStringList &values) const
 {
-    return ZipQuery(openHandle(), sql, values);
+    return explained([&](sqlite3 *db) { return ZipQuery(db, sql, values); });
 }
 
 int ZipConnection::likePatternLimit() const

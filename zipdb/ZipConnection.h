@@ -1,22 +1,18 @@
 #pragma once
 
+#include "ZipDatabaseFile.h"
+
 #include <QString>
 #include <QStringList>
 
-#include <memory>
-
-struct sqlite3;
 class ZipQuery;
 
 // The one connection to the working copy of the zip database. Opened from an ADO-style
 // connection string whose data source names the SQLite file. Failures throw std::runtime_error
-// carrying SQLite's own description.
+// carrying SQLite's own description, or naming what is wrong with the shared folder's files.
 class ZipConnection
 {
 public:
-    // How long a write waits for another instance's lock on the shared working copy.
-    static constexpr int kBusyTimeoutMs = 5000;
-
     enum State { Closed = 0, Open = 1 };
 
     ZipConnection();
@@ -27,15 +23,16 @@ public:
     static QString connectionString(const QString &dataFolder);
     static QString dataSource(const QString &connectionString);
 
-    // Opens the data source; a missing file, one that holds no zip table and one with a damaged
-    // page fail.
+    // Opens the data source as openDatabaseFile() does. A missing file, a link, one that is no
+    // whole zip database (checkZipDatabase()) and one with a damaged page fail.
     void open(const QString &connectionString);
-    int state() const;
+    State state() const;
     // Fails when the connection is not open.
     void close();
 
     // Runs a statement with its values bound to ?1, ?2, ...; returns the count of rows it changed.
-    // A write that meets another instance's lock waits for it a few seconds before it fails.
+    // A write that meets another instance's lock waits for it a few seconds before it fails; any
+    // statement that runs longer than that is stopped.
     int execute(const QString &sql, const QStringList &values = {});
     // Opens a read-only, front-to-back cursor over the rows of a query.
     ZipQuery query(const QString &sql, const QStringList &values = {}) const;
@@ -44,9 +41,10 @@ public:
 
 private:
     sqlite3 *openHandle() const;
+    // Runs the work; when it fails because of an odd entry beside the file, which SQLite reports
+    // only as "unable to open database file", the failure names the entry.
+    template <class Work>
+    auto explained(Work &&work) const;
 
-    struct Closer {
-        void operator()(sqlite3 *db) const;
-    };
-    std::unique_ptr<sqlite3, Closer> m_db;
+    SqliteHandle m_db;
 };

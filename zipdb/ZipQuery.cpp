@@ -2,7 +2,40 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <stdexcept>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Virtual machine instructions between two looks at the clock: microseconds of work.
+constexpr int kInstructionsPerLook = 10000;
+
+int stopWhenLate(void *deadline)
+{
+    return Clock::now() >= *static_cast<const Clock::time_point *>(deadline) ? 1 : 0;
+}
+
+[[noreturn]] void fail(sqlite3 *db)
+{
+    switch (sqlite3_errcode(db)) {
+    case SQLITE_INTERRUPT:
+        throw std::runtime_error(QStringLiteral("A statement on the database did not finish within %1 seconds and "
+                                                "was stopped.")
+                                     .arg(kStatementLimitMs / 1000)
+                                     .toStdString());
+    case SQLITE_AUTH:
+        throw std::runtime_error(
+            QStringLiteral("The database holds a trigger or a view, which the program does not run: %1")
+                .arg(QString::fromUtf8(sqlite3_errmsg(db)))
+                .toStdString());
+    default:
+        throw std::runtime_error(sqlite3_errmsg(db));
+    }
+}
+
+} // namespace
 
 void ZipQuery::Finalizer::operator()(sqlite3_stmt *statement) const
 {
@@ -14,12 +47,12 @@ ZipQuery::ZipQuery(sqlite3 *db, const QString &sql, const QStringList &values) :
     const QByteArray utf8 = sql.toUtf8();
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &statement, nullptr) != SQLITE_OK)
-        throw std::runtime_error(sqlite3_errmsg(db));
+        fail(db);
     m_statement.reset(statement);
     for (int i = 0; i < values.size(); ++i) {
         const QByteArray value = values[i].toUtf8();
         if (sqlite3_bind_text(statement, i + 1, value.constData(), int(value.size()), SQLITE_TRANSIENT) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(db));
+            fail(db);
     }
     m_atEnd = false;
     step();
@@ -42,10 +75,13 @@ void ZipQuery::moveNext()
 
 void ZipQuery::step()
 {
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kStatementLimitMs);
+    sqlite3_progress_handler(m_db, kInstructionsPerLook, stopWhenLate, &deadline);
     const int result = sqlite3_step(m_statement.get());
+    sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
     if (result == SQLITE_ROW)
         return;
     m_atEnd = true;
     if (result != SQLITE_DONE)
-        throw std::runtime_error(sqlite3_errmsg(m_db));
+        fail(m_db);
 }

@@ -8,6 +8,12 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+// How long a statement waits for another instance's lock on the shared working copy.
+inline constexpr int kBusyTimeoutMs = 5000;
+// How long one step of a statement may take, a wait for a lock included, before it is stopped:
+// a database crafted to run without end must not freeze the program.
+inline constexpr int kStatementLimitMs = kBusyTimeoutMs + 3000;
+
 // A read-only cursor over the rows of one query, standing on its first row once opened.
 // A row that cannot be read ends the cursor: moveNext() throws once and atEnd() turns true,
 // so a loop over it reports the failure once and stops.

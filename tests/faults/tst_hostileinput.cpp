@@ -4,11 +4,13 @@
 #include "FormSearch.h"
 #include "ResultsModel.h"
 #include "TestMachine.h"
+#include "TextLengthLimit.h"
 #include "WindowFixture.h"
 #include "WindowPointer.h"
 #include "ZipConnection.h"
 
 #include <QFile>
+#include <QLineEdit>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTest>
@@ -68,12 +70,11 @@ QString hostileText(QRandomGenerator &random, int maxPieces)
     return text;
 }
 
-// A paste of a megabyte or more: one hostile stretch over and over. The box keeps what its
-// length allows, as it does with a paste.
+// A paste as long as the box takes: one hostile stretch over and over.
 QString paste(QRandomGenerator &random)
 {
     const QString stretch = hostileText(random, 40);
-    return stretch.repeated(int((1 << 20) / stretch.size()) + 1);
+    return stretch.repeated(int(kLongestBoxText / stretch.size()) + 1).left(kLongestBoxText);
 }
 
 QString digits(QRandomGenerator &random, int least, int most)
@@ -238,7 +239,7 @@ private slots:
         QTest::addColumn<int>("maxPieces");
         QTest::newRow("short") << 6000 << 4;
         QTest::newRow("long") << 3995 << 60;
-        QTest::newRow("pastes of a megabyte") << 5 << 0;
+        QTest::newRow("pastes as long as the box takes") << 5 << 0;
     }
     void searchesOfHostileTextShowNoBoxAndChangeNothing()
     {
@@ -276,6 +277,29 @@ private slots:
         }
         QCOMPARE(searchThrough(*form, QStringLiteral("%")), everything);
         QVERIFY(fileBytes(working) == before);
+    }
+
+    void overlongEditsAreRefusedWholeWithABox_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("pasted");
+        QTest::newRow("a paste of 100,000 characters") << 0 << 100000;
+        QTest::newRow("one character past the limit") << 32767 << 1;
+        QTest::newRow("up to the limit") << 32000 << 767;
+    }
+    void overlongEditsAreRefusedWholeWithABox()
+    {
+        QFETCH(int, before);
+        QFETCH(int, pasted);
+        auto *searchBox = form->findChild<QLineEdit *>(QStringLiteral("Text1"));
+        searchBox->setText(QString(before, u'a'));
+        searchBox->insert(QString(pasted, u'b')); // as a paste does
+        QCoreApplication::processEvents();
+        const bool fits = before + pasted <= 32767;
+        QCOMPARE(searchBox->text(), QString(before, u'a') + QString(fits ? pasted : 0, u'b'));
+        QCOMPARE(platform().boxes, fits ? Boxes{} : Boxes{box(QStringLiteral("This box takes at most 32767 characters. The text "
+                                                                             "would have been %1 characters long, so it was not taken.")
+                                                                  .arg(before + pasted))});
     }
 };
 

@@ -1,5 +1,9 @@
+#include "ExportProgress.h"
 #include "FaultSeed.h"
+#include "ResultsModel.h"
+#include "Routine.h"
 #include "TestMachine.h"
+#include "TextExport.h"
 #include "WorkingCopy.h"
 #include "ZipConnection.h"
 #include "ZipEdits.h"
@@ -10,6 +14,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSaveFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,7 +23,10 @@
 #include <csignal>
 #include <iterator>
 #include <memory>
+#include <numeric>
 #include <thread>
+
+#include <sys/mount.h>
 
 namespace {
 
@@ -409,6 +418,57 @@ private slots:
         QCOMPARE(found.failure, QString());
         QCOMPARE(found.added, added);
         QCOMPARE(found.gone, Rows{});
+    }
+
+    // A disk that fills up in the middle of a write: the box names the system's reason, the old
+    // file stays whole and no half file is left to keep the disk full.
+    void aFullDiskIsNamedAndLeavesNoHalfFile_data()
+    {
+        QTest::addColumn<QString>("writer");
+        QTest::newRow("the first start's copy") << "provision";
+        QTest::newRow("the reset's copy over a working copy that is no database") << "reset";
+        QTest::newRow("the text file over an older one") << "text";
+    }
+    void aFullDiskIsNamedAndLeavesNoHalfFile()
+    {
+        QFETCH(QString, writer);
+        const QByteArray full = QFile::encodeName(dir->filePath(QStringLiteral("full")));
+        QVERIFY(QDir().mkdir(QFile::decodeName(full)));
+        if (::mount("tmpfs", full, "tmpfs", 0, "size=256k") != 0)
+            QSKIP("this machine lets no test mount a small file system");
+        const auto unmount = qScopeGuard([&] { ::umount2(full, MNT_DETACH); });
+        const QString target = QFile::decodeName(full) + (writer == u"text" ? "/zips.txt" : "/dbZipsWorking.mdb");
+        if (writer != u"provision")
+            writeFile(target, QByteArray(8192, 'x'));
+        QString failure;
+        if (writer == u"text") {
+            ResultsModel list;
+            list.addColumn(QStringLiteral("Zip"));
+            ResultsModel::Appender rows(list);
+            for (int row = 0; row < 20000; ++row)
+                rows.addRow(QStringLiteral("%1 Somewhere").arg(row));
+            rows.commit();
+            QList<int> every(20000);
+            std::iota(every.begin(), every.end(), 0);
+            list.setTicked(every, true);
+            ScriptedPlatform platform;
+            Routine writerHandler(platform, QStringLiteral("Main"), QStringLiteral("SaveListviewProperlySpaced"));
+            QSaveFile file(target);
+            saveListviewProperlySpaced(list, file, target, {}, writerHandler);
+            failure = platform.boxes.value(0).text;
+        } else {
+            try {
+                (writer == u"reset" ? resetWorkingCopy : provisionWorkingCopy)(kPristine, target);
+            } catch (const std::exception &thrown) {
+                failure = QString::fromUtf8(thrown.what());
+            }
+        }
+        const QString reason = QStringLiteral("No space left on device");
+        QVERIFY2(failure.startsWith(writer == u"text" ? reason + "\r\n" : "Cannot write " + target + ": " + reason),
+                 qPrintable(failure));
+        QCOMPARE(QDir(QFile::decodeName(full)).entryList(QDir::Files | QDir::Hidden),
+                 writer == u"provision" ? QStringList{} : QStringList{QFileInfo(target).fileName()});
+        QCOMPARE(fileBytes(target), writer == u"provision" ? QByteArray() : QByteArray(8192, 'x'));
     }
 };
 

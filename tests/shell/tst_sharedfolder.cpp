@@ -1,12 +1,16 @@
 // The machine-wide data folder is shared by a group through its set-group-ID bit: what the
-// program creates there must be writable by that group and by nobody else.
+// program creates there must be writable by that group and by nobody else. The files handed to
+// other programs live in a folder of the user's own.
 
 #include "DataFolder.h"
+#include "PrivateFolder.h"
 #include "TestMachine.h"
 #include "WorkingCopy.h"
 #include "ZipConnection.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QProcess>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -182,6 +186,40 @@ private slots:
         connection.execute(QStringLiteral("insert into ZipCodes values ('00001', 'Test', 'TS')"));
         QCOMPARE(int(modeOf(workingCopy + QStringLiteral("-journal"))), mode);
         connection.execute(QStringLiteral("rollback"));
+    }
+
+    // What lies at the private folder's path before: nothing, a folder others may read, a link.
+    void privateFolders_data()
+    {
+        QTest::addColumn<QString>("found");
+        QTest::newRow("nothing yet") << "";
+        QTest::newRow("a folder others may read") << "mkdir -m 755 \"$F\"";
+        QTest::newRow("a link to another folder") << "chmod 755 \"$D\" && ln -s \"$D\" \"$F\"";
+    }
+    void privateFolders()
+    {
+        QFETCH(QString, found);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("cache/Quillmap"));
+        qputenv("D", QFile::encodeName(dir.path()));
+        qputenv("F", QFile::encodeName(folder));
+        QCOMPARE(QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), "mkdir \"$D\"/cache; " + found}), 0);
+        const bool link = found.contains(QLatin1String("ln -s"));
+        if (link)
+            QVERIFY_THROWS_EXCEPTION(std::runtime_error, preparePrivateFolder(folder));
+        else
+            QCOMPARE(preparePrivateFolder(folder), folder);
+        QCOMPARE(int(modeOf(link ? dir.path() : folder)), link ? 0755 : 0700);
+    }
+
+    void filesOfAPrivateFolderGoWhenADayOld()
+    {
+        QTemporaryDir dir;
+        qputenv("D", QFile::encodeName(dir.path()));
+        QCOMPARE(QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral(
+                     "touch \"$D\"/new.xlsx && touch -d '25 hours ago' \"$D\"/old.xlsx")}), 0);
+        removeFilesOlderThan(dir.path(), std::chrono::hours(24));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"new.xlsx"});
     }
 };
 

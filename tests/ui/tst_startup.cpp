@@ -143,9 +143,9 @@ private slots:
         Form1 form(machine.platform);
         form.load();
         QCOMPARE(machine.platform.boxes,
-                 (Boxes{loadBox(QStringLiteral("Cannot read %1: No such file or directory").arg(machine.pristineCopy()),
+                 (Boxes{loadBox(QStringLiteral("Could not open %1: No such file or directory").arg(machine.pristineCopy()),
                                 110),
-                        loadBox(QStringLiteral("Could not open %1: unable to open database file")
+                        loadBox(QStringLiteral("Could not open %1: No such file or directory")
                                     .arg(machine.workingCopy()),
                                 142)}));
     }

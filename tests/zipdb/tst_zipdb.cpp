@@ -5,6 +5,7 @@
 #include "ZipSearch.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -161,6 +162,20 @@ private slots:
         connection.close();
         QCOMPARE(connection.state(), 0);
         QVERIFY(rowsOf(file).contains(QStringLiteral("00000|O'Brien, \"Test\"|ZZ")));
+    }
+
+    void aStatementThatRunsOnIsStoppedAndSaysSo()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            shipped.query(QStringLiteral("select count(*) from ZipCodes, ZipCodes, ZipCodes"));
+            QFAIL("not stopped");
+        } catch (const std::runtime_error &stopped) {
+            QCOMPARE(QString::fromUtf8(stopped.what()),
+                     QStringLiteral("A statement on the database did not finish within 8 seconds and was stopped."));
+        }
+        QVERIFY(clock.elapsed() >= 8000);
     }
 
     void copyReplacesTheTargetWhole()

@@ -332,33 +332,48 @@ private slots:
         QCOMPARE(filesIn(dir->path()), QStringList{"dbZipsWorking.mdb"});
     }
 
-    void aFailedResetLeavesTheWorkingCopyWhole_data()
+    void aFailedResetOrFirstCopyLeavesTheWorkingCopyWhole_data()
     {
         QTest::addColumn<QByteArray>("pristine");
-        QTest::addColumn<bool>("workingIsDatabase");
-        QTest::newRow("pristine missing") << QByteArray() << true;
-        QTest::newRow("pristine no database") << QByteArray(8192, 'p') << true;
-        QTest::newRow("pristine missing, working copy no database") << QByteArray() << false;
+        QTest::addColumn<QString>("workingCopy");
+        const auto pristineAfter = [](const char *sql) {
+            QTemporaryDir changed;
+            const QString copy = changed.filePath(QStringLiteral("p.mdb"));
+            copyDatabaseFile(kPristine, copy);
+            exec(openRaw(copy).get(), sql);
+            return fileBytes(copy);
+        };
+        QTest::newRow("pristine missing") << QByteArray() << "database";
+        QTest::newRow("pristine no database") << QByteArray(8192, 'p') << "database";
+        QTest::newRow("pristine missing, working copy no database") << QByteArray() << "garbage";
+        QTest::newRow("pristine cut in half") << fileBytes(kPristine).left(800000) << "database";
+        QTest::newRow("pristine cut in half, first start") << fileBytes(kPristine).left(800000) << "none";
+        QTest::newRow("pristine without ZipCodes") << pristineAfter("alter table ZipCodes rename to Zips") << "database";
+        QTest::newRow("pristine with a trigger, first start")
+            << pristineAfter("create trigger T after insert on ZipCodes begin select 1; end") << "none";
     }
-    void aFailedResetLeavesTheWorkingCopyWhole()
+    void aFailedResetOrFirstCopyLeavesTheWorkingCopyWhole()
     {
         QFETCH(QByteArray, pristine);
-        QFETCH(bool, workingIsDatabase);
+        QFETCH(QString, workingCopy);
         const QString source = dir->filePath(QStringLiteral("program/dbZipsOriginal.mdb"));
         QDir(dir->path()).mkdir(QStringLiteral("program"));
         if (!pristine.isEmpty())
             writeFile(source, pristine);
-        if (workingIsDatabase) {
+        if (workingCopy == QLatin1String("database")) {
             makeWorkingCopy();
             addRow(working, QStringLiteral("00123"), QStringLiteral("Kept"), QStringLiteral("ZZ"));
-        } else {
+        } else if (workingCopy == QLatin1String("garbage")) {
             writeFile(working, QByteArray(8192, 'x'));
         }
         const QByteArray before = fileBytes(working);
 
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, resetWorkingCopy(source, working));
+        if (workingCopy == QLatin1String("none"))
+            QVERIFY_THROWS_EXCEPTION(std::runtime_error, provisionWorkingCopy(source, working));
+        else
+            QVERIFY_THROWS_EXCEPTION(std::runtime_error, resetWorkingCopy(source, working));
         QCOMPARE(fileBytes(working), before);
-        QCOMPARE(filesIn(dir->path()), QStringList{"dbZipsWorking.mdb"});
+        QCOMPARE(filesIn(dir->path()), workingCopy == QLatin1String("none") ? QStringList{} : QStringList{"dbZipsWorking.mdb"});
     }
 
     void aCopyRemovesOnlyTheLeftoversOfKilledCopies()

@@ -1,6 +1,7 @@
 #include "WorkingCopy.h"
 
 #include "DataFolder.h"
+#include "NetworkFileSystem.h"
 #include "ZipConnection.h"
 
 #include <QDir>
@@ -206,6 +207,7 @@ Backup backupInto(sqlite3 *source, const QString &working)
 
 void provisionWorkingCopy(const QString &pristine, const QString &working)
 {
+    refuseNetworkFolderOf(working);
     // With no working copy in place, a journal beside its path belongs to a file that is gone;
     // SQLite would apply it to the new copy.
     removeStaleJournals(working);
@@ -215,6 +217,7 @@ void provisionWorkingCopy(const QString &pristine, const QString &working)
 
 void resetWorkingCopy(const QString &pristine, const QString &working)
 {
+    refuseNetworkFolderOf(working);
     const Database source = openPristine(pristine);
     if (backupInto(source.get(), working) == Backup::Done)
         return;

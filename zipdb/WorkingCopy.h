@@ -6,7 +6,8 @@
 // Every user and every running instance of the program share one working copy, so nothing here
 // replaces a file that another instance may hold open while it is a readable database, and a
 // rollback journal that does not belong to the file in place is never applied to it. Each throws
-// with the reason when it fails and then leaves the working copy as it was.
+// with the reason when it fails and then leaves the working copy as it was. Neither writes in a
+// folder on a network file system.
 
 // Puts a copy of the pristine database at the working copy's path. A journal left beside the
 // path by a crash is removed first; a working copy that another instance put there meanwhile is

@@ -3,6 +3,7 @@
 #include "ZipQuery.h"
 
 #include "AppInfo.h"
+#include "NetworkFileSystem.h"
 
 #include <QDir>
 
@@ -53,6 +54,7 @@ void ZipConnection::open(const QString &connectionString)
     const QString path = dataSource(connectionString);
     if (path.isEmpty())
         throw std::runtime_error("The connection string names no data source.");
+    refuseNetworkFolderOf(QDir::fromNativeSeparators(path));
 
     sqlite3 *raw = nullptr;
     const int result = sqlite3_open_v2(QDir::fromNativeSeparators(path).toUtf8().constData(), &raw,

@@ -27,8 +27,8 @@ public:
     static QString connectionString(const QString &dataFolder);
     static QString dataSource(const QString &connectionString);
 
-    // Opens the data source; a missing file, one that holds no zip table and one with a damaged
-    // page fail.
+    // Opens the data source; a missing file, one that holds no zip table, one with a damaged page
+    // and one on a network file system fail.
     void open(const QString &connectionString);
     int state() const;
     // Fails when the connection is not open.

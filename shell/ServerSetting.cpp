@@ -24,11 +24,9 @@ bool uriCarriesPassword(const QString &uri)
 {
     const QString rest = uri.mid(uri.indexOf(u"://") + 3);
     // libpq takes what stands before the first '@' ahead of any '/' as the user's part.
-    for (const QChar c : rest) {
-        if (c == u'/')
-            break;
-        if (c == u'@') {
-            if (rest.section(u'@', 0, 0).contains(u':'))
+    for (qsizetype i = 0; i < rest.size() && rest[i] != u'/'; ++i) {
+        if (rest[i] == u'@') {
+            if (rest.left(i).contains(u':'))
                 return true;
             break;
         }

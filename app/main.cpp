@@ -3,6 +3,7 @@
 #include "Form1.h"
 #include "Provenance.h"
 #include "QtPlatform.h"
+#include "ServerSetting.h"
 #include "ShippedCopy.h"
 #include "WorkingCopy.h"
 #include "ZipConnection.h"
@@ -22,7 +23,10 @@ struct Options {
     Options()
     {
         parser.setApplicationDescription(
-            QStringLiteral("Offline US ZIP code lookup. Without options it opens its window."));
+            QStringLiteral("Offline US ZIP code lookup. Without options it opens its window.\n"
+                           "To share one ZIP list across an office, an administrator names a PostgreSQL server in\n"
+                           "%1 ([database] server=host=... dbname=..., no password).")
+                .arg(serverSettingFile()));
         // Qt's own options are single-dash words (-platform): each is then one option, not letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.addHelpOption();

@@ -2,6 +2,7 @@
 
 #include "DataFolder.h"
 #include "FileDescriptor.h"
+#include "NetworkFileSystem.h"
 #include "ZipDatabaseFile.h"
 
 #include <QDir>
@@ -201,6 +202,7 @@ Backup backupInto(sqlite3 *source, const QString &working)
 
 void provisionWorkingCopy(const QString &pristine, const QString &working)
 {
+    refuseNetworkFolderOf(working);
     openPristine(pristine); // checked whole before anything is written
     // With no working copy in place, a journal beside its path belongs to a file that is gone;
     // SQLite would apply it to the new copy.
@@ -213,6 +215,7 @@ void provisionWorkingCopy(const QString &pristine, const QString &working)
 
 void resetWorkingCopy(const QString &pristine, const QString &working)
 {
+    refuseNetworkFolderOf(working);
     const SqliteHandle source = openPristine(pristine);
     removeStrayEntries(working);
     if (backupInto(source.get(), working) == Backup::Done)

@@ -8,7 +8,7 @@
 // rollback journal that does not belong to the file in place is never applied to it. Each checks
 // the pristine copy whole (checkZipDatabase()) before it writes anything, writes nothing through
 // a link, and throws with the reason when it fails, leaving the working copy as it was and no
-// file of its own behind.
+// file of its own behind. Neither writes in a folder on a network file system.
 
 // Puts a copy of the pristine database at the working copy's path. A journal left beside the
 // path by a crash is removed first; a working copy that another instance put there meanwhile is

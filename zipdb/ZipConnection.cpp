@@ -3,6 +3,7 @@
 #include "ZipQuery.h"
 
 #include "AppInfo.h"
+#include "NetworkFileSystem.h"
 
 #include <QDir>
 
@@ -42,6 +43,7 @@ void ZipConnection::open(const QString &connectionString)
     const QString path = dataSource(connectionString);
     if (path.isEmpty())
         throw std::runtime_error("The connection string names no data source.");
+    refuseNetworkFolderOf(QDir::fromNativeSeparators(path));
     SqliteHandle db = openDatabaseFile(path, SQLITE_OPEN_READWRITE);
     checkZipDatabase(db.get());
     m_db = std::move(db);

@@ -24,7 +24,8 @@ public:
     static QString dataSource(const QString &connectionString);
 
     // Opens the data source as openDatabaseFile() does. A missing file, a link, one that is no
-    // whole zip database (checkZipDatabase()) and one with a damaged page fail.
+    // whole zip database (checkZipDatabase()), one with a damaged page and one on a network file
+    // system fail.
     void open(const QString &connectionString);
     State state() const;
     // Fails when the connection is not open.

@@ -21,13 +21,17 @@ for entry in "-rwxr-xr-x root/root .* ./usr/lib/quillmap/quillmap$" \
              "-rwxr-xr-x root/root .* ./usr/bin/quillmap$" \
              "-rw-r--r-- root/root .* ./usr/share/doc/quillmap/copyright$" \
              "-rw-r--r-- root/root .* ./usr/share/doc/quillmap/changelog.gz$" \
+             "-rw-r--r-- root/root .* ./usr/share/doc/quillmap/examples/quillmap.conf$" \
              "-rw-r--r-- root/root .* ./usr/share/man/man1/quillmap.1.gz$"; do
     grep -Eq -- "$entry" <<< "$listing" || fail "no entry matching $entry"
 done
 [ "$(ls "$work/root/usr/bin")" = quillmap ] || fail "usr/bin holds more than the launcher"
 grep -q 'lib/quillmap/quillmap' "$work/root/usr/bin/quillmap" || fail "the launcher does not start the program folder's executable"
-# Nothing in /var: the data folder is made by postinst, so removing the package leaves it.
+# Nothing in /var: the data folder is made by postinst, so removing the package leaves it. Nothing
+# in /etc: the server setting is the administrator's, and the example names a server only in comments.
 grep -q '\./var' <<< "$listing" && fail "the package ships files under /var"
+grep -q '\./etc' <<< "$listing" && fail "the package ships files under /etc"
+grep -Eq '^\s*server' "$work/root/usr/share/doc/quillmap/examples/quillmap.conf" && fail "the example names a server"
 
 # Icons at the sizes a desktop looks for, each PNG as large as its folder says.
 for size in 16 22 24 32 48 64 128 256; do
@@ -60,10 +64,14 @@ required=(libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins libsqlite3-0 add
 if objdump -p "$work/root/usr/lib/quillmap/quillmap" | grep -q 'NEEDED *libxlsxwriter'; then
     required+=(libxlsxwriter4)
 fi
+if objdump -p "$work/root/usr/lib/quillmap/quillmap" | grep -q 'NEEDED *libpq'; then
+    required+=(libpq5)
+fi
 for package in "${required[@]}"; do
     grep -Eq "(^|, )$package( |,|$)" <<< "$depends" || fail "Depends lacks $package: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Recommends)" = libreoffice-calc ] || fail "does not recommend libreoffice-calc"
+[ "$(dpkg-deb -f "$deb" Suggests)" = postgresql ] || fail "does not suggest postgresql"
 dpkg-deb -e "$deb" "$work/control"
 for script in postinst postrm; do
     [ "$(stat -c %a "$work/control/$script")" = 755 ] || fail "$script is not executable"

@@ -32,6 +32,20 @@ public:
         return false;
     }
 
+    // Runs a step whose Failure tells itself where it happened: it is reported at the line that
+    // lineOf gives it. Any other failure goes on to the caller's handler.
+    template <class Failure, class LineOf, class Step>
+    bool stepAt(LineOf &&lineOf, Step &&run)
+    {
+        try {
+            std::forward<Step>(run)();
+            return true;
+        } catch (const Failure &failure) {
+            report(std::forward<LineOf>(lineOf)(failure), QString::fromUtf8(failure.what()));
+        }
+        return false;
+    }
+
     // Runs the test of a conditional. A test that fails counts as true, so the steps it guards run.
     template <class Test>
     [[nodiscard]] bool test(int line, Test &&check)

@@ -56,7 +56,7 @@ void DatabaseCommands::deleteSelectedZip()
     if (m.pointer.isBusy())
         return;
     Routine r = m.routine(QStringLiteral("PushButton13_Click"));
-    if (r.test(100, [&] { return m.results.count() == 0; }))
+    if (r.test(100, [&] { return m.results.rowCount() == 0; }))
         return;
     if (!r.test(102, [&] {
             return m.platform.messageBox(QStringLiteral("Are you sure you want to delete ") + selectedZip()

@@ -10,6 +10,8 @@
 #include "TextExport.h"
 #include "WindowPointer.h"
 #include "Workbook.h"
+#include "WorkbookExport.h"
+#include "WriterFailure.h"
 #include "XlsxWorkbook.h"
 
 #include <QSaveFile>
@@ -24,6 +26,54 @@ namespace {
 const QString kTextFileFilter = QStringLiteral("Text Files (*.txt);;All Files (*)");
 // As many attempts as a clipboard held by another program is given before the copy gives up.
 constexpr int kClipboardAttempts = 1000;
+
+// The text file writer's steps at the lines its error box names.
+int textFileLine(const WriterFailure &failure)
+{
+    switch (failure.step()) {
+    case WriterFailure::MeasureHeader:
+        return 116;
+    case WriterFailure::MeasureZip:
+        return 126;
+    case WriterFailure::MeasureCell:
+        return 132;
+    case WriterFailure::Open:
+        return 156;
+    case WriterFailure::HeaderCell:
+        return 164;
+    case WriterFailure::WriteHeader:
+        return 170;
+    case WriterFailure::ReadTick:
+        return 188;
+    case WriterFailure::ReadZip:
+        return 198;
+    case WriterFailure::ReadCell:
+        return 204;
+    case WriterFailure::WriteRow:
+        return 222;
+    case WriterFailure::Commit:
+    default:
+        return 232;
+    }
+}
+
+// The workbook's steps at the lines of PushButton12_Click.
+int workbookLine(const WriterFailure &failure)
+{
+    switch (failure.step()) {
+    case WriterFailure::HeaderCell:
+        return 124;
+    case WriterFailure::FitColumn:
+        return 134;
+    case WriterFailure::ReadTick:
+        return 144;
+    case WriterFailure::ReadZip:
+        return 154;
+    case WriterFailure::ReadCell:
+    default:
+        return 158;
+    }
+}
 
 } // namespace
 
@@ -74,9 +124,9 @@ void ExportCommands::saveResultsAsText()
 
 bool ExportCommands::writeTextFile(const QString &path)
 {
-    QSaveFile file(path);
     Routine writer(m.platform, QStringLiteral("Main"), QStringLiteral("SaveListviewProperlySpaced"));
-    return saveListviewProperlySpaced(m.results, file, path, progressOnBar(), writer);
+    QSaveFile file(path);
+    return writer.stepAt<WriterFailure>(textFileLine, [&] { writeAlignedText(m.results, file, path, progressOnBar()); });
 }
 
 void ExportCommands::saveResultsAsWorkbook()
@@ -94,7 +144,7 @@ void ExportCommands::saveResultsAsWorkbook()
         return;
     }
     r.step(108, [&] { m.pointer.set(WindowPointer::Busy); });
-    if (!r.test(110, [&] { return m.results.count() == 0; }))
+    if (!r.test(110, [&] { return m.results.rowCount() == 0; }))
         fillAndOpenWorkbook(r, program);
     r.step(170, [&] { m.pointer.set(WindowPointer::Default); });
 }
@@ -121,47 +171,13 @@ void ExportCommands::fillAndOpenWorkbook(Routine &r, const QStringList &program)
     std::optional<Workbook> book;
     std::unique_ptr<QTemporaryFile> file;
     if (!r.step(112, [&] { book.emplace(); }) || !r.step(114, [&] { file = newWorkbookFile(); })
-        || !writeHeaderRow(r, *book) || !writeListRows(r, *book))
+        || !r.stepAt<WriterFailure>(workbookLine, [&] { fillWorkbook(m.results, *book, loopYields()); }))
         return;
     r.step(168, [&] { book->fitAllColumns(); });
     if (!r.step(168, [&] { saveAsXlsx(*book, file->fileName()); }))
         return;
     if (r.step(168, [&] { m.platform.startDetached(program.first(), program.mid(1) << file->fileName()); }))
         m_openedWorkbooks.push_back(std::move(file));
-}
-
-bool ExportCommands::writeHeaderRow(Routine &r, Workbook &book)
-{
-    const int columns = m.results.columnHeaderCount();
-    for (int column = 0; column < columns; ++column) {
-        if (!r.step(122, [&] { m.platform.yieldInLoop(); })
-            || !r.step(124, [&] { book.setCell(1, column + 1, m.results.header(column)); })
-            || !r.step(134, [&] { book.fitColumn(column + 1); }))
-            return false;
-    }
-    return true;
-}
-
-bool ExportCommands::writeListRows(Routine &r, Workbook &book)
-{
-    const int rows = m.results.count();
-    const int columns = m.results.columnHeaderCount();
-    for (int row = 0; row < rows; ++row) {
-        bool ticked = false;
-        if (!r.step(142, [&] { m.platform.yieldInLoop(); }) || !r.step(144, [&] { ticked = m.results.ticked(row); }))
-            return false;
-        // An unticked row leaves its sheet row empty: list row r always lands in sheet row r + 1.
-        const int sheetRow = row + 2;
-        for (int column = 0; ticked && column < columns; ++column) {
-            const bool zip = column == 0;
-            if (!r.step(150, [&] { m.platform.yieldInLoop(); }) || !r.step(zip ? 154 : 158, [&] {
-                    QString text = m.results.cell(row, column);
-                    book.setCell(sheetRow, column + 1, zip ? text : text.remove(QLatin1Char('=')));
-                }))
-                return false;
-        }
-    }
-    return true;
 }
 
 std::unique_ptr<QTemporaryFile> ExportCommands::newWorkbookFile()

@@ -8,7 +8,6 @@
 
 class QTemporaryFile;
 class Routine;
-class Workbook;
 struct CommandContext;
 struct ExportProgress;
 
@@ -34,8 +33,6 @@ private:
 
     bool spreadsheetProgramFound(QStringList &command);
     void fillAndOpenWorkbook(Routine &r, const QStringList &program);
-    bool writeHeaderRow(Routine &r, Workbook &book);
-    bool writeListRows(Routine &r, Workbook &book);
     std::unique_ptr<QTemporaryFile> newWorkbookFile();
 
     void copyListToClipboard();

@@ -25,8 +25,8 @@ void SearchCommands::search()
     r.step(106, [&] { rows.emplace(openZipSearch(m.zip.connection(), m.searchBox.text())); });
     while (rows && r.test(108, [&] { return !rows->atEnd(); })) {
         r.step(110, [&] { list.addRow(rows->text(ZipCodeColumn)); });
-        r.step(112, [&] { list.setSubItem(1, rows->text(CityColumn)); });
-        r.step(114, [&] { list.setSubItem(2, rows->text(StateColumn)); });
+        r.step(112, [&] { list.lastRow().city = rows->text(CityColumn); });
+        r.step(114, [&] { list.lastRow().state = rows->text(StateColumn); });
         r.step(116, [&] { rows->moveNext(); });
     }
     list.commit(); // every row read shows, in one insertion

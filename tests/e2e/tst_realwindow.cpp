@@ -157,8 +157,8 @@ private slots:
         searchBox->setFocus();
         QTest::keyClicks(searchBox, QStringLiteral("Coeur d'Alene"));
         QTest::mouseClick(button("PushButton1"), Qt::LeftButton);
-        QVERIFY(form->results().count() > 0);
-        for (int row = 0; row < form->results().count(); ++row) {
+        QVERIFY(form->results().rowCount() > 0);
+        for (int row = 0; row < form->results().rowCount(); ++row) {
             QCOMPARE(form->results().cell(row, 1), QStringLiteral("Coeur d'Alene"));
             QCOMPARE(form->results().cell(row, 2), QStringLiteral("ID"));
         }

@@ -13,7 +13,7 @@ inline QStringList searchThrough(Form1 &form, const QString &text)
     form.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(text);
     form.searchCommands().search();
     QStringList rows;
-    for (int row = 0; row < form.results().count(); ++row)
+    for (int row = 0; row < form.results().rowCount(); ++row)
         rows.append(form.results().cell(row, 0) + QLatin1Char('|') + form.results().cell(row, 1));
     return rows;
 }

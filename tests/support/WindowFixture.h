@@ -24,7 +24,7 @@ inline ScriptedPlatform::Box box(const QString &text, int style = Platform::OkOn
 inline QStringList listedRows(const Form1 &form)
 {
     QStringList rows;
-    for (int row = 0; row < form.results().count(); ++row)
+    for (int row = 0; row < form.results().rowCount(); ++row)
         rows.append(form.results().cell(row, 0) + QLatin1Char('|') + form.results().cell(row, 1) + QLatin1Char('|')
                     + form.results().cell(row, 2));
     return rows;

@@ -41,7 +41,7 @@ private slots:
         form->databaseCommands().resetDatabase();
         QCOMPARE(platform().boxes, Boxes{kResetQuestion});
         QCOMPARE(platform().yields, 0);
-        QCOMPARE(form->results().count(), 1);
+        QCOMPARE(form->results().rowCount(), 1);
         QCOMPARE(searchThrough(*form, kAddedZip), QStringList{"99999|Added"});
     }
 
@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(platform().boxes, Boxes{kResetQuestion});
         QCOMPARE(platform().yields, 2);
         QCOMPARE(stateDuringYields, int(ZipConnection::Closed));
-        QCOMPARE(form->results().count(), 1); // the list is left as it was
+        QCOMPARE(form->results().rowCount(), 1); // the list is left as it was
         QCOMPARE(rowsOf(machine->workingCopy()), rowsOf(machine->pristineCopy()));
         QCOMPARE(form->zipSession().connection().state(), int(ZipConnection::Open));
         QCOMPARE(searchThrough(*form, kAddedZip), QStringList{});

@@ -147,7 +147,7 @@ private slots:
         searchBox(*form)->setText(QStringLiteral("3053"));
         commands().deleteSelectedZip();
         QCOMPARE(platform().boxes, Boxes{});
-        QCOMPARE(form->results().count(), 0);
+        QCOMPARE(form->results().rowCount(), 0);
         QCOMPARE(fileBytes(machine->workingCopy()), before);
     }
 

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <functional>
+
 namespace {
 
 using Box = ScriptedPlatform::Box;
@@ -157,21 +159,6 @@ private slots:
         checkAtRest();
     }
 
-    void aFileThatCannotBeCreatedIsReportedWithoutDone()
-    {
-        list(workedExample());
-        const QString path = inDir("missing/zips.txt");
-        platform().savePaths = {path};
-        click("PushButton6");
-        QCOMPARE(platform().boxes.size(), 1);
-        const Box box = platform().boxes.first();
-        QVERIFY2(box.text.contains(QStringLiteral("\r\nin Quillmap2021/08/31.Main.SaveListviewProperlySpaced at line 156\r\r")),
-                 qPrintable(box.text));
-        QCOMPARE(box.title, QStringLiteral("Application Error"));
-        QVERIFY(!QFile::exists(path));
-        checkAtRest();
-    }
-
     // The clipboard
 
     void copyPutsTheTickedRowsOnTheClipboard()
@@ -309,15 +296,55 @@ private slots:
         QVERIFY(!QFile::exists(path));
     }
 
-    void aWorkbookThatCannotBeWrittenIsReportedOnce()
+    // A failure in a writer is reported once, at the writer's step, and ends the export there.
+    void aWriterFailureIsReportedAtItsLine_data()
     {
+        using Arrange = std::function<void(TestExportCommands &)>;
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<Arrange>("arrange");
+        QTest::addColumn<QString>("location");
+        auto emptyListAtYield = [](int yield) {
+            return [yield](TestExportCommands &t) {
+                t.platform().onYield = [&t, yield](int count) {
+                    if (count == yield)
+                        t.form->results().clear();
+                };
+            };
+        };
+        const Arrange savingToZips = [](TestExportCommands &t) { t.platform().savePaths = {t.inDir("zips.txt")}; };
+        QTest::newRow("text file that cannot be created")
+            << "PushButton6" << Arrange([](TestExportCommands &t) { t.platform().savePaths = {t.inDir("missing/zips.txt")}; })
+            << "Main.SaveListviewProperlySpaced at line 156";
+        QTest::newRow("list emptied under the text file's rows")
+            << "PushButton6" << Arrange([=](TestExportCommands &t) {
+                   savingToZips(t);
+                   emptyListAtYield(19)(t);
+               })
+            << "Main.SaveListviewProperlySpaced at line 188";
+        QTest::newRow("workbook file that cannot be made")
+            << "PushButton12" << Arrange([](TestExportCommands &t) { t.platform().temporaryFolderPath = t.inDir("missing"); })
+            << "Form1.PushButton12_Click at line 114";
+        QTest::newRow("list emptied under the workbook's rows")
+            << "PushButton12" << Arrange(emptyListAtYield(4)) << "Form1.PushButton12_Click at line 144";
+        QTest::newRow("list emptied under the clipboard's measuring")
+            << "PushButton18" << Arrange(emptyListAtYield(1)) << "Form1.PushButton18_Click at line 110";
+    }
+
+    void aWriterFailureIsReportedAtItsLine()
+    {
+        QFETCH(QString, button);
+        QFETCH(std::function<void(TestExportCommands &)>, arrange);
+        QFETCH(QString, location);
         list(workedExample());
         platform().spreadsheet = kSoffice;
-        platform().temporaryFolderPath = inDir("missing");
-        click("PushButton12");
+        arrange(*this);
+        click(button.toLatin1().constData());
         QCOMPARE(platform().boxes.size(), 1);
-        QVERIFY2(platform().boxes.first().text.contains(QStringLiteral("Form1.PushButton12_Click at line 114\r\r")),
-                 qPrintable(platform().boxes.first().text));
+        const Box box = platform().boxes.first();
+        QVERIFY2(box.text.contains(QStringLiteral("\r\nin Quillmap2021/08/31.") + location + QStringLiteral("\r\r")),
+                 qPrintable(box.text));
+        QCOMPARE(box.title, QStringLiteral("Application Error"));
+        QCOMPARE(QDir(machine->dir.path()).entryList({QStringLiteral("zips.txt"), QStringLiteral("*.xlsx")}), {});
         QCOMPARE(platform().startedCommands, {});
         checkAtRest();
     }
@@ -406,7 +433,7 @@ private slots:
                 click("PushButton9");
         };
         click(button.toLatin1().constData());
-        QCOMPARE(form->results().count(), 3);
+        QCOMPARE(form->results().rowCount(), 3);
         if (button == QLatin1String("PushButton6")) {
             QCOMPARE(fileBytes(path).count('\n'), 3);
         } else if (button == QLatin1String("PushButton18")) {
@@ -418,7 +445,7 @@ private slots:
         QCOMPARE(platform().boxes.size(), button == QLatin1String("PushButton12") ? 0 : 1);
         // Once the export is over, the list can be cleared again.
         click("PushButton9");
-        QCOMPARE(form->results().count(), 0);
+        QCOMPARE(form->results().rowCount(), 0);
     }
 };
 

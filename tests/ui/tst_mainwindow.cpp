@@ -19,7 +19,7 @@ namespace {
 QStringList listedZips(const Form1 &form)
 {
     QStringList zips;
-    for (int row = 0; row < form.results().count(); ++row)
+    for (int row = 0; row < form.results().rowCount(); ++row)
         zips.append(form.results().cell(row, 0));
     return zips;
 }
@@ -160,7 +160,7 @@ private slots:
         searchFor(QStringLiteral("021"));
         QVERIFY(listedZips(*form).contains(QStringLiteral("02134")));
         searchFor(QStringLiteral("no such place"));
-        QCOMPARE(form->results().count(), 0);
+        QCOMPARE(form->results().rowCount(), 0);
         QCOMPARE(machine->platform.boxes, Boxes{});
     }
 
@@ -178,7 +178,7 @@ private slots:
         searchBox()->setText(QStringLiteral("3053"));
         QTest::keyClick(searchBox(), Qt::Key_Return);
         QTest::keyClick(searchBox(), Qt::Key_Enter);
-        QCOMPARE(form->results().count(), 0);
+        QCOMPARE(form->results().rowCount(), 0);
         QCOMPARE(machine->platform.boxes, Boxes{});
     }
 
@@ -187,7 +187,7 @@ private slots:
         searchBox()->setText(QStringLiteral("Boston"));
         click("PushButton7");
         QCOMPARE(searchBox()->text(), QStringLiteral("3053"));
-        QVERIFY(form->results().count() > 0);
+        QVERIFY(form->results().rowCount() > 0);
         QVERIFY(listedZips(*form).first().startsWith(QLatin1String("3053")));
 
         click("PushButton8");
@@ -198,21 +198,21 @@ private slots:
     void clearListEmptiesTheListUnlessBusy()
     {
         click("PushButton9");
-        QCOMPARE(form->results().count(), 0);
+        QCOMPARE(form->results().rowCount(), 0);
         searchFor(QStringLiteral("3053"));
-        const int rows = form->results().count();
+        const int rows = form->results().rowCount();
 
         form->pointer().set(WindowPointer::Busy);
         click("PushButton9");
         searchFor(QStringLiteral("021"));
         click("PushButton7");
-        QCOMPARE(form->results().count(), rows);
+        QCOMPARE(form->results().rowCount(), rows);
         QCOMPARE(form->results().cell(0, 0).left(4), QStringLiteral("3053"));
         form->pointer().set(WindowPointer::Default);
 
         click("PushButton9");
-        QCOMPARE(form->results().count(), 0);
-        QCOMPARE(form->results().columnHeaderCount(), 3);
+        QCOMPARE(form->results().rowCount(), 0);
+        QCOMPARE(form->results().columnCount(), 3);
         QCOMPARE(machine->platform.boxes, Boxes{});
     }
 
@@ -231,13 +231,13 @@ private slots:
         QCOMPARE(machine->platform.boxes,
                  (Boxes{errorBox(QStringLiteral("Operation is not allowed when the object is closed."),
                                  QStringLiteral("PushButton1_Click"), 106)}));
-        QCOMPARE(form->results().count(), 0);
+        QCOMPARE(form->results().rowCount(), 0);
     }
 
     void spaceTicksTheSelectedRowsAndANewSearchDropsTicks()
     {
         searchFor(QStringLiteral("3053"));
-        QVERIFY(form->results().count() >= 3);
+        QVERIFY(form->results().rowCount() >= 3);
         list()->setFocus();
         list()->setCurrentIndex(list()->model()->index(0, 0));
         QTest::keyClick(list(), Qt::Key_Down, Qt::ShiftModifier);
@@ -248,9 +248,9 @@ private slots:
         QVERIFY(!form->results().ticked(0) && !form->results().ticked(1));
 
         QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(list()->selectionModel()->selectedRows().size(), form->results().count());
+        QCOMPARE(list()->selectionModel()->selectedRows().size(), form->results().rowCount());
         QTest::keyClick(list(), Qt::Key_Space);
-        for (int row = 0; row < form->results().count(); ++row)
+        for (int row = 0; row < form->results().rowCount(); ++row)
             QVERIFY(form->results().ticked(row));
 
         const QRect firstRow = list()->visualRect(list()->model()->index(0, 1));
@@ -259,7 +259,7 @@ private slots:
         QCOMPARE(machine->platform.boxes, Boxes{});
 
         searchFor(QStringLiteral("3053"));
-        for (int row = 0; row < form->results().count(); ++row)
+        for (int row = 0; row < form->results().rowCount(); ++row)
             QVERIFY(!form->results().ticked(row));
     }
 };

@@ -2,7 +2,6 @@
 #include "ExportCommands.h"
 #include "Form1.h"
 #include "ListFixture.h"
-#include "QtPlatform.h"
 #include "ResultsModel.h"
 #include "TestMachine.h"
 #include "WindowPointer.h"
@@ -41,20 +40,6 @@ QList<ListRow> commerceRows()
 {
     return {{{"30530", "Commerce", "GA"}, true}, {{"30531", "Cornelia", "GA"}, false}, {{"30534", "Dawsonville", "GA"}, true}};
 }
-
-class PaintCounter : public QObject
-{
-public:
-    explicit PaintCounter(int &paints) : m_paints(paints) {}
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        m_paints += event->type() == QEvent::Paint;
-        return false;
-    }
-
-private:
-    int &m_paints;
-};
 
 } // namespace
 
@@ -349,84 +334,34 @@ private slots:
         checkAtRest();
     }
 
-    // The bar under a row-by-row export
-
-    void positionsArePaintedWithTheNextEventsNotAtOnce()
-    {
-        CaptionProgressBar shown;
-        shown.resize(400, 30);
-        shown.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&shown));
-        int paints = 0;
-        PaintCounter counter(paints);
-        shown.installEventFilter(&counter);
-        for (int position = 1; position <= 100; ++position)
-            shown.setPosition(position);
-        QCOMPARE(shown.value(), 100);
-        QCOMPARE(paints, 0);
-        QTRY_VERIFY(paints >= 1);
-    }
-
-    // Finding the spreadsheet program on the desktop
-
-    void theSpreadsheetProgramIsLookedUpOnThePath_data()
-    {
-        // Scripts put on an otherwise empty PATH, with what each prints.
-        QTest::addColumn<QStringList>("programs");
-        QTest::addColumn<QString>("mimeHandler");
-        QTest::addColumn<QStringList>("command");
-        QTest::newRow("soffice before libreoffice")
-            << QStringList{"soffice", "libreoffice", "xdg-open", "xdg-mime"} << "calc.desktop" << QStringList{"soffice", "-n"};
-        QTest::newRow("libreoffice without soffice")
-            << QStringList{"libreoffice", "xdg-open", "xdg-mime"} << "" << QStringList{"libreoffice", "-n"};
-        QTest::newRow("the desktop's handler for .xlsx")
-            << QStringList{"xdg-open", "xdg-mime"} << "gnumeric.desktop" << QStringList{"xdg-open"};
-        QTest::newRow("no handler named") << QStringList{"xdg-open", "xdg-mime"} << "" << QStringList{};
-        QTest::newRow("nothing at all") << QStringList{} << "" << QStringList{};
-    }
-
-    void theSpreadsheetProgramIsLookedUpOnThePath()
-    {
-        QFETCH(QStringList, programs);
-        QFETCH(QString, mimeHandler);
-        QFETCH(QStringList, command);
-        const QString bin = inDir("bin");
-        QVERIFY(QDir().mkpath(bin));
-        for (const QString &program : programs) {
-            QFile script(bin + QLatin1Char('/') + program);
-            QVERIFY(script.open(QIODevice::WriteOnly));
-            // xdg-mime answers its query as it does with no handler set up: nothing, status 0.
-            script.write(program == QLatin1String("xdg-mime") ? "#!/bin/sh\necho " + mimeHandler.toUtf8() + "\n"
-                                                               : QByteArray("#!/bin/sh\n"));
-            script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
-        }
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", bin.toLocal8Bit());
-        QtPlatform desktop;
-        const QStringList found = desktop.spreadsheetCommand();
-        qputenv("PATH", path);
-        QStringList expected = command;
-        if (!expected.isEmpty())
-            expected.first() = bin + QLatin1Char('/') + expected.first();
-        QCOMPARE(found, expected);
-    }
-
     // The busy guard
 
     void clearListAtAYieldInTheMiddleDoesNothing_data()
     {
+        // What the export left, checked once it is over.
+        using Check = std::function<void(const TestExportCommands &)>;
         QTest::addColumn<QString>("button");
-        QTest::newRow("text file") << "PushButton6";
-        QTest::newRow("clipboard") << "PushButton18";
-        QTest::newRow("workbook") << "PushButton12";
+        QTest::addColumn<Check>("checkOutput");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("text file") << "PushButton6" << Check([](const TestExportCommands &t) {
+            QCOMPARE(fileBytes(t.inDir("zips.txt")).count('\n'), 3);
+        }) << 1;
+        QTest::newRow("clipboard") << "PushButton18" << Check([](const TestExportCommands &t) {
+            QCOMPARE(t.platform().clipboard.toUtf8(), golden(QStringLiteral("clipboard_example.txt")));
+        }) << 1;
+        QTest::newRow("workbook") << "PushButton12" << Check([](const TestExportCommands &t) {
+            QCOMPARE(t.platform().startedCommands.size(), 1);
+            QCOMPARE(XlsxSheet::read(t.platform().startedCommands.first().last()).rows(), (QList<int>{1, 2, 4}));
+        }) << 0;
     }
 
     void clearListAtAYieldInTheMiddleDoesNothing()
     {
         QFETCH(QString, button);
+        QFETCH(std::function<void(const TestExportCommands &)>, checkOutput);
+        QFETCH(int, boxes);
         list(commerceRows());
-        const QString path = inDir("zips.txt");
-        platform().savePaths = {path};
+        platform().savePaths = {inDir("zips.txt")};
         platform().spreadsheet = kSoffice;
         platform().onYield = [&](int yield) {
             if (yield == 5)
@@ -434,15 +369,8 @@ private slots:
         };
         click(button.toLatin1().constData());
         QCOMPARE(form->results().rowCount(), 3);
-        if (button == QLatin1String("PushButton6")) {
-            QCOMPARE(fileBytes(path).count('\n'), 3);
-        } else if (button == QLatin1String("PushButton18")) {
-            QCOMPARE(platform().clipboard.toUtf8(), golden(QStringLiteral("clipboard_example.txt")));
-        } else {
-            QCOMPARE(platform().startedCommands.size(), 1);
-            QCOMPARE(XlsxSheet::read(platform().startedCommands.first().last()).rows(), (QList<int>{1, 2, 4}));
-        }
-        QCOMPARE(platform().boxes.size(), button == QLatin1String("PushButton12") ? 0 : 1);
+        checkOutput(*this);
+        QCOMPARE(platform().boxes.size(), boxes);
         // Once the export is over, the list can be cleared again.
         click("PushButton9");
         QCOMPARE(form->results().rowCount(), 0);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -234,29 +236,29 @@ private slots:
 
     void withoutASkinFileTheWindowStaysWhite_data()
     {
+        // What is put at the path below the program folder.
+        using Put = std::function<void(const QString &path)>;
         QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("no skin folder") << "" << "";
-        QTest::newRow("empty skin folder") << "x/" << "folder";
-        QTest::newRow("o.cjs is a folder") << "x/o.cjs" << "folder";
-        QTest::newRow("o.cjs leads nowhere") << "x/o.cjs" << "dangling link";
-        QTest::newRow("only a hidden skin") << "x/.o.cjs" << "file";
-        QTest::newRow("other case") << "x/O.CJS" << "file";
+        QTest::addColumn<Put>("put");
+        const Put folder = [](const QString &path) { QVERIFY(QDir().mkpath(path)); };
+        const Put file = [](const QString &path) { writeFile(path, "QWidget { background: red; }"); };
+        QTest::newRow("no skin folder") << "" << Put([](const QString &) {});
+        QTest::newRow("empty skin folder") << "x/" << folder;
+        QTest::newRow("o.cjs is a folder") << "x/o.cjs" << folder;
+        QTest::newRow("o.cjs leads nowhere") << "x/o.cjs" << Put([](const QString &path) {
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()) && QFile::link(path + QStringLiteral(".gone"), path));
+        });
+        QTest::newRow("only a hidden skin") << "x/.o.cjs" << file;
+        QTest::newRow("other case") << "x/O.CJS" << file;
     }
 
     void withoutASkinFileTheWindowStaysWhite()
     {
         QFETCH(QString, entry);
-        QFETCH(QString, kind);
+        QFETCH(std::function<void(const QString &)>, put);
 
         TestMachine machine;
-        const QString path = machine.platform.program + QLatin1Char('/') + entry;
-        if (kind == QLatin1String("folder"))
-            QVERIFY(QDir().mkpath(path));
-        else if (kind == QLatin1String("dangling link"))
-            QVERIFY(QDir().mkpath(skinFolder(machine)) && QFile::link(path + QStringLiteral(".gone"), path));
-        else if (kind == QLatin1String("file"))
-            writeFile(path, "QWidget { background: red; }");
+        put(machine.platform.program + QLatin1Char('/') + entry);
 
         Form1 form(machine.platform);
         form.load();

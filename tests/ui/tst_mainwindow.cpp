@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
 
@@ -148,9 +149,15 @@ private slots:
 
     void searchListsMatchingRowsWithTheBusyPointerOnlyWhileItRuns()
     {
+        // The view hears the old rows go, then every new row in one insertion.
+        QSignalSpy reset(&form->results(), &QAbstractItemModel::modelReset);
+        QSignalSpy inserted(&form->results(), &QAbstractItemModel::rowsInserted);
         searchFor(QStringLiteral("3053"));
         const QStringList zips = listedZips(*form);
         QVERIFY(!zips.isEmpty());
+        QCOMPARE(reset.size(), 1);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted.first().at(2).toInt(), zips.size() - 1);
         QCOMPARE(zips, rowsOf(machine->workingCopy(), QStringLiteral("where ZipCode like '3053%'"))
                            .replaceInStrings(QRegularExpression(QStringLiteral("\\|.*")), QString()));
         QCOMPARE(form->results().cell(0, 2), QStringLiteral("GA"));

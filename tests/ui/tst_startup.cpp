@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <functional>
+
 namespace {
 
 using Boxes = QList<ScriptedPlatform::Box>;
@@ -93,34 +95,35 @@ private slots:
 
     void failingStepsAreReportedAndTheWindowStillLoads_data()
     {
-        QTest::addColumn<QString>("obstacle");
+        using Obstacle = std::function<void(TestMachine &)>;
+        QTest::addColumn<Obstacle>("obstacle");
         QTest::addColumn<QStringList>("failedLines");
-        QTest::newRow("pristine copy missing") << "no pristine" << QStringList{"110", "142"};
-        QTest::newRow("root is a file") << "root file" << QStringList{"102", "106", "110", "142"};
-        QTest::newRow("vendor folder is a file") << "vendor file" << QStringList{"106", "110", "142"};
-        QTest::newRow("working copy overwritten") << "garbage" << QStringList{"142"};
-        QTest::newRow("home page cannot open") << "no browser" << QStringList{"122"};
-        QTest::newRow("cursor file unreadable") << "bad cursor" << QStringList{"120"};
+        QTest::newRow("pristine copy missing")
+            << Obstacle([](TestMachine &machine) { QFile::remove(machine.pristineCopy()); }) << QStringList{"110", "142"};
+        QTest::newRow("root is a file") << Obstacle([](TestMachine &machine) {
+            machine.platform.commonRoot += QStringLiteral("/file");
+            writeFile(machine.platform.commonRoot, "x");
+        }) << QStringList{"102", "106", "110", "142"};
+        QTest::newRow("vendor folder is a file") << Obstacle([](TestMachine &machine) {
+            writeFile(machine.platform.commonRoot + QStringLiteral("/Brennick"), "x");
+        }) << QStringList{"106", "110", "142"};
+        QTest::newRow("working copy overwritten") << Obstacle([](TestMachine &machine) {
+            writeFile(machine.workingCopy(), QByteArray(4096, '\x7f'));
+        }) << QStringList{"142"};
+        QTest::newRow("home page cannot open") << Obstacle([](TestMachine &machine) {
+            machine.platform.randoms = {0.065};
+            machine.platform.startFails = true;
+        }) << QStringList{"122"};
+        QTest::newRow("cursor file unreadable") << Obstacle([](TestMachine &machine) {
+            writeFile(machine.platform.program + QStringLiteral("/HAND-M.CUR"), "not a cursor");
+        }) << QStringList{"120"};
     }
     void failingStepsAreReportedAndTheWindowStillLoads()
     {
-        QFETCH(QString, obstacle);
+        QFETCH(std::function<void(TestMachine &)>, obstacle);
         QFETCH(QStringList, failedLines);
-        TestMachine machine(obstacle != QLatin1String("no pristine"));
-        if (obstacle == QLatin1String("root file")) {
-            machine.platform.commonRoot += QStringLiteral("/file");
-            writeFile(machine.platform.commonRoot, "x");
-        } else if (obstacle == QLatin1String("vendor file")) {
-            writeFile(machine.platform.commonRoot + QStringLiteral("/Brennick"), "x");
-        } else if (obstacle == QLatin1String("garbage")) {
-            QDir().mkpath(machine.dataFolder());
-            writeFile(machine.workingCopy(), QByteArray(4096, '\x7f'));
-        } else if (obstacle == QLatin1String("no browser")) {
-            machine.platform.randoms = {0.065};
-            machine.platform.startFails = true;
-        } else if (obstacle == QLatin1String("bad cursor")) {
-            writeFile(machine.platform.program + QStringLiteral("/HAND-M.CUR"), "not a cursor");
-        }
+        TestMachine machine;
+        obstacle(machine);
 
         Form1 form(machine.platform);
         form.load();

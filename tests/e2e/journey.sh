@@ -2,15 +2,16 @@
 # The real-window journey: the built program driven from outside as a person would, with mouse
 # clicks at the controls' places and typing (xdotool), the clipboard read by another X client
 # (xclip), and the files and the working copy read afterwards, all on an X server of its own.
-#   usage: journey.sh PROGRAM GOLDEN_DIR ARTEFACT_DIR
-# ARTEFACT_DIR receives journey.png (the last screen) and, when a step fails, journey-failure.png.
+#   usage: journey.sh PROGRAM FACTS GOLDEN_DIR ARTEFACT_DIR
+# FACTS is the journey_facts tool: the program's own paths and window layout. ARTEFACT_DIR
+# receives journey.png (the last screen) and, when a step fails, journey-failure.png.
 set -euo pipefail
 
-[ $# -eq 3 ] || { echo "usage: journey.sh PROGRAM GOLDEN_DIR ARTEFACT_DIR" >&2; exit 2; }
+[ $# -eq 4 ] || { echo "usage: journey.sh PROGRAM FACTS GOLDEN_DIR ARTEFACT_DIR" >&2; exit 2; }
 program=$(realpath "$1")
-golden=$(realpath "$2")
-artefacts=$3
-pristine=$(dirname "$program")/dbZipsOriginal.mdb
+facts=$(realpath "$2")
+golden=$(realpath "$3")
+artefacts=$4
 
 # Every wait is bounded; a loaded machine gets this long for each window, file or row to appear.
 step_timeout=${JOURNEY_STEP_TIMEOUT:-60}
@@ -151,25 +152,24 @@ type_into() {
 }
 
 # ---------------------------------------------------------------------------------------------
-# The main window's controls, placed as ui/Form1.cpp places them: the container's offset in the
-# window, then left, top, width and height within it, all in twips (15 twips = 1 pixel).
+# The main window's controls, by their accessible names, and the program's files, as the
+# program's own layout and paths give them (journey_facts).
 
-declare -A controls=(
-    [search box]="120 60 240 300 6735 345"
-    [Search]="120 60 240 750 3600 405"
-    [Load Sample/Example Search]="120 60 3960 750 3600 405"
-    [Save Results As Text File]="0 0 120 5310 3840 405"
-    [Copy Results To Clipboard]="0 0 120 5805 3840 405"
-    [Add Zip-City-State Combo]="120 6300 240 300 3600 405"
-    [Delete Selected Zip-City-State]="120 6300 3960 300 3600 405"
-    [Reset Database To Original]="120 6300 240 810 6480 405"
-)
-list_top_px=$(((1515 + 7) / 15))
+declare -A controls=() paths=()
+read_facts() {
+    local kind name value
+    while IFS=$'\t' read -r kind name value; do
+        case "$kind" in
+            control) controls[$name]=$value ;;
+            path) paths[$name]=$value ;;
+        esac
+    done < <("$facts" "$1" "$(dirname "$program")")
+    [ ${#controls[@]} -gt 0 ] && [ -n "${paths[working copy]:-}" ] || fail "journey_facts told nothing"
+}
+
 # The rows' height follows the font; the first row's middle lies this far below the list's top
 # edge, under the column headers.
 first_row_offset_px=26
-
-px() { echo $((($1 + 7) / 15)); }
 
 click_at() {
     program_alive
@@ -178,14 +178,15 @@ click_at() {
 
 click() {
     local place=${controls[$1]:?no such control: $1}
-    local frame_left frame_top left top width height
-    read -r frame_left frame_top left top width height <<< "$place"
-    click_at $(($(px "$frame_left") + $(px "$left") + $(px "$width") / 2)) \
-             $(($(px "$frame_top") + $(px "$top") + $(px "$height") / 2))
+    local left top width height
+    read -r left top width height <<< "$place"
+    click_at $((left + width / 2)) $((top + height / 2))
 }
 
 click_first_row() {
-    click_at $(($(px 120) + 60)) $((list_top_px + first_row_offset_px))
+    local left top width height
+    read -r left top width height <<< "${controls[Results]}"
+    click_at $((left + 60)) $((top + first_row_offset_px))
 }
 
 keys() {
@@ -194,7 +195,7 @@ keys() {
 }
 
 search_for() {
-    click "search box"
+    click "Search text"
     keys ctrl+a
     xdotool type --delay 15 -- "$1"
     click "Search"
@@ -307,14 +308,17 @@ start_x_server() {
 
 var_lib=$work/var-lib
 host_var_lib=$work/host-var-lib
-working_copy=$var_lib/Brennick/Quillmap/dbZipsWorking.mdb
+read_facts "$var_lib"
+working_copy=${paths[working copy]}
+pristine=${paths[pristine copy]}
+vendor=$(basename "${paths[vendor folder]}")
 mkdir -p "$var_lib" "$host_var_lib" "$work/home" "$work/exports" "$work/bin" "$work/runtime"
 chmod 755 "$var_lib"
 chmod 700 "$work/runtime"
 shopt -s nullglob dotglob
 for entry in /var/lib/*; do
     name=$(basename "$entry")
-    [ "$name" = Brennick ] || ln -s "$host_var_lib/$name" "$var_lib/$name"
+    [ "$name" = "$vendor" ] || ln -s "$host_var_lib/$name" "$var_lib/$name"
 done
 shopt -u nullglob dotglob
 
@@ -323,7 +327,7 @@ namespace=(unshare --mount)
 "${namespace[@]}" true 2> /dev/null \
     || fail "cannot give the program a /var/lib of its own: '${namespace[*]}' is refused here"
 
-machine_data_before=$(find /var/lib/Brennick -printf '%p %s %T@\n' 2> /dev/null | sort || true)
+machine_data_before=$(find "/var/lib/$vendor" -printf '%p %s %T@\n' 2> /dev/null | sort || true)
 
 # On about one start in a hundred the program visits its home page through the desktop's URL
 # opener; a stand-in notes the address instead of starting a browser (or failing for want of one).
@@ -360,12 +364,12 @@ step "starting an X server"
 start_x_server
 
 step "first start creates the data folder"
-[ ! -e "$var_lib/Brennick" ] || fail "the private /var/lib already holds Brennick"
+[ ! -e "$var_lib/$vendor" ] || fail "the private /var/lib already holds $vendor"
 start_program
 await "the main window" main_window_shown
 read -r width height < <(xdotool getwindowgeometry "$main" | awk '/Geometry:/ {sub("x", " ", $2); print $2}')
 [ "$width x $height" = "536 x 558" ] || fail "the main window is ${width}x${height}, not 536x558"
-[ -d "$var_lib/Brennick/Quillmap" ] || fail "no data folder Brennick/Quillmap under /var/lib"
+[ -d "${paths[data folder]}" ] || fail "no data folder ${paths[data folder]#"$var_lib"/} under /var/lib"
 working_copy_is_pristine || fail "the new working copy does not hold the shipped rows"
 if [ -s "$work/home-page-visits" ]; then
     echo "journey: this start drew the home-page visit: $(cat "$work/home-page-visits")"
@@ -430,8 +434,8 @@ expect_same "the clipboard after the reset" "$work/clipboard" "$golden/clipboard
 step "the machine's own data folder is untouched"
 timeout 20 import -window root "$artefacts/journey.png"
 echo "journey: the last screen: $artefacts/journey.png"
-machine_data_after=$(find /var/lib/Brennick -printf '%p %s %T@\n' 2> /dev/null | sort || true)
-[ "$machine_data_before" = "$machine_data_after" ] || fail "/var/lib/Brennick changed during the journey"
+machine_data_after=$(find "/var/lib/$vendor" -printf '%p %s %T@\n' 2> /dev/null | sort || true)
+[ "$machine_data_before" = "$machine_data_after" ] || fail "/var/lib/$vendor changed during the journey"
 no_error_box
 
 echo "journey: passed"

@@ -16,9 +16,12 @@ artefacts=$4
 # Every wait is bounded; a loaded machine gets this long for each window, file or row to appear.
 step_timeout=${JOURNEY_STEP_TIMEOUT:-60}
 
-for tool in Xvfb xdotool xclip sqlite3 import unshare; do
+for tool in Xvfb xdotool xclip sqlite3 import unshare dbus-daemon; do
     command -v "$tool" > /dev/null || { echo "journey: $tool is missing (bash tools/setup.sh test installs it)" >&2; exit 1; }
 done
+/usr/bin/python3 -c 'import pyatspi' 2> /dev/null \
+    || { echo "journey: pyatspi is missing (bash tools/setup.sh test installs it)" >&2; exit 1; }
+here=$(dirname "$(realpath "$0")")
 
 mkdir -p "$artefacts"
 rm -f "$artefacts"/journey*.png
@@ -26,6 +29,7 @@ work=$(mktemp -d)
 current_step="preparing"
 pid=""
 x_server=""
+session_bus=""
 main=""
 clipboard_holder=""
 
@@ -71,6 +75,7 @@ finish() {
         kill "$pid" 2> /dev/null
         wait "$pid" 2> /dev/null
     fi
+    [ -n "$session_bus" ] && kill "$session_bus" 2> /dev/null && wait "$session_bus" 2> /dev/null
     [ -n "$x_server" ] && kill "$x_server" 2> /dev/null && wait "$x_server" 2> /dev/null
     rm -rf "$work"
     exit "$status"
@@ -295,6 +300,29 @@ start_x_server() {
     unset XAUTHORITY
 }
 
+# A session bus of the journey's own, on which the accessibility bus starts when the program
+# asks for it, as on a desktop; the program's accessibility bridge is switched on as a screen
+# reader would have it. The services the bus starts end with it.
+
+start_session_bus() {
+    HOME=$work/home XDG_RUNTIME_DIR=$work/runtime \
+        dbus-daemon --session --nofork --print-address=3 3> "$work/bus" > "$work/bus.log" 2>&1 &
+    session_bus=$!
+    local deadline=$((SECONDS + step_timeout))
+    until [ -s "$work/bus" ]; do
+        kill -0 "$session_bus" 2> /dev/null || { cat "$work/bus.log" >&2; session_bus=""; fail "the session bus did not start"; }
+        ((SECONDS < deadline)) || fail "the session bus named no address within ${step_timeout}s"
+        sleep 0.1
+    done
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
+    export DBUS_SESSION_BUS_ADDRESS
+}
+
+# The names a screen reader finds for the program's controls, one a line, into the file.
+accessible_names_to() {
+    timeout 20 /usr/bin/python3 "$here/accessible_names.py" "$(basename "$program")" > "$1" 2> /dev/null
+}
+
 # ---------------------------------------------------------------------------------------------
 # The program's own data folder
 #
@@ -342,7 +370,7 @@ start_program() {
         cd "$work"
         export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache \
                XDG_DATA_HOME=$work/home/.local/share XDG_RUNTIME_DIR=$work/runtime PATH=$work/bin:$PATH \
-               QT_QPA_PLATFORM=xcb
+               QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
         unset QT_QPA_PLATFORMTHEME XDG_CURRENT_DESKTOP DESKTOP_SESSION
         # shellcheck disable=SC2016 # expanded by the namespace's own shell
         exec "${namespace[@]}" -- sh -c 'mount --rbind /var/lib "$1" && mount --bind "$2" /var/lib && shift 2 && exec "$@"' \
@@ -360,8 +388,9 @@ main_window_shown() {
 # ---------------------------------------------------------------------------------------------
 # The journey
 
-step "starting an X server"
+step "starting an X server and a session bus"
 start_x_server
+start_session_bus
 
 step "first start creates the data folder"
 [ ! -e "$var_lib/$vendor" ] || fail "the private /var/lib already holds $vendor"
@@ -374,6 +403,14 @@ working_copy_is_pristine || fail "the new working copy does not hold the shipped
 if [ -s "$work/home-page-visits" ]; then
     echo "journey: this start drew the home-page visit: $(cat "$work/home-page-visits")"
 fi
+
+step "a screen reader finds every control by a name of its own"
+await "the program's controls on the accessibility bus" accessible_names_to "$work/names"
+repeated=$(sort "$work/names" | uniq -d)
+[ -z "$repeated" ] || fail "more than one control is named: $repeated"
+printf '%s\n' "${!controls[@]}" | sort > "$work/expected-names"
+sort "$work/names" | cmp -s - "$work/expected-names" \
+    || fail "the names heard are not the layout's: $(sort "$work/names" | diff - "$work/expected-names" | tr '\n' ' ')"
 
 step "the sample search lists the 3053 rows"
 click "Load Sample/Example Search"

@@ -16,16 +16,7 @@ std::optional<QString> clipboardTextOf(const ResultsModel &list, const ExportPro
     if (rows == 0)
         return std::nullopt;
 
-    std::vector<qsizetype> widths;
-    for (int column = 0; column < columns; ++column) {
-        qsizetype width = 0;
-        const Step measure = column == 0 ? Step::MeasureZip : Step::MeasureCell;
-        for (int row = 0; row < rows; ++row) {
-            progress.yieldNow();
-            writerStep(measure, [&] { width = std::max(width, characterCount(list.cell(row, column))); });
-        }
-        widths.push_back(width);
-    }
+    const std::vector<qsizetype> widths = columnWidths(list, rows, columns, HeaderWidths::Ignored, progress);
 
     QString text;
     // At most one line a row: the text grows without copying itself over and over.

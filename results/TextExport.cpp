@@ -81,7 +81,7 @@ public:
     void write()
     {
         showStage(1);
-        measureColumns();
+        m_widths = columnWidths(m_list, m_rows, m_columns, HeaderWidths::Count, m_progress);
         showStage(10);
         writerStep(Step::Open, [&] { openForWriting(m_file); });
         writeHeader();
@@ -112,21 +112,6 @@ private:
         m_progress.setPosition(position);
         m_progress.setCaption(m_caption);
         m_progress.yieldNow();
-    }
-
-    // Every row counts, ticked or not.
-    void measureColumns()
-    {
-        for (int column = 0; column < m_columns; ++column) {
-            qsizetype width = 0;
-            writerStep(Step::MeasureHeader, [&] { width = characterCount(m_list.header(column)); });
-            const Step measure = column == 0 ? Step::MeasureZip : Step::MeasureCell;
-            for (int row = 0; row < m_rows; ++row) {
-                m_progress.yieldNow();
-                writerStep(measure, [&] { width = std::max(width, characterCount(m_list.cell(row, column))); });
-            }
-            m_widths.push_back(width);
-        }
     }
 
     void writeHeader()

@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "Background.h"
 #include "CaptionProgressBar.h"
 #include "CommandContext.h"
 #include "DatabaseCommands.h"
@@ -33,14 +34,6 @@ QFont arialBold(qreal points)
     return font;
 }
 
-void paintWhite(QWidget *widget, QPalette::ColorRole role = QPalette::Window)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(role, Qt::white);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
 // A control is placed in twips within its container's client area, under its legacy object
 // name, with what a screen reader speaks for it.
 template <class Control>
@@ -62,14 +55,14 @@ QPushButton *makeButton(QWidget *container, const layout::Control &design)
 {
     auto *button = place(new QPushButton(captionOf(design), container), design);
     button->setFont(arialBold(11.25));
-    paintWhite(button, QPalette::Button);
+    fillBackground(*button, Qt::white, QPalette::Button);
     return button;
 }
 
 QGroupBox *makeFrame(QWidget *container, const layout::Control &design)
 {
     auto *frame = place(new QGroupBox(captionOf(design), container), design);
-    paintWhite(frame);
+    fillBackground(*frame, Qt::white);
     return frame;
 }
 
@@ -83,7 +76,7 @@ Form1::Form1(Platform &platform, QWidget *parent)
 {
     setObjectName(QLatin1String(layout::kWindow));
     setFont(arialBold(9));
-    paintWhite(this);
+    fillBackground(*this, Qt::white);
     setFixedSize(twips(layout::kClientTwips.width()), twips(layout::kClientTwips.height()));
     buildControls();
     m_context = std::make_unique<CommandContext>(CommandContext{m_platform, *m_zipSession, *m_results, *m_pointer,

@@ -27,9 +27,9 @@ using P = WindowPointer;
 const QStringList kButtons{"PushButton1", "PushButton2", "PushButton3",  "PushButton4",  "PushButton6", "PushButton7",
                            "PushButton8", "PushButton9", "PushButton12", "PushButton13", "PushButton18"};
 
-QString skinFolder(const TestMachine &machine)
+QString skinFolder(TestMachine &machine)
 {
-    return machine.platform.program + QStringLiteral("/x");
+    return QFileInfo(machine.skinFile()).path();
 }
 
 // A machine with the main window loaded and shown, ready for the mouse.
@@ -37,7 +37,7 @@ struct LoadedWindow {
     explicit LoadedWindow(bool withCursorFile = true)
     {
         if (!withCursorFile)
-            QFile::remove(machine.platform.program + QStringLiteral("/HAND-M.CUR"));
+            QFile::remove(machine.cursorFile());
         form = std::make_unique<Form1>(machine.platform);
         form->load();
         form->show();
@@ -236,29 +236,31 @@ private slots:
 
     void withoutASkinFileTheWindowStaysWhite_data()
     {
-        // What is put at the path below the program folder.
-        using Put = std::function<void(const QString &path)>;
-        QTest::addColumn<QString>("entry");
+        // What is put where, given the skin file's path.
+        using Put = std::function<void(const QString &skin)>;
         QTest::addColumn<Put>("put");
-        const Put folder = [](const QString &path) { QVERIFY(QDir().mkpath(path)); };
-        const Put file = [](const QString &path) { writeFile(path, "QWidget { background: red; }"); };
-        QTest::newRow("no skin folder") << "" << Put([](const QString &) {});
-        QTest::newRow("empty skin folder") << "x/" << folder;
-        QTest::newRow("o.cjs is a folder") << "x/o.cjs" << folder;
-        QTest::newRow("o.cjs leads nowhere") << "x/o.cjs" << Put([](const QString &path) {
-            QVERIFY(QDir().mkpath(QFileInfo(path).path()) && QFile::link(path + QStringLiteral(".gone"), path));
+        const auto folderAt = [](const QString &path) { QVERIFY(QDir().mkpath(path)); };
+        const auto fileAt = [](const QString &path) { writeFile(path, "QWidget { background: red; }"); };
+        const auto beside = [](const QString &skin, const QString &name) { return QFileInfo(skin).dir().filePath(name); };
+        QTest::newRow("no skin folder") << Put([](const QString &) {});
+        QTest::newRow("empty skin folder") << Put([=](const QString &skin) { folderAt(QFileInfo(skin).path()); });
+        QTest::newRow("the skin file is a folder") << Put(folderAt);
+        QTest::newRow("the skin file leads nowhere") << Put([=](const QString &skin) {
+            folderAt(QFileInfo(skin).path());
+            QVERIFY(QFile::link(skin + QStringLiteral(".gone"), skin));
         });
-        QTest::newRow("only a hidden skin") << "x/.o.cjs" << file;
-        QTest::newRow("other case") << "x/O.CJS" << file;
+        QTest::newRow("only a hidden skin")
+            << Put([=](const QString &skin) { fileAt(beside(skin, QLatin1Char('.') + QFileInfo(skin).fileName())); });
+        QTest::newRow("other case")
+            << Put([=](const QString &skin) { fileAt(beside(skin, QFileInfo(skin).fileName().toUpper())); });
     }
 
     void withoutASkinFileTheWindowStaysWhite()
     {
-        QFETCH(QString, entry);
         QFETCH(std::function<void(const QString &)>, put);
 
         TestMachine machine;
-        put(machine.platform.program + QLatin1Char('/') + entry);
+        put(machine.skinFile());
 
         Form1 form(machine.platform);
         form.load();
@@ -273,7 +275,7 @@ private slots:
     {
         TestMachine machine;
         const QByteArray sheet = "QProgressBar#ProgressBar1 { background: rgb(12, 34, 56); border: none; }";
-        writeFile(skinFolder(machine) + QStringLiteral("/o.cjs"), sheet);
+        writeFile(machine.skinFile(), sheet);
 
         Form1 form(machine.platform);
         form.load();
@@ -298,7 +300,7 @@ private slots:
     void anUnreadableSkinIsReportedAndStartUpGoesOn()
     {
         TestMachine machine;
-        writeFile(skinFolder(machine) + QStringLiteral("/o.cjs"), "QWidget { background: \xff\xfe; }");
+        writeFile(machine.skinFile(), "QWidget { background: \xff\xfe; }");
 
         Form1 form(machine.platform);
         form.load();
@@ -315,7 +317,7 @@ private slots:
     {
         TestMachine machine;
         QDir().mkpath(skinFolder(machine));
-        QVERIFY(QFile::copy(QStringLiteral(QUILLMAP_EXAMPLE_SKIN), skinFolder(machine) + QStringLiteral("/o.cjs")));
+        QVERIFY(QFile::copy(QStringLiteral(QUILLMAP_EXAMPLE_SKIN), machine.skinFile()));
 
         static QStringList warnings;
         warnings.clear();

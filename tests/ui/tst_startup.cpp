@@ -1,3 +1,4 @@
+#include "DataFolder.h"
 #include "Form1.h"
 #include "FormSearch.h"
 #include "QtPlatform.h"
@@ -70,7 +71,7 @@ private slots:
     {
         QTest::addColumn<bool>("deletedByHand");
         QTest::addColumn<QStringList>("addedRowFound");
-        QTest::newRow("rows added since are kept") << false << QStringList{"99999|Added"};
+        QTest::newRow("rows added since are kept") << false << QStringList{"99999|Added|ZZ"};
         QTest::newRow("deleted by hand, copied again") << true << QStringList{};
     }
     void laterRunsKeepOrRestoreTheWorkingCopy()
@@ -105,7 +106,7 @@ private slots:
             writeFile(machine.platform.commonRoot, "x");
         }) << QStringList{"102", "106", "110", "142"};
         QTest::newRow("vendor folder is a file") << Obstacle([](TestMachine &machine) {
-            writeFile(machine.platform.commonRoot + QStringLiteral("/Brennick"), "x");
+            writeFile(paths::vendorFolder(machine.platform), "x");
         }) << QStringList{"106", "110", "142"};
         QTest::newRow("working copy overwritten") << Obstacle([](TestMachine &machine) {
             writeFile(machine.workingCopy(), QByteArray(4096, '\x7f'));
@@ -115,7 +116,7 @@ private slots:
             machine.platform.startFails = true;
         }) << QStringList{"122"};
         QTest::newRow("cursor file unreadable") << Obstacle([](TestMachine &machine) {
-            writeFile(machine.platform.program + QStringLiteral("/HAND-M.CUR"), "not a cursor");
+            writeFile(machine.cursorFile(), "not a cursor");
         }) << QStringList{"120"};
     }
     void failingStepsAreReportedAndTheWindowStillLoads()

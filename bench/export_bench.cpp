@@ -47,7 +47,7 @@ public:
     void startDetached(const QString &, const QStringList &) override { ++starts; }
 
 protected:
-    int showMessageBox(const QString &, int, const QString &) override { return Yes; }
+    BoxAnswer showMessageBox(const QString &, BoxStyle, const QString &) override { return Yes; }
 };
 
 struct Bench {

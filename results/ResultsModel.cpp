@@ -4,6 +4,8 @@
 
 namespace {
 
+// A row or column the list does not hold, asked for by a walk the list changed under: it fails
+// as the old list control did, with the text its error box showed.
 [[noreturn]] void invalidIndex()
 {
     throw std::out_of_range("Index out of bounds");

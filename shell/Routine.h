@@ -5,7 +5,7 @@
 #include <exception>
 #include <utility>
 
-class Platform;
+class Dialogs;
 
 // The error box's text: the failure, the routine's location and line, and where to send it.
 QString errorBoxText(const QString &description, const QString &owner, const QString &routine, int line);
@@ -15,7 +15,7 @@ QString errorBoxText(const QString &description, const QString &owner, const QSt
 class Routine
 {
 public:
-    Routine(Platform &platform, QString owner, QString name);
+    Routine(Dialogs &dialogs, QString owner, QString name);
 
     // Runs one step; returns false when it failed (and was reported).
     template <class Step>
@@ -58,7 +58,7 @@ public:
 private:
     void report(int line, const QString &description);
 
-    Platform &m_platform;
+    Dialogs &m_dialogs;
     QString m_owner;
     QString m_name;
 };

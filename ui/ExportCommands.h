@@ -6,9 +6,12 @@
 #include <memory>
 #include <vector>
 
+class CaptionProgressBar;
+class Platform;
 class QTemporaryFile;
+class ResultsModel;
 class Routine;
-struct CommandContext;
+class WindowPointer;
 struct ExportProgress;
 
 // The three outputs of the ticked rows: the aligned text file, the workbook opened in the
@@ -17,7 +20,7 @@ struct ExportProgress;
 class ExportCommands
 {
 public:
-    explicit ExportCommands(const CommandContext &context);
+    ExportCommands(Platform &platform, ResultsModel &results, WindowPointer &pointer, CaptionProgressBar &progressBar);
     // Removes the workbook files handed to the spreadsheet program: they stay while the program runs.
     ~ExportCommands();
 
@@ -31,14 +34,19 @@ private:
 
     bool writeTextFile(const QString &path);
 
-    bool spreadsheetProgramFound(QStringList &command);
+    // The probe: the spreadsheet program's command line, empty when there is none; never fails.
+    QStringList spreadsheetProgram();
     void fillAndOpenWorkbook(Routine &r, const QStringList &program);
     std::unique_ptr<QTemporaryFile> newWorkbookFile();
 
     void copyListToClipboard();
     void clearClipboard();
     void putOnClipboard(const QString &text);
+    void pauseBeforeAttempt(int attempt);
 
-    const CommandContext &m;
+    Platform &m_platform;
+    ResultsModel &m_results;
+    WindowPointer &m_pointer;
+    CaptionProgressBar &m_progressBar;
     std::vector<std::unique_ptr<QTemporaryFile>> m_openedWorkbooks;
 };

@@ -2,10 +2,10 @@
 
 #include "Background.h"
 #include "CaptionProgressBar.h"
-#include "CommandContext.h"
 #include "DatabaseCommands.h"
 #include "ExportCommands.h"
 #include "HoverFilter.h"
+#include "Platform.h"
 #include "ResultsModel.h"
 #include "ResultsView.h"
 #include "SearchCommands.h"
@@ -79,12 +79,12 @@ Form1::Form1(Platform &platform, QWidget *parent)
     fillBackground(*this, Qt::white);
     setFixedSize(twips(layout::kClientTwips.width()), twips(layout::kClientTwips.height()));
     buildControls();
-    m_context = std::make_unique<CommandContext>(CommandContext{m_platform, *m_zipSession, *m_results, *m_pointer,
-                                                                *this, *m_searchBox, *m_list, *m_progressBar});
-    m_startup = std::make_unique<Startup>(*m_context);
-    m_searchCommands = std::make_unique<SearchCommands>(*m_context);
-    m_databaseCommands = std::make_unique<DatabaseCommands>(*m_context, *m_searchCommands);
-    m_exportCommands = std::make_unique<ExportCommands>(*m_context);
+    m_startup = std::make_unique<Startup>(m_platform, *m_zipSession, *m_results, *m_pointer, *this, *m_list);
+    m_searchCommands =
+        std::make_unique<SearchCommands>(m_platform, *m_zipSession, *m_results, *m_pointer, *m_searchBox);
+    m_databaseCommands = std::make_unique<DatabaseCommands>(m_platform, *m_zipSession, *m_results, *m_list, *m_pointer,
+                                                            *m_searchCommands);
+    m_exportCommands = std::make_unique<ExportCommands>(m_platform, *m_results, *m_pointer, *m_progressBar);
     orderTabs();
     bindEvents();
     centreOnScreen();

@@ -15,7 +15,7 @@ inline const QString kZipPrompt = QStringLiteral("Input Zip: Enter zip: ");
 inline const QString kCityPrompt = QStringLiteral("Input City: Enter city: ");
 inline const QString kStatePrompt = QStringLiteral("Input State: Enter state: ");
 
-inline ScriptedPlatform::Box box(const QString &text, int style = Platform::OkOnly,
+inline ScriptedPlatform::Box box(const QString &text, Platform::BoxStyle style = Platform::OkOnly,
                                  const QString &title = QStringLiteral("Quillmap"))
 {
     return {text, style, title};

@@ -17,7 +17,7 @@ namespace {
 
 const QString kAddedZip = QStringLiteral("99999");
 
-const ScriptedPlatform::Box kResetQuestion{QStringLiteral("Are you sure you want to reset the database?"), 4,
+const ScriptedPlatform::Box kResetQuestion{QStringLiteral("Are you sure you want to reset the database?"), Platform::YesNo,
                                            QStringLiteral("Reset Database")};
 
 } // namespace

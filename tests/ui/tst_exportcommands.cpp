@@ -208,6 +208,9 @@ private slots:
         platform().clipboardRefusals = refusals;
         click("PushButton18");
         QCOMPARE(platform().clipboardAttempts, 1000);
+        // A pause between attempts, none after the last.
+        QCOMPARE(platform().pauses.size(), 999);
+        QVERIFY(*std::min_element(platform().pauses.cbegin(), platform().pauses.cend()) > 0);
         if (copied) {
             QCOMPARE(platform().clipboard.toUtf8(), golden(QStringLiteral("clipboard_example.txt")));
             QCOMPARE(platform().boxes, Boxes{kCopied});

@@ -230,7 +230,7 @@ private slots:
 
         click("PushButton8");
         QCOMPARE(machine->platform.boxes,
-                 (Boxes{{"Enter 5-digit zip code or part of the 5 digit zip code here.", 0, "Quillmap"}}));
+                 (Boxes{{"Enter 5-digit zip code or part of the 5 digit zip code here.", Platform::OkOnly, "Quillmap"}}));
     }
 
     void clearListEmptiesTheListUnlessBusy()

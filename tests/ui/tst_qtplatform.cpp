@@ -1,15 +1,29 @@
 #include "QtPlatform.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 class TestQtPlatform : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void pauseWaitsWithTheMessagesRunning()
+    {
+        QtPlatform desktop;
+        bool ran = false;
+        QTimer::singleShot(0, [&] { ran = true; });
+        QElapsedTimer waited;
+        waited.start();
+        desktop.pause(20);
+        QVERIFY(ran);
+        QVERIFY(waited.elapsed() >= 19);
+    }
+
     void theSpreadsheetProgramIsLookedUpOnThePath_data()
     {
         // Scripts put on an otherwise empty PATH, with what each prints.

@@ -52,29 +52,7 @@ QString below(const QString &folder, const QString &piece)
     return folder + QDir::separator() + piece;
 }
 
-// The program may create or write its data folder below the root: the deepest of the data
-// folder, the vendor folder and the root that exists is a folder it can write.
-bool mayWriteBelow(const QString &root)
-{
-    const QString vendor = below(root, appinfo::kVendor);
-    for (const QString &path : {below(vendor, appinfo::kDisplayName), vendor, root}) {
-        const QFileInfo info(path);
-        if (info.exists())
-            return info.isDir() && info.isWritable();
-    }
-    return false;
-}
-
 } // namespace
-
-QString chooseDataRoot(const QString &machineWide, const QString &userData)
-{
-    if (!machineWide.isEmpty() && mayWriteBelow(machineWide))
-        return machineWide;
-    if (userData.isEmpty() || !QDir().mkpath(userData))
-        return {};
-    return QDir::toNativeSeparators(userData);
-}
 
 QString specialFolderPath(Platform &platform, int folder)
 {

@@ -7,11 +7,6 @@ class Platform;
 // Folder number of the machine-wide application-data folder (CSIDL_COMMON_APPDATA).
 inline constexpr int kCommonAppData = 35;
 
-// The root for the program's data: the machine-wide folder where the program may create or
-// write its data folder there, else the user's own data folder, created when missing (a new
-// account has none yet). Empty when there is neither.
-QString chooseDataRoot(const QString &machineWide, const QString &userData);
-
 // The path of a special folder, or the empty text when the platform has none.
 QString specialFolderPath(Platform &platform, int folder);
 

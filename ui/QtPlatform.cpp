@@ -1,6 +1,6 @@
 #include "QtPlatform.h"
 
-#include "DataFolder.h"
+#include "DataRoot.h"
 
 #include <QApplication>
 #include <QClipboard>

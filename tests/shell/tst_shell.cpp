@@ -1,5 +1,6 @@
 #include "AppInfo.h"
 #include "DataFolder.h"
+#include "DataRoot.h"
 #include "Routine.h"
 #include "ScriptedPlatform.h"
 #include "StartupSteps.h"

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -303,6 +304,8 @@ private slots:
         QTest::newRow("text file that cannot be created")
             << "PushButton6" << Arrange([](TestExportCommands &t) { t.platform().savePaths = {t.inDir("missing/zips.txt")}; })
             << "Main.SaveListviewProperlySpaced at line 156";
+        // Yield 19 of the text file: the first row's, after measuring (9), the header (3) and the
+        // bar's three stages (2 each); yield 4 of the workbook: the first row's, after the header.
         QTest::newRow("list emptied under the text file's rows")
             << "PushButton6" << Arrange([=](TestExportCommands &t) {
                    savingToZips(t);

@@ -47,7 +47,7 @@ public:
     void startDetached(const QString &, const QStringList &) override { ++starts; }
 
 protected:
-    int showMessageBox(const QString &, int, const QString &) override { return Yes; }
+    BoxAnswer showMessageBox(const QString &, BoxStyle, const QString &) override { return Yes; }
 };
 
 struct Bench {
@@ -71,7 +71,7 @@ struct Bench {
         form->searchCommands().search(); // the empty search lists the whole table
         ResultsModel &results = form->results();
         QList<int> all;
-        for (int row = 0; row < results.count(); ++row) {
+        for (int row = 0; row < results.rowCount(); ++row) {
             all.append(row);
             rows.push_back({results.cell(row, 0).toStdString(), results.cell(row, 1).toStdString(),
                             results.cell(row, 2).toStdString()});
@@ -216,7 +216,7 @@ void BM_TickEveryRowWithCtrlAAndSpace(benchmark::State &state)
     ResultsModel &results = form.results();
     auto *view = form.findChild<QTreeView *>(QStringLiteral("ListView1"));
     QList<int> all;
-    for (int row = 0; row < results.count(); ++row)
+    for (int row = 0; row < results.rowCount(); ++row)
         all.append(row);
     view->setFocus();
     for (auto _ : state) {
@@ -231,7 +231,7 @@ void BM_TickEveryRowWithCtrlAAndSpace(benchmark::State &state)
         QApplication::processEvents(); // the repaint of the ticks
     }
     int ticked = 0;
-    for (int row = 0; row < results.count(); ++row)
+    for (int row = 0; row < results.rowCount(); ++row)
         ticked += results.ticked(row);
     state.counters["ticked"] = ticked;
 }

@@ -77,7 +77,7 @@ void BM_EmptySearchClickToFilledModel(benchmark::State &state)
     form.findChild<QLineEdit *>(QStringLiteral("Text1"))->clear();
     for (auto _ : state)
         form.searchCommands().search();
-    state.counters["rows"] = form.results().count();
+    state.counters["rows"] = form.results().rowCount();
 }
 BENCHMARK(BM_EmptySearchClickToFilledModel)->Unit(benchmark::kMillisecond);
 

@@ -1,5 +1,9 @@
 #include "AlignedText.h"
 
+#include "ExportProgress.h"
+#include "ResultsModel.h"
+#include "WriterFailure.h"
+
 #include <algorithm>
 
 qsizetype characterCount(QStringView text)
@@ -21,4 +25,23 @@ void appendPaddedCell(QString &line, const QString &cell, qsizetype width)
     QChar *out = std::copy(cell.cbegin(), cell.cend(), line.data() + start);
     out = std::fill_n(out, fill, QLatin1Char(' '));
     *out = QLatin1Char('\t');
+}
+
+std::vector<qsizetype> columnWidths(const ResultsModel &list, int rows, int columns, HeaderWidths headers,
+                                    const ExportProgress &progress)
+{
+    using Step = WriterFailure::Step;
+    std::vector<qsizetype> widths;
+    for (int column = 0; column < columns; ++column) {
+        qsizetype width = 0;
+        if (headers == HeaderWidths::Count)
+            writerStep(Step::MeasureHeader, [&] { width = characterCount(list.header(column)); });
+        const Step measure = column == 0 ? Step::MeasureZip : Step::MeasureCell;
+        for (int row = 0; row < rows; ++row) {
+            progress.yieldNow();
+            writerStep(measure, [&] { width = std::max(width, characterCount(list.cell(row, column))); });
+        }
+        widths.push_back(width);
+    }
+    return widths;
 }

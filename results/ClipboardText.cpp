@@ -3,25 +3,20 @@
 #include "AlignedText.h"
 #include "ExportProgress.h"
 #include "ResultsModel.h"
+#include "WriterFailure.h"
 
 #include <vector>
 
 std::optional<QString> clipboardTextOf(const ResultsModel &list, const ExportProgress &progress)
 {
-    const int rows = list.count();
-    const int columns = list.columnHeaderCount();
+    using Step = WriterFailure::Step;
+    // The list's size is taken once: a list that shrinks under the walk fails where a row has gone.
+    const int rows = list.rowCount();
+    const int columns = list.columnCount();
     if (rows == 0)
         return std::nullopt;
 
-    std::vector<qsizetype> widths;
-    for (int column = 0; column < columns; ++column) {
-        qsizetype width = 0;
-        for (int row = 0; row < rows; ++row) {
-            progress.yieldNow();
-            width = std::max(width, characterCount(list.cell(row, column)));
-        }
-        widths.push_back(width);
-    }
+    const std::vector<qsizetype> widths = columnWidths(list, rows, columns, HeaderWidths::Ignored, progress);
 
     QString text;
     // At most one line a row: the text grows without copying itself over and over.
@@ -31,12 +26,15 @@ std::optional<QString> clipboardTextOf(const ResultsModel &list, const ExportPro
     text.reserve(lineLength * rows);
     for (int row = 0; row < rows; ++row) {
         progress.yieldNow();
-        if (!list.ticked(row))
+        bool ticked = false;
+        writerStep(Step::ReadTick, [&] { ticked = list.ticked(row); });
+        if (!ticked)
             continue;
         const qsizetype lineStart = text.size();
         for (int column = 0; column < columns; ++column) {
             progress.yieldNow();
-            appendPaddedCell(text, list.cell(row, column), widths[column]);
+            writerStep(column == 0 ? Step::ReadZip : Step::ReadCell,
+                       [&] { appendPaddedCell(text, list.cell(row, column), widths[column]); });
         }
         if (text.size() > lineStart) // the TAB after the last column
             text.chop(1);

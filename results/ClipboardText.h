@@ -11,6 +11,6 @@ struct ExportProgress;
 // every cell filled with blanks to its column's width (the longest cell of the column over every
 // row, ticked or not; headers do not count) and followed by a TAB, except that each line drops
 // its last TAB and then its trailing blanks before its CR LF. No ticked row gives the empty text;
-// a list without rows gives none, so the clipboard is left as it was. Throws std::out_of_range
-// when the list changes under it.
+// a list without rows gives none, so the clipboard is left as it was. Throws a WriterFailure when
+// the list changes under it.
 std::optional<QString> clipboardTextOf(const ResultsModel &list, const ExportProgress &progress);

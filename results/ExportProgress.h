@@ -6,7 +6,8 @@
 
 // What a writer drives while it works. yield runs at every row and cell the writer visits, so
 // the window's events can run in the middle of a long export; the bar, when the caller gives
-// one, takes a position from 0 to 100 and a caption.
+// one, takes a position from 0 to 100 and a caption. None of them throws: Qt's event loop
+// carries no exception, and a writer's failures are its own.
 struct ExportProgress {
     std::function<void()> yield;
     std::function<void(int position)> setPosition;

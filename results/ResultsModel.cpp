@@ -4,6 +4,8 @@
 
 namespace {
 
+// A row or column the list does not hold, asked for by a walk the list changed under: it fails
+// as the old list control did, with the text its error box showed.
 [[noreturn]] void invalidIndex()
 {
     throw std::out_of_range("Index out of bounds");
@@ -17,31 +19,21 @@ void ResultsModel::Appender::commit()
     m_pending.clear();
 }
 
-void ResultsModel::Appender::addRow(const QString &zip)
+void ResultsModel::Appender::addRow(QString zip, QString city, QString state)
 {
-    m_pending.push_back(Row{zip, {}, {}, false});
+    m_pending.push_back(Row{std::move(zip), std::move(city), std::move(state), false});
 }
 
-void ResultsModel::Appender::setSubItem(int index, const QString &text)
+ResultsModel::Row &ResultsModel::Appender::lastRow()
 {
     if (m_pending.empty())
         invalidIndex();
-    Row &row = m_pending.back();
-    switch (index) {
-    case 1:
-        row.city = text;
-        break;
-    case 2:
-        row.state = text;
-        break;
-    default:
-        invalidIndex();
-    }
+    return m_pending.back();
 }
 
 void ResultsModel::addColumn(const QString &caption)
 {
-    const int column = columnHeaderCount();
+    const int column = columnCount();
     beginInsertColumns({}, column, column);
     m_headers.push_back(caption);
     endInsertColumns();
@@ -59,7 +51,7 @@ void ResultsModel::append(std::vector<Row> &&rows)
 {
     if (rows.empty())
         return;
-    const int first = count();
+    const int first = rowCount();
     beginInsertRows({}, first, first + int(rows.size()) - 1);
     if (m_rows.empty())
         m_rows = std::move(rows);
@@ -71,7 +63,7 @@ void ResultsModel::append(std::vector<Row> &&rows)
 void ResultsModel::setTicked(const QList<int> &rows, bool ticked)
 {
     for (int row : rows) {
-        if (row < 0 || row >= count())
+        if (row < 0 || row >= rowCount())
             continue;
         m_rows[row].ticked = ticked;
         const QModelIndex tick = index(row, 0);
@@ -81,14 +73,14 @@ void ResultsModel::setTicked(const QList<int> &rows, bool ticked)
 
 const QString &ResultsModel::header(int column) const
 {
-    if (column < 0 || column >= columnHeaderCount())
+    if (column < 0 || size_t(column) >= m_headers.size())
         invalidIndex();
     return m_headers[column];
 }
 
 const ResultsModel::Row &ResultsModel::rowAt(int row) const
 {
-    if (row < 0 || row >= count())
+    if (row < 0 || size_t(row) >= m_rows.size())
         invalidIndex();
     return m_rows[row];
 }
@@ -119,17 +111,17 @@ bool ResultsModel::ticked(int row) const
 
 int ResultsModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : count();
+    return parent.isValid() ? 0 : int(m_rows.size());
 }
 
 int ResultsModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : columnHeaderCount();
+    return parent.isValid() ? 0 : int(m_headers.size());
 }
 
 QVariant ResultsModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= count() || index.column() >= 3)
+    if (!index.isValid() || size_t(index.row()) >= m_rows.size() || index.column() >= 3)
         return {};
     const Row &row = m_rows[index.row()];
     if (role == Qt::DisplayRole)
@@ -141,7 +133,7 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const
 
 bool ResultsModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != 0 || index.row() >= count())
+    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != 0 || index.row() >= rowCount())
         return false;
     m_rows[index.row()].ticked = static_cast<Qt::CheckState>(value.toInt()) == Qt::Checked;
     emit dataChanged(index, index, {Qt::CheckStateRole});
@@ -158,7 +150,7 @@ Qt::ItemFlags ResultsModel::flags(const QModelIndex &index) const
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnHeaderCount())
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnCount())
         return m_headers[section];
     return QAbstractTableModel::headerData(section, orientation, role);
 }

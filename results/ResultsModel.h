@@ -30,9 +30,9 @@ public:
         Appender(const Appender &) = delete;
         Appender &operator=(const Appender &) = delete;
 
-        void addRow(const QString &zip);
-        // Sets sub-item 1 (city) or 2 (state) of the row added last.
-        void setSubItem(int index, const QString &text);
+        void addRow(QString zip, QString city = {}, QString state = {});
+        // The row added last, to fill in; throws std::out_of_range when there is none.
+        Row &lastRow();
         void commit();
 
     private:
@@ -46,8 +46,6 @@ public:
     void clear();
     void setTicked(const QList<int> &rows, bool ticked);
 
-    int count() const { return int(m_rows.size()); }
-    int columnHeaderCount() const { return int(m_headers.size()); }
     // References stay valid until the rows or columns change.
     const QString &header(int column) const;
     const QString &cell(int row, int column) const;

@@ -4,7 +4,7 @@
 #include "DeviceWrite.h"
 #include "ExportProgress.h"
 #include "ResultsModel.h"
-#include "Routine.h"
+#include "WriterFailure.h"
 
 #include <QDir>
 #include <QIODevice>
@@ -16,6 +16,8 @@
 #include <vector>
 
 namespace {
+
+using Step = WriterFailure::Step;
 
 void openForWriting(QIODevice &file)
 {
@@ -64,6 +66,101 @@ int rowPosition(int row, int rows)
     return int(std::min(100.0, std::nearbyint(position)));
 }
 
+// One pass over the list as the file shows it. The list's size is taken once, at the start: a
+// list that shrinks under the walk fails at the first row or cell that has gone.
+class AlignedTextWriter
+{
+public:
+    AlignedTextWriter(const ResultsModel &list, QIODevice &file, const QString &path, const ExportProgress &progress)
+        : m_list(list), m_file(file), m_lines(file), m_progress(progress),
+          m_caption(QStringLiteral("Writing file: ") + fileNameFromPath(path)), m_rows(list.rowCount()),
+          m_columns(list.columnCount())
+    {
+    }
+
+    void write()
+    {
+        showStage(1);
+        m_widths = columnWidths(m_list, m_rows, m_columns, HeaderWidths::Count, m_progress);
+        showStage(10);
+        writerStep(Step::Open, [&] { openForWriting(m_file); });
+        writeHeader();
+        showStage(20);
+        for (int row = 0; row < m_rows; ++row)
+            writeRow(row);
+        if (m_progress.hasBar()) {
+            m_progress.setPosition(100);
+            m_progress.setCaption(QStringLiteral("Done."));
+        }
+        writerStep(Step::Commit, [&] { finishWriting(m_file); });
+    }
+
+    void bringBarToRest()
+    {
+        if (!m_progress.hasBar())
+            return;
+        m_progress.setPosition(0);
+        m_progress.setCaption(QStringLiteral("Progress Bar"));
+    }
+
+private:
+    void showStage(int position)
+    {
+        if (!m_progress.hasBar())
+            return;
+        m_progress.yieldNow();
+        m_progress.setPosition(position);
+        m_progress.setCaption(m_caption);
+        m_progress.yieldNow();
+    }
+
+    void writeHeader()
+    {
+        for (int column = 0; column < m_columns; ++column) {
+            m_progress.yieldNow();
+            writerStep(Step::HeaderCell, [&] { appendPaddedCell(m_line, m_list.header(column), m_widths.at(column)); });
+        }
+        writerStep(Step::WriteHeader, [&] { m_lines.write(m_line); });
+    }
+
+    void writeRow(int row)
+    {
+        m_progress.yieldNow();
+        m_line.resize(0); // keeps the line's capacity for the next one
+        bool ticked = false;
+        writerStep(Step::ReadTick, [&] { ticked = m_list.ticked(row); });
+        if (!ticked)
+            return;
+        for (int column = 0; column < m_columns; ++column) {
+            m_progress.yieldNow();
+            writerStep(column == 0 ? Step::ReadZip : Step::ReadCell,
+                       [&] { appendPaddedCell(m_line, m_list.cell(row, column), m_widths.at(column)); });
+        }
+        if (m_progress.hasBar())
+            showRowWritten(row + 1);
+        writerStep(Step::WriteRow, [&] { m_lines.write(m_line); });
+    }
+
+    void showRowWritten(int written)
+    {
+        m_progress.yieldNow();
+        m_progress.setPosition(rowPosition(written, m_rows));
+        if (written % 1000 == 0)
+            m_progress.setCaption(m_caption + QStringLiteral(" (") + QString::number(written) + QLatin1Char(')'));
+        m_progress.yieldNow();
+    }
+
+    const ResultsModel &m_list;
+    QIODevice &m_file;
+    LineWriter m_lines;
+    const ExportProgress &m_progress;
+    const QString m_caption;
+    const int m_rows;
+    const int m_columns;
+    std::vector<qsizetype> m_widths;
+    QString m_line;
+};
+
 } // namespace
 
 QString fileNameFromPath(const QString &path)
@@ -72,85 +169,14 @@ QString fileNameFromPath(const QString &path)
     return path.mid(cut + 1);
 }
 
-bool saveListviewProperlySpaced(const ResultsModel &list, QIODevice &file, const QString &path,
-                                const ExportProgress &progress, Routine &r)
+void writeAlignedText(const ResultsModel &list, QIODevice &file, const QString &path, const ExportProgress &progress)
 {
-    // The first failure ends the writing: it is reported once and nothing more is written.
-    bool ok = true;
-    auto step = [&](int line, const auto &run) {
-        if (ok)
-            ok = r.step(line, run);
-    };
-    const bool bar = progress.hasBar();
-    const QString caption = QStringLiteral("Writing file: ") + fileNameFromPath(path);
-    auto showStage = [&](int firstLine, int position) {
-        step(firstLine, [&] { progress.yieldNow(); });
-        step(firstLine + 2, [&] { progress.setPosition(position); });
-        step(firstLine + 4, [&] { progress.setCaption(caption); });
-        step(firstLine + 6, [&] { progress.yieldNow(); });
-    };
-    const int columns = list.columnHeaderCount();
-    const int rows = list.count();
-
-    if (bar)
-        showStage(102, 1);
-    std::vector<qsizetype> widths; // every row counts, ticked or not
-    for (int column = 0; ok && column < columns; ++column) {
-        qsizetype width = 0;
-        step(116, [&] { width = characterCount(list.header(column)); });
-        for (int row = 0; ok && row < rows; ++row) {
-            step(122, [&] { progress.yieldNow(); });
-            step(column == 0 ? 126 : 132, [&] { width = std::max(width, characterCount(list.cell(row, column))); });
-        }
-        step(136, [&] { widths.push_back(width); });
+    AlignedTextWriter writer(list, file, path, progress);
+    try {
+        writer.write();
+    } catch (...) {
+        writer.bringBarToRest();
+        throw;
     }
-    if (bar)
-        showStage(144, 10);
-
-    QString line;
-    LineWriter lines(file);
-    step(156, [&] { openForWriting(file); });
-    for (int column = 0; ok && column < columns; ++column) {
-        step(160, [&] { progress.yieldNow(); });
-        step(164, [&] { appendPaddedCell(line, list.header(column), widths.at(column)); });
-    }
-    step(170, [&] { lines.write(line); });
-    if (bar)
-        showStage(174, 20);
-
-    for (int row = 0; ok && row < rows; ++row) {
-        step(184, [&] { progress.yieldNow(); });
-        line.resize(0); // keeps the line's capacity for the next one
-        bool ticked = false;
-        step(188, [&] { ticked = list.ticked(row); });
-        if (!ticked)
-            continue;
-        for (int column = 0; ok && column < columns; ++column) {
-            step(192, [&] { progress.yieldNow(); });
-            step(column == 0 ? 198 : 204,
-                 [&] { appendPaddedCell(line, list.cell(row, column), widths.at(column)); });
-        }
-        if (bar) {
-            const int written = row + 1;
-            step(212, [&] { progress.yieldNow(); });
-            step(214, [&] { progress.setPosition(rowPosition(written, rows)); });
-            if (written % 1000 == 0)
-                step(218, [&] {
-                    progress.setCaption(caption + QStringLiteral(" (") + QString::number(written) + QLatin1Char(')'));
-                });
-            step(220, [&] { progress.yieldNow(); });
-        }
-        step(222, [&] { lines.write(line); });
-    }
-    if (bar) {
-        step(228, [&] { progress.setPosition(100); });
-        step(230, [&] { progress.setCaption(QStringLiteral("Done.")); });
-    }
-    step(232, [&] { finishWriting(file); });
-    // The bar comes to rest whatever happened before.
-    if (bar) {
-        r.step(240, [&] { progress.setPosition(0); });
-        r.step(242, [&] { progress.setCaption(QStringLiteral("Progress Bar")); });
-    }
-    return ok;
+    writer.bringBarToRest();
 }

@@ -4,7 +4,6 @@
 
 class QIODevice;
 class ResultsModel;
-class Routine;
 struct ExportProgress;
 
 // The part of a path after its last folder separator, "\" or the platform's own; the whole
@@ -16,7 +15,7 @@ QString fileNameFromPath(const QString &path);
 // the header and every row, ticked or not) and followed by a TAB, lines ending in CR LF, UTF-8
 // without byte-order mark. `file` is opened here; a QSaveFile is committed only when every line
 // was written, so a failed export leaves an existing file as it was. `path` names the file in
-// the bar's caption. Failures are reported through `handler`, the writer's own failure handler,
-// once each; returns true when the file was written whole.
-bool saveListviewProperlySpaced(const ResultsModel &list, QIODevice &file, const QString &path,
-                                const ExportProgress &progress, Routine &handler);
+// the bar's caption, and the bar is back at rest when the writer returns, whatever happened.
+// Throws a WriterFailure at the first step that fails.
+void writeAlignedText(const ResultsModel &list, QIODevice &file, const QString &path,
+                      const ExportProgress &progress);

@@ -17,6 +17,7 @@ QString cutToCellLimit(const QString &text)
     return text.left(units);
 }
 
+// Sheets count from 1: a row or column 0 is a caller's slip, refused before it lands anywhere.
 void checkAddress(int row, int column)
 {
     if (row < 1 || column < 1)

@@ -1,31 +1,15 @@
 #pragma once
 
+#include "Dialogs.h"
+
 #include <QString>
 #include <QStringList>
 
-// Everything a command routine needs from the outside world. The program uses QtPlatform;
-// tests use a scripted platform, so no test ever opens a modal dialog.
-class Platform
+// Everything else a command routine needs from the outside world. The program uses QtPlatform;
+// tests use a scripted platform.
+class Platform : public Dialogs
 {
 public:
-    enum BoxStyle { OkOnly = 0, YesNo = 4, Exclamation = 48 };
-    enum BoxAnswer { Ok = 1, Yes = 6, No = 7 };
-
-    virtual ~Platform() = default;
-
-    // A box that names no title of its own shows the application title.
-    int messageBox(const QString &text, int style, const QString &title = {})
-    {
-        return showMessageBox(text, style, title.isEmpty() ? m_appTitle : title);
-    }
-    void setAppTitle(const QString &title) { m_appTitle = title; }
-    QString appTitle() const { return m_appTitle; }
-
-    // A modal prompt with one text field and an empty default; Cancel answers the empty text.
-    virtual QString inputBox(const QString &prompt, const QString &title) = 0;
-    // The Save dialog with the given filter ("Text Files (*.txt);;All Files (*)"); the chosen
-    // path exactly as named, or the empty text when cancelled. It asks nothing about overwriting.
-    virtual QString saveFileName(const QString &title, const QString &filter) = 0;
     // The clipboard, plain text only; each call throws when the clipboard refuses it.
     virtual void clipboardClear() = 0;
     virtual void clipboardSetText(const QString &text) = 0;
@@ -33,6 +17,8 @@ public:
 
     // Lets pending window messages run, every time it is called.
     virtual void yield() = 0;
+    // Waits the milliseconds, the window's messages running meanwhile.
+    virtual void pause(int milliseconds) = 0;
     // The yield inside a long loop (a row, a cell): it may let messages run only now and then,
     // so a loop of tens of thousands of passes stays fast and the window stays responsive.
     virtual void yieldInLoop() = 0;
@@ -54,10 +40,4 @@ public:
     virtual QString commonAppDataFolder() = 0;
     // The folder of the executable, which holds the shipped files.
     virtual QString programFolder() = 0;
-
-protected:
-    virtual int showMessageBox(const QString &text, int style, const QString &title) = 0;
-
-private:
-    QString m_appTitle;
 };

@@ -1,7 +1,7 @@
 #include "Routine.h"
 
 #include "AppInfo.h"
-#include "Platform.h"
+#include "Dialogs.h"
 
 QString errorBoxText(const QString &description, const QString &owner, const QString &routine, int line)
 {
@@ -11,13 +11,13 @@ QString errorBoxText(const QString &description, const QString &owner, const QSt
         + appinfo::kSupportAddress;
 }
 
-Routine::Routine(Platform &platform, QString owner, QString name)
-    : m_platform(platform), m_owner(std::move(owner)), m_name(std::move(name))
+Routine::Routine(Dialogs &dialogs, QString owner, QString name)
+    : m_dialogs(dialogs), m_owner(std::move(owner)), m_name(std::move(name))
 {
 }
 
 void Routine::report(int line, const QString &description)
 {
-    m_platform.messageBox(errorBoxText(description, m_owner, m_name, line), Platform::Exclamation,
+    m_dialogs.messageBox(errorBoxText(description, m_owner, m_name, line), Dialogs::Exclamation,
                           QStringLiteral("Application Error"));
 }

@@ -5,7 +5,7 @@
 #include <exception>
 #include <utility>
 
-class Platform;
+class Dialogs;
 
 // The error box's text: the failure, the routine's location and line, and where to send it.
 QString errorBoxText(const QString &description, const QString &owner, const QString &routine, int line);
@@ -15,7 +15,7 @@ QString errorBoxText(const QString &description, const QString &owner, const QSt
 class Routine
 {
 public:
-    Routine(Platform &platform, QString owner, QString name);
+    Routine(Dialogs &dialogs, QString owner, QString name);
 
     // Runs one step; returns false when it failed (and was reported).
     template <class Step>
@@ -32,6 +32,20 @@ public:
         return false;
     }
 
+    // Runs a step whose Failure tells itself where it happened: it is reported at the line that
+    // lineOf gives it. Any other failure goes on to the caller's handler.
+    template <class Failure, class LineOf, class Step>
+    bool stepAt(LineOf &&lineOf, Step &&run)
+    {
+        try {
+            std::forward<Step>(run)();
+            return true;
+        } catch (const Failure &failure) {
+            report(std::forward<LineOf>(lineOf)(failure), QString::fromUtf8(failure.what()));
+        }
+        return false;
+    }
+
     // Runs the test of a conditional. A test that fails counts as true, so the steps it guards run.
     template <class Test>
     [[nodiscard]] bool test(int line, Test &&check)
@@ -44,7 +58,7 @@ public:
 private:
     void report(int line, const QString &description);
 
-    Platform &m_platform;
+    Dialogs &m_dialogs;
     QString m_owner;
     QString m_name;
 };

@@ -13,7 +13,7 @@ build="$top/build"
 
 packages=(g++ make cmake pkgconf qt6-base-dev libsqlite3-dev libxlsxwriter-dev fonts-liberation fonts-crosextra-carlito)
 [ "$mode" = test ] && packages+=(libbenchmark-dev xvfb xauth qt6-base-private-dev dpkg-dev appstream desktop-file-utils
-                                  xdotool xclip sqlite3 imagemagick util-linux)
+                                  xdotool xclip sqlite3 imagemagick util-linux dbus at-spi2-core python3-pyatspi)
 [ "$mode" = package ] && packages+=(dpkg-dev)
 
 missing=()

@@ -27,6 +27,8 @@ QCursor loadCursorFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error(file.errorString().toStdString());
     const QByteArray bytes = file.readAll();
+    // An icon or anything else is not the cursor the hover shows: refused as the old picture
+    // loader refused it.
     if (bytes.size() < kHeaderSize || word(bytes, 0) != 0 || word(bytes, 2) != kCursorType || word(bytes, 4) == 0)
         throw std::runtime_error("Invalid picture");
     const QImage image = QImage::fromData(bytes, "cur");

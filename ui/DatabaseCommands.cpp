@@ -1,10 +1,9 @@
 #include "DatabaseCommands.h"
 
-#include "CommandContext.h"
 #include "DataFolder.h"
+#include "FormRoutine.h"
 #include "Platform.h"
 #include "ResultsModel.h"
-#include "ResultsView.h"
 #include "SearchCommands.h"
 #include "WindowPointer.h"
 #include "WorkingCopy.h"
@@ -12,88 +11,95 @@
 #include "ZipEdits.h"
 #include "ZipSession.h"
 
+#include <QAbstractItemView>
+
 #include <optional>
 #include <stdexcept>
 
 void DatabaseCommands::addZip()
 {
-    if (m.pointer.isBusy())
+    if (m_pointer.isBusy())
         return;
-    Routine r = m.routine(QStringLiteral("PushButton4_Click"));
+    Routine r = formRoutine(m_platform, QStringLiteral("PushButton4_Click"));
     QString typed, city, state;
     std::optional<QString> zip;
     std::optional<bool> exists;
     bool added = true;
-    r.step(100, [&] { typed = m.platform.inputBox(QStringLiteral("Enter zip: "), QStringLiteral("Input Zip")); });
+    r.step(100, [&] { typed = m_platform.inputBox(QStringLiteral("Enter zip: "), QStringLiteral("Input Zip")); });
     if (r.test(102, [&] { return typed.isEmpty(); }))
         return;
     if (r.test(104, [&] { return !(zip = storedZip(typed)); })) {
-        r.step(128, [&] { m.platform.messageBox(QStringLiteral("Zip code must be a numerical value."), Platform::OkOnly); });
+        r.step(128, [&] {
+            m_platform.messageBox(QStringLiteral("Zip code must be a numerical value."), Platform::OkOnly);
+        });
         return;
     }
-    r.step(108, [&] { exists = zipExists(m.zip.connection(), *zip); });
+    r.step(108, [&] { exists = zipExists(m_zipSession.connection(), *zip); });
     if (!r.test(110, [&] {
+            // The look-up at 108 failed: the test reads a record set that never opened.
             if (!exists)
                 throw std::runtime_error("Operation is not allowed when the object is closed.");
             return !*exists;
         })) {
-        r.step(124, [&] { m.platform.messageBox(*zip + QStringLiteral(" already exists"), Platform::OkOnly); });
+        r.step(124, [&] { m_platform.messageBox(*zip + QStringLiteral(" already exists"), Platform::OkOnly); });
         return;
     }
-    r.step(112, [&] { city = m.platform.inputBox(QStringLiteral("Enter city: "), QStringLiteral("Input City")); });
+    r.step(112, [&] { city = m_platform.inputBox(QStringLiteral("Enter city: "), QStringLiteral("Input City")); });
     if (r.test(114, [&] { return city.isEmpty(); }))
         return;
-    r.step(116, [&] { state = m.platform.inputBox(QStringLiteral("Enter state: "), QStringLiteral("Input State")); });
+    r.step(116, [&] { state = m_platform.inputBox(QStringLiteral("Enter state: "), QStringLiteral("Input State")); });
     if (r.test(118, [&] { return state.isEmpty(); }))
         return;
-    r.step(120, [&] { added = addZipRow(m.zip.connection(), *zip, city, state); });
+    r.step(120, [&] { added = addZipRow(m_zipSession.connection(), *zip, city, state); });
     if (!added) // another instance added the ZIP since the check
-        r.step(124, [&] { m.platform.messageBox(*zip + QStringLiteral(" already exists"), Platform::OkOnly); });
+        r.step(124, [&] { m_platform.messageBox(*zip + QStringLiteral(" already exists"), Platform::OkOnly); });
 }
 
 void DatabaseCommands::deleteSelectedZip()
 {
-    if (m.pointer.isBusy())
+    if (m_pointer.isBusy())
         return;
-    Routine r = m.routine(QStringLiteral("PushButton13_Click"));
-    if (r.test(100, [&] { return m.results.count() == 0; }))
+    Routine r = formRoutine(m_platform, QStringLiteral("PushButton13_Click"));
+    if (r.test(100, [&] { return m_results.rowCount() == 0; }))
         return;
     if (!r.test(102, [&] {
-            return m.platform.messageBox(QStringLiteral("Are you sure you want to delete ") + selectedZip()
+            return m_platform.messageBox(QStringLiteral("Are you sure you want to delete ") + selectedZip()
                                              + QLatin1Char('?'),
                                          Platform::YesNo, QStringLiteral("Delete Selected Zipcode"))
                 == Platform::Yes;
         }))
         return;
-    r.step(104, [&] { deleteZip(m.zip.connection(), selectedZip()); });
+    r.step(104, [&] { deleteZip(m_zipSession.connection(), selectedZip()); });
     r.step(106, [&] { m_search.search(); });
 }
 
 void DatabaseCommands::resetDatabase()
 {
-    if (m.pointer.isBusy())
+    if (m_pointer.isBusy())
         return;
-    Routine r = m.routine(QStringLiteral("PushButton2_Click"));
-    int answer = Platform::No;
+    Routine r = formRoutine(m_platform, QStringLiteral("PushButton2_Click"));
+    Platform::BoxAnswer answer = Platform::No;
     r.step(100, [&] {
-        answer = m.platform.messageBox(QStringLiteral("Are you sure you want to reset the database?"),
+        answer = m_platform.messageBox(QStringLiteral("Are you sure you want to reset the database?"),
                                        Platform::YesNo, QStringLiteral("Reset Database"));
     });
     if (answer != Platform::Yes)
         return;
-    if (r.test(102, [&] { return m.zip.connection().state() != ZipConnection::Closed; }))
-        r.step(102, [&] { m.zip.connection().close(); });
-    r.step(104, [&] { m.platform.yield(); });
-    r.step(106, [&] { m.platform.yield(); });
-    r.step(108, [&] { resetWorkingCopy(paths::pristineCopy(m.platform), paths::workingCopy(m.platform)); });
-    r.step(110, [&] { m.zip.connection().open(ZipConnection::connectionString(paths::dataFolder(m.platform))); });
+    if (r.test(102, [&] { return m_zipSession.connection().state() != ZipConnection::Closed; }))
+        r.step(102, [&] { m_zipSession.connection().close(); });
+    r.step(104, [&] { m_platform.yield(); });
+    r.step(106, [&] { m_platform.yield(); });
+    r.step(108, [&] { resetWorkingCopy(paths::pristineCopy(m_platform), paths::workingCopy(m_platform)); });
+    r.step(110, [&] {
+        m_zipSession.connection().open(ZipConnection::connectionString(paths::dataFolder(m_platform)));
+    });
 }
 
 void DatabaseCommands::explainEditing()
 {
-    Routine r = m.routine(QStringLiteral("PushButton3_Click"));
+    Routine r = formRoutine(m_platform, QStringLiteral("PushButton3_Click"));
     r.step(100, [&] {
-        m.platform.messageBox(
+        m_platform.messageBox(
             QStringLiteral("If you need to add a zip code or city, state to the database you can do it here. "
                            "Generally, you do not need to use these features unless you really need to change "
                            "the default data in the database."),
@@ -103,18 +109,19 @@ void DatabaseCommands::explainEditing()
 
 void DatabaseCommands::closeConnection()
 {
-    Routine r = m.routine(QStringLiteral("Form_QueryUnload"));
-    if (r.test(100, [&] { return m.zip.connection().state() != ZipConnection::Closed; }))
-        r.step(100, [&] { m.zip.connection().close(); });
-    r.step(102, [&] { m.zip.release(); });
-    r.step(104, [&] { m.platform.yield(); });
-    r.step(106, [&] { m.platform.yield(); });
+    Routine r = formRoutine(m_platform, QStringLiteral("Form_QueryUnload"));
+    if (r.test(100, [&] { return m_zipSession.connection().state() != ZipConnection::Closed; }))
+        r.step(100, [&] { m_zipSession.connection().close(); });
+    r.step(102, [&] { m_zipSession.release(); });
+    r.step(104, [&] { m_platform.yield(); });
+    r.step(106, [&] { m_platform.yield(); });
 }
 
 QString DatabaseCommands::selectedZip() const
 {
-    const QModelIndex current = m.list.currentIndex();
+    const QModelIndex current = m_list.currentIndex();
+    // No row was ever chosen: the old list had no selected item to read.
     if (!current.isValid())
         throw std::runtime_error("Object variable or With block variable not set");
-    return m.results.cell(current.row(), 0);
+    return m_results.cell(current.row(), 0);
 }

@@ -1,8 +1,12 @@
 #pragma once
 
+class Platform;
+class QAbstractItemView;
 class QString;
+class ResultsModel;
 class SearchCommands;
-struct CommandContext;
+class WindowPointer;
+class ZipSession;
 
 // The routines of the "Edit The Database" frame and the close request's release of the shared
 // connection: adding a row, deleting the selected ZIP, the reset to the pristine copy and the
@@ -10,7 +14,12 @@ struct CommandContext;
 class DatabaseCommands
 {
 public:
-    DatabaseCommands(const CommandContext &context, SearchCommands &search) : m(context), m_search(search) {}
+    DatabaseCommands(Platform &platform, ZipSession &zipSession, ResultsModel &results, QAbstractItemView &list,
+                     WindowPointer &pointer, SearchCommands &search)
+        : m_platform(platform), m_zipSession(zipSession), m_results(results), m_list(list), m_pointer(pointer),
+          m_search(search)
+    {
+    }
 
     void addZip();
     void deleteSelectedZip();
@@ -22,6 +31,10 @@ private:
     // The ZIP of the list's current row; throws as an unset object does when there is none.
     QString selectedZip() const;
 
-    const CommandContext &m;
+    Platform &m_platform;
+    ZipSession &m_zipSession;
+    ResultsModel &m_results;
+    QAbstractItemView &m_list;
+    WindowPointer &m_pointer;
     SearchCommands &m_search;
 };

@@ -5,10 +5,12 @@
 
 #include <memory>
 
+class CaptionProgressBar;
+class Platform;
 class QTemporaryFile;
+class ResultsModel;
 class Routine;
-class Workbook;
-struct CommandContext;
+class WindowPointer;
 struct ExportProgress;
 
 // The three outputs of the ticked rows: the aligned text file, the workbook opened in the
@@ -17,7 +19,7 @@ struct ExportProgress;
 class ExportCommands
 {
 public:
-    explicit ExportCommands(const CommandContext &context);
+    ExportCommands(Platform &platform, ResultsModel &results, WindowPointer &pointer, CaptionProgressBar &progressBar);
 
     void saveResultsAsText();
     void saveResultsAsWorkbook();
@@ -29,15 +31,18 @@ private:
 
     bool writeTextFile(const QString &path);
 
-    bool spreadsheetProgramFound(QStringList &command);
+    // The probe: the spreadsheet program's command line, empty when there is none; never fails.
+    QStringList spreadsheetProgram();
     void fillAndOpenWorkbook(Routine &r, const QStringList &program);
-    bool writeHeaderRow(Routine &r, Workbook &book);
-    bool writeListRows(Routine &r, Workbook &book);
     std::unique_ptr<QTemporaryFile> newWorkbookFile();
 
     void copyListToClipboard();
     void clearClipboard();
     void putOnClipboard(const QString &text);
+    void pauseBeforeAttempt(int attempt);
 
-    const CommandContext &m;
+    Platform &m_platform;
+    ResultsModel &m_results;
+    WindowPointer &m_pointer;
+    CaptionProgressBar &m_progressBar;
 };

@@ -1,7 +1,7 @@
 #include "Form1.h"
 
+#include "Background.h"
 #include "CaptionProgressBar.h"
-#include "CommandContext.h"
 #include "DatabaseCommands.h"
 #include "ExportCommands.h"
 #include "FileDropFilter.h"
@@ -14,6 +14,7 @@
 #include "Startup.h"
 #include "TextLengthLimit.h"
 #include "Twips.h"
+#include "WindowLayout.h"
 #include "WindowPointer.h"
 #include "ZipSession.h"
 
@@ -37,36 +38,35 @@ QFont arialBold(qreal points)
     return font;
 }
 
-void paintWhite(QWidget *widget, QPalette::ColorRole role = QPalette::Window)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(role, Qt::white);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-// A control keeps its legacy object name, the one place skins and tests address it by.
+// A control is placed in twips within its container's client area, under its legacy object
+// name, with what a screen reader speaks for it.
 template <class Control>
-Control *place(Control *control, const char *objectName, QRect twipsRect)
+Control *place(Control *control, const layout::Control &design)
 {
-    control->setObjectName(QLatin1String(objectName));
-    control->setGeometry(twips(twipsRect));
+    control->setObjectName(QLatin1String(design.objectName));
+    control->setGeometry(twips(design.twips));
+    control->setAccessibleName(QString::fromUtf8(design.accessibleName));
+    control->setAccessibleDescription(QString::fromUtf8(design.accessibleDescription));
     return control;
 }
 
-// Every control is placed in twips relative to its container's client area.
-QPushButton *makeButton(QWidget *container, const char *objectName, const QString &caption, QRect twipsRect)
+QString captionOf(const layout::Control &design)
 {
-    auto *button = place(new QPushButton(caption, container), objectName, twipsRect);
+    return QString::fromUtf8(design.caption);
+}
+
+QPushButton *makeButton(QWidget *container, const layout::Control &design)
+{
+    auto *button = place(new QPushButton(captionOf(design), container), design);
     button->setFont(arialBold(11.25));
-    paintWhite(button, QPalette::Button);
+    fillBackground(*button, Qt::white, QPalette::Button);
     return button;
 }
 
-QGroupBox *makeFrame(QWidget *container, const char *objectName, const QString &caption, QRect twipsRect)
+QGroupBox *makeFrame(QWidget *container, const layout::Control &design)
 {
-    auto *frame = place(new QGroupBox(caption, container), objectName, twipsRect);
-    paintWhite(frame);
+    auto *frame = place(new QGroupBox(captionOf(design), container), design);
+    fillBackground(*frame, Qt::white);
     return frame;
 }
 
@@ -78,18 +78,19 @@ Form1::Form1(Platform &platform, QWidget *parent)
       m_platform(platform), m_zipSession(std::make_unique<ZipSession>()),
       m_pointer(std::make_unique<WindowPointer>(*this)), m_results(new ResultsModel(this))
 {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QLatin1String(layout::kWindow));
     setFont(arialBold(9));
-    paintWhite(this);
-    setFixedSize(twips(8040), twips(8370));
+    fillBackground(*this, Qt::white);
+    setFixedSize(twips(layout::kClientTwips.width()), twips(layout::kClientTwips.height()));
     buildControls();
-    m_context = std::make_unique<CommandContext>(CommandContext{m_platform, *m_zipSession, *m_results, *m_pointer,
-                                                                *this, *m_searchBox, *m_list, *m_progressBar});
-    m_startup = std::make_unique<Startup>(*m_context);
-    m_searchCommands = std::make_unique<SearchCommands>(*m_context);
-    m_databaseCommands = std::make_unique<DatabaseCommands>(*m_context, *m_searchCommands);
-    m_exportCommands = std::make_unique<ExportCommands>(*m_context);
-    m_importCommands = std::make_unique<ImportCommands>(*m_context, *m_searchCommands);
+    m_startup = std::make_unique<Startup>(m_platform, *m_zipSession, *m_results, *m_pointer, *this, *m_list);
+    m_searchCommands =
+        std::make_unique<SearchCommands>(m_platform, *m_zipSession, *m_results, *m_pointer, *m_searchBox);
+    m_databaseCommands = std::make_unique<DatabaseCommands>(m_platform, *m_zipSession, *m_results, *m_list, *m_pointer,
+                                                            *m_searchCommands);
+    m_exportCommands = std::make_unique<ExportCommands>(m_platform, *m_results, *m_pointer, *m_progressBar);
+    m_importCommands = std::make_unique<ImportCommands>(m_platform, *m_zipSession, *m_results, *m_pointer,
+                                                        *m_searchCommands);
     orderTabs();
     bindEvents();
     centreOnScreen();
@@ -100,48 +101,47 @@ Form1::~Form1() = default;
 
 void Form1::buildControls()
 {
-    m_editFrame = makeFrame(this, "Frame2", QStringLiteral("Edit The Database"), {120, 6300, 7800, 1395});
-    m_addButton = makeButton(m_editFrame, "PushButton4", QStringLiteral("Add Zip-City-State Combo"), {240, 300, 3600, 405});
-    m_deleteButton =
-        makeButton(m_editFrame, "PushButton13", QStringLiteral("Delete Selected Zip-City-State"), {3960, 300, 3600, 405});
-    m_resetButton =
-        makeButton(m_editFrame, "PushButton2", QStringLiteral("Reset Database To Original"), {240, 810, 6480, 405});
-    m_editingHintButton = makeButton(m_editFrame, "PushButton3", QStringLiteral("?"), {6840, 810, 720, 405});
+    using namespace layout;
+    m_editFrame = makeFrame(this, kEditFrame);
+    m_addButton = makeButton(m_editFrame, kAddButton);
+    m_deleteButton = makeButton(m_editFrame, kDeleteButton);
+    m_resetButton = makeButton(m_editFrame, kResetButton);
+    m_editingHintButton = makeButton(m_editFrame, kEditingHelpButton);
 
-    m_searchFrame = makeFrame(this, "Frame1", QStringLiteral("Search:"), {120, 60, 7800, 1335});
-    m_searchBox = place(new QLineEdit(m_searchFrame), "Text1", {240, 300, 6735, 345});
+    m_searchFrame = makeFrame(this, kSearchFrame);
+    m_searchBox = place(new QLineEdit(m_searchFrame), kSearchBox);
     refuseOverlongEdits(*m_searchBox,
                         [this](qsizetype length) { m_platform.messageBox(overlongTextMessage(length), Platform::OkOnly); });
-    m_searchHintButton = makeButton(m_searchFrame, "PushButton8", QStringLiteral("?"), {7080, 300, 480, 345});
-    m_sampleSearchButton =
-        makeButton(m_searchFrame, "PushButton7", QStringLiteral("Load Sample/Example Search"), {3960, 750, 3600, 405});
-    m_searchButton = makeButton(m_searchFrame, "PushButton1", QStringLiteral("Search"), {240, 750, 3600, 405});
+    m_searchHintButton = makeButton(m_searchFrame, kSearchHelpButton);
+    m_sampleSearchButton = makeButton(m_searchFrame, kSampleSearchButton);
+    m_searchButton = makeButton(m_searchFrame, kSearchButton);
 
-    m_list = place(new ResultsView(this), "ListView1", {120, 1515, 7800, 3705});
+    m_list = place(new ResultsView(this), kList);
     m_list->setModel(m_results);
     m_list->setToolTip(QStringLiteral(
         "Double-click item to remove it. Move | line to right and out of window to reveal full names."));
 
-    m_progressBar = place(new CaptionProgressBar(this), "ProgressBar1", {120, 7830, 7800, 405});
-    m_progressBar->setCaption(QStringLiteral("Progress Bar"));
+    m_progressBar = place(new CaptionProgressBar(this), kProgressBar);
+    m_progressBar->setCaption(captionOf(kProgressBar));
 
-    m_saveTextButton =
-        makeButton(this, "PushButton6", QStringLiteral("Save Results As Text File"), {120, 5310, 3840, 405});
-    m_saveWorkbookButton =
-        makeButton(this, "PushButton12", QStringLiteral("Save Results As Excel File"), {4080, 5310, 3840, 405});
-    m_clearListButton = makeButton(this, "PushButton9", QStringLiteral("Clear List"), {4080, 5805, 3840, 405});
-    m_copyButton = makeButton(this, "PushButton18", QStringLiteral("Copy Results To Clipboard"), {120, 5805, 3840, 405});
+    m_saveTextButton = makeButton(this, kSaveTextButton);
+    m_saveWorkbookButton = makeButton(this, kSaveWorkbookButton);
+    m_clearListButton = makeButton(this, kClearListButton);
+    m_copyButton = makeButton(this, kCopyButton);
 }
 
 void Form1::orderTabs()
 {
     // Frames and the progress bar take no focus; the rest follow their tab indexes.
-    QWidget *const order[] = {m_searchBox,    m_list,           m_searchHintButton, m_sampleSearchButton,
-                              m_searchButton, m_addButton,      m_deleteButton,     m_resetButton,
-                              m_editingHintButton, m_saveTextButton, m_saveWorkbookButton, m_clearListButton,
-                              m_copyButton};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    QWidget *previous = nullptr;
+    for (const layout::Control &design : layout::inTabOrder()) {
+        auto *control = findChild<QWidget *>(QLatin1String(design.objectName));
+        if (!(control->focusPolicy() & Qt::TabFocus))
+            continue;
+        if (previous)
+            setTabOrder(previous, control);
+        previous = control;
+    }
 }
 
 void Form1::bindEvents()

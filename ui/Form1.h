@@ -18,7 +18,6 @@ class SearchCommands;
 class Startup;
 class WindowPointer;
 class ZipSession;
-struct CommandContext;
 
 // The main window: its controls at their places, the tab order and the wiring of each control
 // to its routine. The routines live in the command classes, the work in the libraries.
@@ -78,7 +77,6 @@ private:
     QPushButton *m_deleteButton = nullptr;
     QPushButton *m_copyButton = nullptr;
 
-    std::unique_ptr<CommandContext> m_context;
     std::unique_ptr<Startup> m_startup;
     std::unique_ptr<SearchCommands> m_searchCommands;
     std::unique_ptr<DatabaseCommands> m_databaseCommands;

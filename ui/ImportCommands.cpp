@@ -1,8 +1,8 @@
 #include "ImportCommands.h"
 
 #include "AppInfo.h"
-#include "CommandContext.h"
 #include "DataFolder.h"
+#include "FormRoutine.h"
 #include "Platform.h"
 #include "Provenance.h"
 #include "ResultsModel.h"
@@ -45,20 +45,20 @@ QString aboutText(const ZipConnection &working, const QString &pristine)
 
 void ImportCommands::showAbout()
 {
-    if (m.pointer.isBusy())
+    if (m_pointer.isBusy())
         return;
-    Routine r = m.routine(QStringLiteral("Form_KeyDown"));
+    Routine r = formRoutine(m_platform, QStringLiteral("Form_KeyDown"));
     QString text;
-    if (!r.step(100, [&] { text = aboutText(m.zip.connection(), paths::pristineCopy(m.platform)); }))
+    if (!r.step(100, [&] { text = aboutText(m_zipSession.connection(), paths::pristineCopy(m_platform)); }))
         return;
-    r.step(102, [&] { m.platform.messageBox(text, Platform::OkOnly, QStringLiteral("About Quillmap")); });
+    r.step(102, [&] { m_platform.messageBox(text, Platform::OkOnly, QStringLiteral("About Quillmap")); });
 }
 
 void ImportCommands::importDroppedFile(const QString &path)
 {
-    if (m.pointer.isBusy())
+    if (m_pointer.isBusy())
         return;
-    Routine r = m.routine(QStringLiteral("Form_OLEDragDrop"));
+    Routine r = formRoutine(m_platform, QStringLiteral("Form_OLEDragDrop"));
     ZipDataFile file;
     std::optional<ZipImport> import;
     ImportPlan plan;
@@ -66,19 +66,19 @@ void ImportCommands::importDroppedFile(const QString &path)
     if (!r.step(100, [&] { file = readZipDataFile(path); }))
         return;
     if (!file.refusal.isEmpty()) {
-        r.step(102, [&] { m.platform.messageBox(file.refusal, Platform::Exclamation, kImportTitle); });
+        r.step(102, [&] { m_platform.messageBox(file.refusal, Platform::Exclamation, kImportTitle); });
         return;
     }
-    if (!r.step(104, [&] { import.emplace(std::move(file), paths::pristineCopy(m.platform)); }))
+    if (!r.step(104, [&] { import.emplace(std::move(file), paths::pristineCopy(m_platform)); }))
         return;
-    if (!r.step(106, [&] { plan = import->plan(m.zip.connection()); }))
+    if (!r.step(106, [&] { plan = import->plan(m_zipSession.connection()); }))
         return;
-    r.step(108, [&] { answer = m.platform.messageBox(import->summary(plan), Platform::YesNo, kImportTitle); });
+    r.step(108, [&] { answer = m_platform.messageBox(import->summary(plan), Platform::YesNo, kImportTitle); });
     if (answer != Platform::Yes)
         return;
-    r.step(110, [&] { m.pointer.set(WindowPointer::Busy); });
-    r.step(112, [&] { import->apply(m.zip.connection()); });
-    r.step(114, [&] { m.pointer.set(WindowPointer::Default); });
-    if (r.test(116, [&] { return m.results.count() > 0; }))
+    r.step(110, [&] { m_pointer.set(WindowPointer::Busy); });
+    r.step(112, [&] { import->apply(m_zipSession.connection()); });
+    r.step(114, [&] { m_pointer.set(WindowPointer::Default); });
+    if (r.test(116, [&] { return m_results.rowCount() > 0; }))
         r.step(118, [&] { m_search.search(); });
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+class Platform;
 class QString;
+class ResultsModel;
 class SearchCommands;
-struct CommandContext;
+class WindowPointer;
+class ZipSession;
 
 // The About box that F1 opens, and the import of a ZIP data file dropped on the window: the
 // summary in a Yes/No box, then the merge. A bad file gets its reason in a box and changes
@@ -10,12 +13,19 @@ struct CommandContext;
 class ImportCommands
 {
 public:
-    ImportCommands(const CommandContext &context, SearchCommands &search) : m(context), m_search(search) {}
+    ImportCommands(Platform &platform, ZipSession &zipSession, ResultsModel &results, WindowPointer &pointer,
+                   SearchCommands &search)
+        : m_platform(platform), m_zipSession(zipSession), m_results(results), m_pointer(pointer), m_search(search)
+    {
+    }
 
     void showAbout();
     void importDroppedFile(const QString &path);
 
 private:
-    const CommandContext &m;
+    Platform &m_platform;
+    ZipSession &m_zipSession;
+    ResultsModel &m_results;
+    WindowPointer &m_pointer;
     SearchCommands &m_search;
 };

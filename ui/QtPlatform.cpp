@@ -1,6 +1,7 @@
 #include "QtPlatform.h"
 
 #include "AppInfo.h"
+#include "DataRoot.h"
 #include "PrivateFolder.h"
 #include "TextLengthLimit.h"
 
@@ -9,14 +10,15 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTime>
+#include <QTimer>
 #include <QUrl>
 
 #include <stdexcept>
@@ -47,35 +49,14 @@ qint64 loopClockMs()
 #endif
 }
 
-// The machine-wide folder is used when the program may create or write its data folder there.
-bool mayWriteBelow(const QString &root)
-{
-    const QString vendor = root + QLatin1Char('/') + appinfo::kVendor;
-    for (const QString &path : {vendor + QLatin1Char('/') + appinfo::kDisplayName, vendor, root}) {
-        const QFileInfo info(path);
-        if (info.exists())
-            return info.isDir() && info.isWritable();
-    }
-    return false;
-}
-
 } // namespace
-
-QString chooseDataRoot(const QString &machineWide, const QString &userData)
-{
-    if (!machineWide.isEmpty() && mayWriteBelow(machineWide))
-        return machineWide;
-    if (userData.isEmpty() || !QDir().mkpath(userData))
-        return {};
-    return QDir::toNativeSeparators(userData);
-}
 
 QtPlatform::QtPlatform()
 {
     m_lastPumpMs = loopClockMs();
 }
 
-int QtPlatform::showMessageBox(const QString &text, int style, const QString &title)
+Dialogs::BoxAnswer QtPlatform::showMessageBox(const QString &text, BoxStyle style, const QString &title)
 {
     // The stored text keeps CR LF and CR CR; the label wants plain line feeds.
     QString shown = text;
@@ -151,6 +132,14 @@ QString QtPlatform::clipboardText()
 void QtPlatform::yield()
 {
     QApplication::processEvents();
+    m_lastPumpMs = loopClockMs();
+}
+
+void QtPlatform::pause(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
     m_lastPumpMs = loopClockMs();
 }
 

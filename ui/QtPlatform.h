@@ -6,11 +6,6 @@
 
 class QWidget;
 
-// The root for the program's data: the machine-wide folder where the program may create or write
-// its data folder there, else the user's own data folder, created when missing (a new account
-// has none yet). Empty when there is neither.
-QString chooseDataRoot(const QString &machineWide, const QString &userData);
-
 // The real desktop behind Platform: Qt's dialogs, clipboard, processes and event loop.
 class QtPlatform : public Platform
 {
@@ -26,6 +21,7 @@ public:
     void clipboardSetText(const QString &text) override;
     QString clipboardText() override;
     void yield() override;
+    void pause(int milliseconds) override;
     void yieldInLoop() override;
     void startDetached(const QString &program, const QStringList &arguments) override;
     void openUrl(const QString &url) override;
@@ -42,7 +38,7 @@ public:
     QString programFolder() override;
 
 protected:
-    int showMessageBox(const QString &text, int style, const QString &title) override;
+    BoxAnswer showMessageBox(const QString &text, BoxStyle style, const QString &title) override;
 
 private:
     static QString handedFilesFolder();

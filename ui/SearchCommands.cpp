@@ -1,7 +1,7 @@
 #include "SearchCommands.h"
 
-#include "CommandContext.h"
-#include "Platform.h"
+#include "Dialogs.h"
+#include "FormRoutine.h"
 #include "ResultsModel.h"
 #include "WindowPointer.h"
 #include "ZipConnection.h"
@@ -15,48 +15,48 @@
 
 void SearchCommands::search()
 {
-    if (m.pointer.isBusy())
+    if (m_pointer.isBusy())
         return;
-    Routine r = m.routine(QStringLiteral("PushButton1_Click"));
+    Routine r = formRoutine(m_dialogs, QStringLiteral("PushButton1_Click"));
     std::optional<ZipQuery> rows;
-    ResultsModel::Appender list(m.results);
-    r.step(100, [&] { m.pointer.set(WindowPointer::Busy); });
-    r.step(102, [&] { m.results.clear(); });
-    r.step(106, [&] { rows.emplace(openZipSearch(m.zip.connection(), m.searchBox.text())); });
+    ResultsModel::Appender list(m_results);
+    r.step(100, [&] { m_pointer.set(WindowPointer::Busy); });
+    r.step(102, [&] { m_results.clear(); });
+    r.step(106, [&] { rows.emplace(openZipSearch(m_zipSession.connection(), m_searchBox.text())); });
     while (rows && r.test(108, [&] { return !rows->atEnd(); })) {
         r.step(110, [&] { list.addRow(rows->text(ZipCodeColumn)); });
-        r.step(112, [&] { list.setSubItem(1, rows->text(CityColumn)); });
-        r.step(114, [&] { list.setSubItem(2, rows->text(StateColumn)); });
+        r.step(112, [&] { list.lastRow().city = rows->text(CityColumn); });
+        r.step(114, [&] { list.lastRow().state = rows->text(StateColumn); });
         r.step(116, [&] { rows->moveNext(); });
     }
     list.commit(); // every row read shows, in one insertion
     r.step(118, [&] { rows.reset(); });
-    r.step(120, [&] { m.pointer.set(WindowPointer::Default); });
+    r.step(120, [&] { m_pointer.set(WindowPointer::Default); });
 }
 
 void SearchCommands::loadSampleSearch()
 {
-    if (m.pointer.isBusy())
+    if (m_pointer.isBusy())
         return;
-    Routine r = m.routine(QStringLiteral("PushButton7_Click"));
-    r.step(100, [&] { m.searchBox.setText(QStringLiteral("3053")); });
+    Routine r = formRoutine(m_dialogs, QStringLiteral("PushButton7_Click"));
+    r.step(100, [&] { m_searchBox.setText(QStringLiteral("3053")); });
     r.step(100, [&] { search(); });
 }
 
 void SearchCommands::showSearchHint()
 {
-    Routine r = m.routine(QStringLiteral("PushButton8_Click"));
+    Routine r = formRoutine(m_dialogs, QStringLiteral("PushButton8_Click"));
     r.step(100, [&] {
-        m.platform.messageBox(QStringLiteral("Enter 5-digit zip code or part of the 5 digit zip code here."),
-                              Platform::OkOnly);
+        m_dialogs.messageBox(QStringLiteral("Enter 5-digit zip code or part of the 5 digit zip code here."),
+                             Dialogs::OkOnly);
     });
 }
 
 void SearchCommands::clearList()
 {
-    Routine r = m.routine(QStringLiteral("PushButton9_Click"));
+    Routine r = formRoutine(m_dialogs, QStringLiteral("PushButton9_Click"));
     r.step(100, [&] {
-        if (!m.pointer.isBusy())
-            m.results.clear();
+        if (!m_pointer.isBusy())
+            m_results.clear();
     });
 }

@@ -1,13 +1,21 @@
 #pragma once
 
-struct CommandContext;
+class Dialogs;
+class QLineEdit;
+class ResultsModel;
+class WindowPointer;
+class ZipSession;
 
 // The search frame's buttons and "Clear List": each a routine of numbered steps through the
 // failure handler.
 class SearchCommands
 {
 public:
-    explicit SearchCommands(const CommandContext &context) : m(context) {}
+    SearchCommands(Dialogs &dialogs, ZipSession &zipSession, ResultsModel &results, WindowPointer &pointer,
+                   QLineEdit &searchBox)
+        : m_dialogs(dialogs), m_zipSession(zipSession), m_results(results), m_pointer(pointer), m_searchBox(searchBox)
+    {
+    }
 
     void search();
     void loadSampleSearch();
@@ -15,5 +23,9 @@ public:
     void clearList();
 
 private:
-    const CommandContext &m;
+    Dialogs &m_dialogs;
+    ZipSession &m_zipSession;
+    ResultsModel &m_results;
+    WindowPointer &m_pointer;
+    QLineEdit &m_searchBox;
 };

@@ -1,5 +1,7 @@
 #include "SkinLoader.h"
 
+#include "Background.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -28,14 +30,6 @@ bool takesWindowColour(const QWidget *control)
         || qobject_cast<const QCheckBox *>(control) || qobject_cast<const QRadioButton *>(control);
 }
 
-void paint(QWidget &widget, const QColor &colour)
-{
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::Window, colour);
-    widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
-}
-
 QString readStyleSheet(const QString &path)
 {
     QFile file(path);
@@ -58,9 +52,9 @@ void applySkinFile(const QString &path, QWidget &window)
     if (!skinFilePresent(path))
         return;
     const QColor buttonFace = QApplication::palette().color(QPalette::Button);
-    paint(window, buttonFace);
+    fillBackground(window, buttonFace);
     for (QWidget *control : window.findChildren<QWidget *>())
         if (control->window() == &window && takesWindowColour(control))
-            paint(*control, buttonFace);
+            fillBackground(*control, buttonFace);
     window.setStyleSheet(readStyleSheet(path));
 }

@@ -1,12 +1,12 @@
 #include "Startup.h"
 
 #include "AppInfo.h"
-#include "CommandContext.h"
 #include "CursorFile.h"
 #include "DataFolder.h"
+#include "FormRoutine.h"
+#include "Platform.h"
 #include "ProgramIcon.h"
 #include "ResultsModel.h"
-#include "ResultsView.h"
 #include "SkinLoader.h"
 #include "StartupSteps.h"
 #include "Twips.h"
@@ -15,35 +15,37 @@
 #include "ZipConnection.h"
 #include "ZipSession.h"
 
-#include <QWidget>
+#include <QTreeView>
 
 void Startup::load()
 {
-    Routine r = m.routine(QStringLiteral("Form_Load"));
-    if (r.test(100, [&] { return !entryExists(paths::vendorFolder(m.platform)); }))
-        r.step(102, [&] { createFolder(paths::vendorFolder(m.platform)); });
-    if (r.test(104, [&] { return !entryExists(paths::dataFolder(m.platform)); }))
-        r.step(106, [&] { createFolder(paths::dataFolder(m.platform)); });
-    if (r.test(108, [&] { return !fileExists(paths::workingCopy(m.platform)); }))
-        r.step(110, [&] { provisionWorkingCopy(paths::pristineCopy(m.platform), paths::workingCopy(m.platform)); });
+    Routine r = formRoutine(m_platform, QStringLiteral("Form_Load"));
+    if (r.test(100, [&] { return !entryExists(paths::vendorFolder(m_platform)); }))
+        r.step(102, [&] { createFolder(paths::vendorFolder(m_platform)); });
+    if (r.test(104, [&] { return !entryExists(paths::dataFolder(m_platform)); }))
+        r.step(106, [&] { createFolder(paths::dataFolder(m_platform)); });
+    if (r.test(108, [&] { return !fileExists(paths::workingCopy(m_platform)); }))
+        r.step(110, [&] { provisionWorkingCopy(paths::pristineCopy(m_platform), paths::workingCopy(m_platform)); });
     r.step(112, [&] { applySkin(); });
-    r.step(116, [&] { m.window.setWindowTitle(appinfo::kDisplayName); });
-    r.step(116, [&] { m.window.setWindowIcon(programIcon()); });
-    r.step(116, [&] { setAppTitle(m.platform, appinfo::kDisplayName); });
-    if (r.test(118, [&] { return fileExists(paths::cursorFile(m.platform)); }))
-        r.step(120, [&] { m.pointer.setHoverCursor(loadCursorFile(paths::cursorFile(m.platform))); });
-    r.step(122, [&] { visitHomePageOccasionally(m.platform); });
-    r.step(140, [&] { m.zip.create(); });
-    r.step(142, [&] { m.zip.connection().open(ZipConnection::connectionString(paths::dataFolder(m.platform))); });
-    r.step(144, [&] { m.results.addColumn(QStringLiteral("Zip")); });
-    r.step(146, [&] { m.results.addColumn(QStringLiteral("City")); });
-    r.step(148, [&] { m.results.addColumn(QStringLiteral("State")); });
-    r.step(150, [&] { m.list.setColumnWidth(0, twips(1200)); });
-    r.step(152, [&] { m.list.setColumnWidth(1, twips(4000)); });
-    r.step(154, [&] { m.list.setColumnWidth(2, twips(2000)); });
+    r.step(116, [&] { m_window.setWindowTitle(appinfo::kDisplayName); });
+    r.step(116, [&] { m_window.setWindowIcon(programIcon()); });
+    r.step(116, [&] { setAppTitle(m_platform, appinfo::kDisplayName); });
+    if (r.test(118, [&] { return fileExists(paths::cursorFile(m_platform)); }))
+        r.step(120, [&] { m_pointer.setHoverCursor(loadCursorFile(paths::cursorFile(m_platform))); });
+    r.step(122, [&] { visitHomePageOccasionally(m_platform); });
+    r.step(140, [&] { m_zipSession.create(); });
+    r.step(142, [&] {
+        m_zipSession.connection().open(ZipConnection::connectionString(paths::dataFolder(m_platform)));
+    });
+    r.step(144, [&] { m_results.addColumn(QStringLiteral("Zip")); });
+    r.step(146, [&] { m_results.addColumn(QStringLiteral("City")); });
+    r.step(148, [&] { m_results.addColumn(QStringLiteral("State")); });
+    r.step(150, [&] { m_list.setColumnWidth(0, twips(1200)); });
+    r.step(152, [&] { m_list.setColumnWidth(1, twips(4000)); });
+    r.step(154, [&] { m_list.setColumnWidth(2, twips(2000)); });
 }
 
 void Startup::applySkin()
 {
-    applySkinFile(paths::skinFile(m.platform), m.window);
+    applySkinFile(paths::skinFile(m_platform), m_window);
 }

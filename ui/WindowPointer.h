@@ -23,7 +23,6 @@ public:
     void set(Value value);
     // The hand from the cursor file; without it Hover shows the standard arrow.
     void setHoverCursor(const QCursor &cursor) { m_hoverCursor = cursor; }
-    std::optional<QCursor> hoverCursor() const { return m_hoverCursor; }
 
 private:
     void rememberOwnCursors();

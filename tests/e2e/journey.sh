@@ -2,22 +2,26 @@
 # The real-window journey: the built program driven from outside as a person would, with mouse
 # clicks at the controls' places and typing (xdotool), the clipboard read by another X client
 # (xclip), and the files and the working copy read afterwards, all on an X server of its own.
-#   usage: journey.sh PROGRAM GOLDEN_DIR ARTEFACT_DIR
-# ARTEFACT_DIR receives journey.png (the last screen) and, when a step fails, journey-failure.png.
+#   usage: journey.sh PROGRAM FACTS GOLDEN_DIR ARTEFACT_DIR
+# FACTS is the journey_facts tool: the program's own paths and window layout. ARTEFACT_DIR
+# receives journey.png (the last screen) and, when a step fails, journey-failure.png.
 set -euo pipefail
 
-[ $# -eq 3 ] || { echo "usage: journey.sh PROGRAM GOLDEN_DIR ARTEFACT_DIR" >&2; exit 2; }
+[ $# -eq 4 ] || { echo "usage: journey.sh PROGRAM FACTS GOLDEN_DIR ARTEFACT_DIR" >&2; exit 2; }
 program=$(realpath "$1")
-golden=$(realpath "$2")
-artefacts=$3
-pristine=$(dirname "$program")/dbZipsOriginal.mdb
+facts=$(realpath "$2")
+golden=$(realpath "$3")
+artefacts=$4
 
 # Every wait is bounded; a loaded machine gets this long for each window, file or row to appear.
 step_timeout=${JOURNEY_STEP_TIMEOUT:-60}
 
-for tool in Xvfb xdotool xclip sqlite3 import unshare; do
+for tool in Xvfb xdotool xclip sqlite3 import unshare dbus-daemon; do
     command -v "$tool" > /dev/null || { echo "journey: $tool is missing (bash tools/setup.sh test installs it)" >&2; exit 1; }
 done
+/usr/bin/python3 -c 'import pyatspi' 2> /dev/null \
+    || { echo "journey: pyatspi is missing (bash tools/setup.sh test installs it)" >&2; exit 1; }
+here=$(dirname "$(realpath "$0")")
 
 mkdir -p "$artefacts"
 rm -f "$artefacts"/journey*.png
@@ -25,6 +29,7 @@ work=$(mktemp -d)
 current_step="preparing"
 pid=""
 x_server=""
+session_bus=""
 main=""
 clipboard_holder=""
 
@@ -70,6 +75,7 @@ finish() {
         kill "$pid" 2> /dev/null
         wait "$pid" 2> /dev/null
     fi
+    [ -n "$session_bus" ] && kill "$session_bus" 2> /dev/null && wait "$session_bus" 2> /dev/null
     [ -n "$x_server" ] && kill "$x_server" 2> /dev/null && wait "$x_server" 2> /dev/null
     rm -rf "$work"
     exit "$status"
@@ -151,25 +157,24 @@ type_into() {
 }
 
 # ---------------------------------------------------------------------------------------------
-# The main window's controls, placed as ui/Form1.cpp places them: the container's offset in the
-# window, then left, top, width and height within it, all in twips (15 twips = 1 pixel).
+# The main window's controls, by their accessible names, and the program's files, as the
+# program's own layout and paths give them (journey_facts).
 
-declare -A controls=(
-    [search box]="120 60 240 300 6735 345"
-    [Search]="120 60 240 750 3600 405"
-    [Load Sample/Example Search]="120 60 3960 750 3600 405"
-    [Save Results As Text File]="0 0 120 5310 3840 405"
-    [Copy Results To Clipboard]="0 0 120 5805 3840 405"
-    [Add Zip-City-State Combo]="120 6300 240 300 3600 405"
-    [Delete Selected Zip-City-State]="120 6300 3960 300 3600 405"
-    [Reset Database To Original]="120 6300 240 810 6480 405"
-)
-list_top_px=$(((1515 + 7) / 15))
+declare -A controls=() paths=()
+read_facts() {
+    local kind name value
+    while IFS=$'\t' read -r kind name value; do
+        case "$kind" in
+            control) controls[$name]=$value ;;
+            path) paths[$name]=$value ;;
+        esac
+    done < <("$facts" "$1" "$(dirname "$program")")
+    [ ${#controls[@]} -gt 0 ] && [ -n "${paths[working copy]:-}" ] || fail "journey_facts told nothing"
+}
+
 # The rows' height follows the font; the first row's middle lies this far below the list's top
 # edge, under the column headers.
 first_row_offset_px=26
-
-px() { echo $((($1 + 7) / 15)); }
 
 click_at() {
     program_alive
@@ -178,14 +183,15 @@ click_at() {
 
 click() {
     local place=${controls[$1]:?no such control: $1}
-    local frame_left frame_top left top width height
-    read -r frame_left frame_top left top width height <<< "$place"
-    click_at $(($(px "$frame_left") + $(px "$left") + $(px "$width") / 2)) \
-             $(($(px "$frame_top") + $(px "$top") + $(px "$height") / 2))
+    local left top width height
+    read -r left top width height <<< "$place"
+    click_at $((left + width / 2)) $((top + height / 2))
 }
 
 click_first_row() {
-    click_at $(($(px 120) + 60)) $((list_top_px + first_row_offset_px))
+    local left top width height
+    read -r left top width height <<< "${controls[Results]}"
+    click_at $((left + 60)) $((top + first_row_offset_px))
 }
 
 keys() {
@@ -194,7 +200,7 @@ keys() {
 }
 
 search_for() {
-    click "search box"
+    click "Search text"
     keys ctrl+a
     xdotool type --delay 15 -- "$1"
     click "Search"
@@ -294,6 +300,29 @@ start_x_server() {
     unset XAUTHORITY
 }
 
+# A session bus of the journey's own, on which the accessibility bus starts when the program
+# asks for it, as on a desktop; the program's accessibility bridge is switched on as a screen
+# reader would have it. The services the bus starts end with it.
+
+start_session_bus() {
+    HOME=$work/home XDG_RUNTIME_DIR=$work/runtime \
+        dbus-daemon --session --nofork --print-address=3 3> "$work/bus" > "$work/bus.log" 2>&1 &
+    session_bus=$!
+    local deadline=$((SECONDS + step_timeout))
+    until [ -s "$work/bus" ]; do
+        kill -0 "$session_bus" 2> /dev/null || { cat "$work/bus.log" >&2; session_bus=""; fail "the session bus did not start"; }
+        ((SECONDS < deadline)) || fail "the session bus named no address within ${step_timeout}s"
+        sleep 0.1
+    done
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
+    export DBUS_SESSION_BUS_ADDRESS
+}
+
+# The names a screen reader finds for the program's controls, one a line, into the file.
+accessible_names_to() {
+    timeout 20 /usr/bin/python3 "$here/accessible_names.py" "$(basename "$program")" > "$1" 2> /dev/null
+}
+
 # ---------------------------------------------------------------------------------------------
 # The program's own data folder
 #
@@ -307,14 +336,17 @@ start_x_server() {
 
 var_lib=$work/var-lib
 host_var_lib=$work/host-var-lib
-working_copy=$var_lib/Brennick/Quillmap/dbZipsWorking.mdb
+read_facts "$var_lib"
+working_copy=${paths[working copy]}
+pristine=${paths[pristine copy]}
+vendor=$(basename "${paths[vendor folder]}")
 mkdir -p "$var_lib" "$host_var_lib" "$work/home" "$work/exports" "$work/bin" "$work/runtime"
 chmod 755 "$var_lib"
 chmod 700 "$work/runtime"
 shopt -s nullglob dotglob
 for entry in /var/lib/*; do
     name=$(basename "$entry")
-    [ "$name" = Brennick ] || ln -s "$host_var_lib/$name" "$var_lib/$name"
+    [ "$name" = "$vendor" ] || ln -s "$host_var_lib/$name" "$var_lib/$name"
 done
 shopt -u nullglob dotglob
 
@@ -323,7 +355,7 @@ namespace=(unshare --mount)
 "${namespace[@]}" true 2> /dev/null \
     || fail "cannot give the program a /var/lib of its own: '${namespace[*]}' is refused here"
 
-machine_data_before=$(find /var/lib/Brennick -printf '%p %s %T@\n' 2> /dev/null | sort || true)
+machine_data_before=$(find "/var/lib/$vendor" -printf '%p %s %T@\n' 2> /dev/null | sort || true)
 
 # On about one start in a hundred the program visits its home page through the desktop's URL
 # opener; a stand-in notes the address instead of starting a browser (or failing for want of one).
@@ -338,7 +370,7 @@ start_program() {
         cd "$work"
         export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache \
                XDG_DATA_HOME=$work/home/.local/share XDG_RUNTIME_DIR=$work/runtime PATH=$work/bin:$PATH \
-               QT_QPA_PLATFORM=xcb
+               QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
         unset QT_QPA_PLATFORMTHEME XDG_CURRENT_DESKTOP DESKTOP_SESSION
         # shellcheck disable=SC2016 # expanded by the namespace's own shell
         exec "${namespace[@]}" -- sh -c 'mount --rbind /var/lib "$1" && mount --bind "$2" /var/lib && shift 2 && exec "$@"' \
@@ -356,20 +388,29 @@ main_window_shown() {
 # ---------------------------------------------------------------------------------------------
 # The journey
 
-step "starting an X server"
+step "starting an X server and a session bus"
 start_x_server
+start_session_bus
 
 step "first start creates the data folder"
-[ ! -e "$var_lib/Brennick" ] || fail "the private /var/lib already holds Brennick"
+[ ! -e "$var_lib/$vendor" ] || fail "the private /var/lib already holds $vendor"
 start_program
 await "the main window" main_window_shown
 read -r width height < <(xdotool getwindowgeometry "$main" | awk '/Geometry:/ {sub("x", " ", $2); print $2}')
 [ "$width x $height" = "536 x 558" ] || fail "the main window is ${width}x${height}, not 536x558"
-[ -d "$var_lib/Brennick/Quillmap" ] || fail "no data folder Brennick/Quillmap under /var/lib"
+[ -d "${paths[data folder]}" ] || fail "no data folder ${paths[data folder]#"$var_lib"/} under /var/lib"
 working_copy_is_pristine || fail "the new working copy does not hold the shipped rows"
 if [ -s "$work/home-page-visits" ]; then
     echo "journey: this start drew the home-page visit: $(cat "$work/home-page-visits")"
 fi
+
+step "a screen reader finds every control by a name of its own"
+await "the program's controls on the accessibility bus" accessible_names_to "$work/names"
+repeated=$(sort "$work/names" | uniq -d)
+[ -z "$repeated" ] || fail "more than one control is named: $repeated"
+printf '%s\n' "${!controls[@]}" | sort > "$work/expected-names"
+sort "$work/names" | cmp -s - "$work/expected-names" \
+    || fail "the names heard are not the layout's: $(sort "$work/names" | diff - "$work/expected-names" | tr '\n' ' ')"
 
 step "the sample search lists the 3053 rows"
 click "Load Sample/Example Search"
@@ -430,8 +471,8 @@ expect_same "the clipboard after the reset" "$work/clipboard" "$golden/clipboard
 step "the machine's own data folder is untouched"
 timeout 20 import -window root "$artefacts/journey.png"
 echo "journey: the last screen: $artefacts/journey.png"
-machine_data_after=$(find /var/lib/Brennick -printf '%p %s %T@\n' 2> /dev/null | sort || true)
-[ "$machine_data_before" = "$machine_data_after" ] || fail "/var/lib/Brennick changed during the journey"
+machine_data_after=$(find "/var/lib/$vendor" -printf '%p %s %T@\n' 2> /dev/null | sort || true)
+[ "$machine_data_before" = "$machine_data_after" ] || fail "/var/lib/$vendor changed during the journey"
 no_error_box
 
 echo "journey: passed"

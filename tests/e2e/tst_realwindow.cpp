@@ -207,7 +207,7 @@ private slots:
                                             std::pair{"99991", "99991|Mine|NY"}}) {
             searchBox->setText(QLatin1String(typed));
             QTest::mouseClick(button("PushButton1"), Qt::LeftButton);
-            QCOMPARE(form->results().count(), 1);
+            QCOMPARE(form->results().rowCount(), 1);
             QCOMPARE(form->results().cell(0, 0) + QLatin1Char('|') + form->results().cell(0, 1) + QLatin1Char('|')
                          + form->results().cell(0, 2),
                      QLatin1String(listed));
@@ -223,8 +223,8 @@ private slots:
         searchBox->setFocus();
         QTest::keyClicks(searchBox, QStringLiteral("Coeur d'Alene"));
         QTest::mouseClick(button("PushButton1"), Qt::LeftButton);
-        QVERIFY(form->results().count() > 0);
-        for (int row = 0; row < form->results().count(); ++row) {
+        QVERIFY(form->results().rowCount() > 0);
+        for (int row = 0; row < form->results().rowCount(); ++row) {
             QCOMPARE(form->results().cell(row, 1), QStringLiteral("Coeur d'Alene"));
             QCOMPARE(form->results().cell(row, 2), QStringLiteral("ID"));
         }

@@ -147,7 +147,7 @@ QStringList listedRowsNotBeginningWith(const Form1 &form, const QString &text)
         return strays;
     const QString seen = QString::fromUtf8(text.toUtf8());
     const ResultsModel &results = form.results();
-    for (int row = 0; row < results.count(); ++row) {
+    for (int row = 0; row < results.rowCount(); ++row) {
         const QStringList cells{results.cell(row, 0), results.cell(row, 1), results.cell(row, 2)};
         if (std::none_of(cells.begin(), cells.end(),
                          [&](const QString &cell) { return cell.startsWith(seen, Qt::CaseInsensitive); }))

@@ -2,10 +2,9 @@
 #include "ExportProgress.h"
 #include "ListFixture.h"
 #include "ResultsModel.h"
+#include "WriterFailure.h"
 
 #include <QTest>
-
-#include <stdexcept>
 
 class TestClipboardText : public QObject
 {
@@ -65,7 +64,7 @@ private slots:
     {
         ResultsModel model;
         fillList(model, {{{"30530", "Commerce", "GA"}, true}});
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range,
+        QVERIFY_THROWS_EXCEPTION(WriterFailure,
                                  clipboardTextOf(model, ExportProgress{[&] { model.clear(); }, {}, {}}));
     }
 };

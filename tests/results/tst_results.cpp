@@ -1,28 +1,39 @@
+#include "ListFixture.h"
 #include "ResultsModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
 #include <stdexcept>
 
 namespace {
 
-void fill(ResultsModel &model, const QList<QStringList> &rows)
-{
-    ResultsModel::Appender list(model);
-    for (const QStringList &row : rows) {
-        list.addRow(row[0]);
-        list.setSubItem(1, row[1]);
-        list.setSubItem(2, row[2]);
-    }
-    list.commit();
-}
+using Change = std::function<void(ResultsModel &)>;
 
-void addColumns(ResultsModel &model)
+// The signals a view hears, one "signal first last" entry each, the ticks' role named.
+class SignalLog : public QStringList
 {
-    for (const char *caption : {"Zip", "City", "State"})
-        model.addColumn(QLatin1String(caption));
+public:
+    explicit SignalLog(ResultsModel &model)
+    {
+        QObject::connect(&model, &QAbstractItemModel::modelReset, [this] { append(QStringLiteral("reset")); });
+        QObject::connect(&model, &QAbstractItemModel::rowsInserted, [this](const QModelIndex &, int first, int last) {
+            append(QStringLiteral("inserted %1 %2").arg(first).arg(last));
+        });
+        QObject::connect(&model, &QAbstractItemModel::dataChanged,
+                         [this](const QModelIndex &from, const QModelIndex &to, const QList<int> &roles) {
+                             append(QStringLiteral("changed %1,%2 %3,%4%5")
+                                        .arg(from.row()).arg(from.column()).arg(to.row()).arg(to.column())
+                                        .arg(roles == QList<int>{Qt::CheckStateRole} ? " tick" : ""));
+                         });
+    }
+};
+
+QList<ListRow> threeRows()
+{
+    return {{{"1", "a", "A"}}, {{"2", "b", "B"}}, {{"3", "c", "C"}}};
 }
 
 } // namespace
@@ -36,12 +47,11 @@ private slots:
     {
         ResultsModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        addColumns(model);
-        fill(model, {{"02134", "Allston", "MA"}, {"30530", "Commerce", "GA"}});
-        QCOMPARE(model.columnHeaderCount(), 3);
+        fillList(model, {{{"02134", "Allston", "MA"}}, {{"30530", "Commerce", "GA"}}});
+        QCOMPARE(model.columnCount(), 3);
         QCOMPARE(model.header(0), QStringLiteral("Zip"));
         QCOMPARE(model.header(2), QStringLiteral("State"));
-        QCOMPARE(model.count(), 2);
+        QCOMPARE(model.rowCount(), 2);
         QCOMPARE(model.cell(0, 0), QStringLiteral("02134"));
         QCOMPARE(model.cell(1, 1), QStringLiteral("Commerce"));
         QCOMPARE(model.cell(1, 2), QStringLiteral("GA"));
@@ -53,44 +63,56 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.header(3));
     }
 
-    void rowsAreAddedInOneInsertion()
+    // What a view is told of each change, so it never shows rows or ticks that are gone.
+    void eachChangeIsSignalled_data()
     {
-        ResultsModel model;
-        addColumns(model);
-        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-        fill(model, {{"1", "a", "A"}, {"2", "b", "B"}, {"3", "c", "C"}});
-        QCOMPARE(inserted.size(), 1);
-        QCOMPARE(inserted.first().at(1).toInt(), 0);
-        QCOMPARE(inserted.first().at(2).toInt(), 2);
-        fill(model, {});
-        QCOMPARE(inserted.size(), 1);
-        fill(model, {{"4", "d", "D"}});
-        QCOMPARE(model.cell(3, 1), QStringLiteral("d"));
-
-        // Rows not committed never reach the list.
-        {
-            ResultsModel::Appender dropped(model);
-            dropped.addRow(QStringLiteral("5"));
-        }
-        QCOMPARE(model.count(), 4);
-        QCOMPARE(inserted.size(), 2);
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<QStringList>("heard");
+        QTest::newRow("clear") << Change([](ResultsModel &m) { m.clear(); }) << QStringList{"reset"};
+        QTest::newRow("rows added in one insertion")
+            << Change([](ResultsModel &m) { fillList(m, threeRows()); }) << QStringList{"inserted 3 5"};
+        QTest::newRow("no rows added, nothing said") << Change([](ResultsModel &m) { fillList(m, {}); }) << QStringList{};
+        QTest::newRow("a tick by the view")
+            << Change([](ResultsModel &m) { m.setData(m.index(1, 0), Qt::Checked, Qt::CheckStateRole); })
+            << QStringList{"changed 1,0 1,0 tick"};
+        QTest::newRow("ticks by Space, an unknown row skipped")
+            << Change([](ResultsModel &m) { m.setTicked({0, 2, 7}, true); })
+            << QStringList{"changed 0,0 0,0 tick", "changed 2,0 2,0 tick"};
+        QTest::newRow("a tick refused off the first column")
+            << Change([](ResultsModel &m) { m.setData(m.index(1, 1), Qt::Checked, Qt::CheckStateRole); })
+            << QStringList{};
     }
 
-    void subItemsNeedARowAndAKnownIndex()
+    void eachChangeIsSignalled()
+    {
+        QFETCH(Change, change);
+        QFETCH(QStringList, heard);
+        ResultsModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        fillList(model, threeRows());
+        SignalLog log(model);
+        change(model);
+        QCOMPARE(log, heard);
+    }
+
+    void rowsNotCommittedNeverReachTheList()
     {
         ResultsModel model;
-        ResultsModel::Appender list(model);
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, list.setSubItem(1, QStringLiteral("x")));
-        list.addRow(QStringLiteral("1"));
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, list.setSubItem(3, QStringLiteral("x")));
+        fillList(model, threeRows());
+        {
+            ResultsModel::Appender dropped(model);
+            QVERIFY_THROWS_EXCEPTION(std::out_of_range, dropped.lastRow());
+            dropped.addRow(QStringLiteral("5"));
+            dropped.lastRow().city = QStringLiteral("e");
+        }
+        QCOMPARE(model.rowCount(), 3);
     }
 
     void ticksStartClearAndGoWithTheirRows()
     {
         ResultsModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        addColumns(model);
-        fill(model, {{"1", "a", "A"}, {"2", "b", "B"}, {"3", "c", "C"}});
+        fillList(model, threeRows());
         for (int row = 0; row < 3; ++row)
             QVERIFY(!model.ticked(row));
         QVERIFY(model.flags(model.index(0, 0)).testFlag(Qt::ItemIsUserCheckable));
@@ -107,9 +129,9 @@ private slots:
         QVERIFY(!model.ticked(0) && !model.ticked(1) && model.ticked(2));
 
         model.clear();
-        QCOMPARE(model.count(), 0);
-        QCOMPARE(model.columnHeaderCount(), 3);
-        fill(model, {{"1", "a", "A"}, {"2", "b", "B"}, {"3", "c", "C"}});
+        QCOMPARE(model.rowCount(), 0);
+        QCOMPARE(model.columnCount(), 3);
+        fillList(model, threeRows());
         QVERIFY(!model.ticked(2));
     }
 };

@@ -1,13 +1,18 @@
+#include "AppInfo.h"
 #include "DataFolder.h"
+#include "DataRoot.h"
 #include "Routine.h"
 #include "ScriptedPlatform.h"
 #include "StartupSteps.h"
+#include "TestMachine.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <stdexcept>
 
 class TestShell : public QObject
@@ -61,7 +66,7 @@ private slots:
         QCOMPARE(platform.boxes, (QList<ScriptedPlatform::Box>{errorBox("first", "Form_Load", 102),
                                                               errorBox("", "Form_Load", 116),
                                                               errorBox("Unexpected failure", "Form_Load", 118)}));
-        QCOMPARE(platform.boxes.first().style, 48);
+        QCOMPARE(platform.boxes.first().style, Platform::Exclamation);
         QCOMPARE(platform.boxes.first().title, QStringLiteral("Application Error"));
     }
 
@@ -135,6 +140,43 @@ private slots:
         QCOMPARE(paths::workingCopy(platform), QStringLiteral("/srv/shared/Brennick/Quillmap/dbZipsWorking.mdb"));
         platform.commonRoot.clear();
         QCOMPARE(paths::vendorFolder(platform), QStringLiteral("/Brennick"));
+    }
+
+    // Where the machine-wide folder is out of reach, the user's own data folder is the root,
+    // created whole when the account has none yet.
+    void theDataRootIsTheMachinesWhereItMayBeWritten_data()
+    {
+        // The machine-wide root made in the temporary folder, and what is found below it.
+        using Arrange = std::function<QString(const QTemporaryDir &dir)>;
+        QTest::addColumn<Arrange>("machineWide");
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("a writable folder") << Arrange([](const QTemporaryDir &dir) { return dir.path(); }) << true;
+        QTest::newRow("its data folder there already") << Arrange([](const QTemporaryDir &dir) {
+            QDir().mkpath(dir.filePath(appinfo::kVendor + QLatin1Char('/') + appinfo::kDisplayName));
+            return dir.path();
+        }) << true;
+        QTest::newRow("a file") << Arrange([](const QTemporaryDir &dir) {
+            writeFile(dir.filePath(QStringLiteral("a-file")), "x");
+            return dir.filePath(QStringLiteral("a-file"));
+        }) << false;
+        QTest::newRow("a file where the vendor folder goes") << Arrange([](const QTemporaryDir &dir) {
+            writeFile(dir.filePath(appinfo::kVendor), "x");
+            return dir.path();
+        }) << false;
+        QTest::newRow("missing") << Arrange([](const QTemporaryDir &dir) { return dir.filePath(QStringLiteral("gone")); })
+                                 << false;
+        QTest::newRow("none") << Arrange([](const QTemporaryDir &) { return QString(); }) << false;
+    }
+
+    void theDataRootIsTheMachinesWhereItMayBeWritten()
+    {
+        QFETCH(std::function<QString(const QTemporaryDir &)>, machineWide);
+        QFETCH(bool, chosen);
+        QTemporaryDir dir;
+        const QString root = machineWide(dir);
+        const QString userData = dir.filePath(QStringLiteral("home/.local/share"));
+        QCOMPARE(chooseDataRoot(root, userData), chosen ? root : userData);
+        QCOMPARE(QFileInfo(userData).isDir(), !chosen);
     }
 
     void fileExistsAndFolders()

@@ -3,17 +3,25 @@
 #include "Form1.h"
 #include "ResultsModel.h"
 #include "SearchCommands.h"
+#include "TestMachine.h"
 
 #include <QLineEdit>
 #include <QStringList>
 
-// Types the text into the window's search box, runs the search and reads back "zip|city" rows.
+// The rows the window lists, "zip|city|state" each.
+inline QStringList listedRows(const Form1 &form)
+{
+    const ResultsModel &results = form.results();
+    QStringList rows;
+    for (int row = 0; row < results.rowCount(); ++row)
+        rows.append(rowText(results.cell(row, 0), results.cell(row, 1), results.cell(row, 2)));
+    return rows;
+}
+
+// Types the text into the window's search box, runs the search and reads back the rows listed.
 inline QStringList searchThrough(Form1 &form, const QString &text)
 {
     form.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(text);
     form.searchCommands().search();
-    QStringList rows;
-    for (int row = 0; row < form.results().count(); ++row)
-        rows.append(form.results().cell(row, 0) + QLatin1Char('|') + form.results().cell(row, 1));
-    return rows;
+    return listedRows(form);
 }

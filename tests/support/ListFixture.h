@@ -15,16 +15,13 @@ struct ListRow {
 
 inline void fillList(ResultsModel &model, const QList<ListRow> &rows)
 {
-    if (model.columnHeaderCount() == 0)
+    if (model.columnCount() == 0)
         for (const char *caption : {"Zip", "City", "State"})
             model.addColumn(QLatin1String(caption));
-    const int first = model.count();
+    const int first = model.rowCount();
     ResultsModel::Appender list(model);
-    for (const ListRow &row : rows) {
-        list.addRow(row.cells.value(0));
-        list.setSubItem(1, row.cells.value(1));
-        list.setSubItem(2, row.cells.value(2));
-    }
+    for (const ListRow &row : rows)
+        list.addRow(row.cells.value(0), row.cells.value(1), row.cells.value(2));
     list.commit();
     QList<int> ticked;
     for (int i = 0; i < rows.size(); ++i)

@@ -53,7 +53,7 @@ QString ScriptedPlatform::temporaryFolder()
     return temporaryFolderPath.isEmpty() ? QDir::tempPath() : temporaryFolderPath;
 }
 
-int ScriptedPlatform::showMessageBox(const QString &text, int style, const QString &title)
+Dialogs::BoxAnswer ScriptedPlatform::showMessageBox(const QString &text, BoxStyle style, const QString &title)
 {
     boxes.append({text, style, title});
     if (onBox)

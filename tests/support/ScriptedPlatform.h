@@ -15,7 +15,7 @@ class ScriptedPlatform : public Platform
 public:
     struct Box {
         QString text;
-        int style = 0;
+        BoxStyle style = OkOnly;
         QString title;
         bool operator==(const Box &) const = default;
     };
@@ -24,7 +24,7 @@ public:
     QString program;
     QList<Box> boxes;
     // Answers for the boxes in the order they come; a box without one is answered OK.
-    QList<int> answers;
+    QList<BoxAnswer> answers;
     // Texts typed into the input boxes in order; a prompt without one is cancelled.
     QList<QString> typed;
     QStringList prompts;
@@ -44,6 +44,8 @@ public:
     int clipboardRefusals = 0;
     int clipboardAttempts = 0;
     int yields = 0;
+    // The pauses asked for, in milliseconds each.
+    QList<int> pauses;
     // Runs while a box is shown, before it is answered.
     std::function<void(const Box &)> onBox;
     // Runs inside the yield with that count (1 for the first).
@@ -55,6 +57,7 @@ public:
     void clipboardSetText(const QString &text) override;
     QString clipboardText() override { return clipboard; }
     void yield() override;
+    void pause(int milliseconds) override { pauses.append(milliseconds); }
     void yieldInLoop() override { yield(); }
     void startDetached(const QString &program, const QStringList &arguments) override;
     void openUrl(const QString &url) override;
@@ -67,7 +70,7 @@ public:
     QString programFolder() override { return program; }
 
 protected:
-    int showMessageBox(const QString &text, int style, const QString &title) override;
+    BoxAnswer showMessageBox(const QString &text, BoxStyle style, const QString &title) override;
 };
 
 // The box that the failure handler shows for a step of one of the window's routines.

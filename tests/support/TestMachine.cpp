@@ -1,5 +1,6 @@
 #include "TestMachine.h"
 
+#include "DataFolder.h"
 #include "ZipConnection.h"
 #include "ZipQuery.h"
 #include "ZipSearch.h"
@@ -20,28 +21,44 @@ TestMachine::TestMachine(bool shipPristineCopy)
     platform.program = root.filePath(QStringLiteral("program"));
     if (shipPristineCopy && !QFile::copy(QStringLiteral(QUILLMAP_PRISTINE_DB), pristineCopy()))
         throw std::runtime_error("cannot copy the shipped database");
-    QFile::copy(QStringLiteral(QUILLMAP_CURSOR_FILE), platform.program + QStringLiteral("/HAND-M.CUR"));
+    QFile::copy(QStringLiteral(QUILLMAP_CURSOR_FILE), cursorFile());
 }
 
-QString TestMachine::dataFolder() const
+QString TestMachine::dataFolder()
 {
-    return platform.commonRoot + QStringLiteral("/Brennick/Quillmap");
+    return paths::dataFolder(platform);
 }
 
-QString TestMachine::workingCopy() const
+QString TestMachine::workingCopy()
 {
-    return dataFolder() + QStringLiteral("/dbZipsWorking.mdb");
+    return paths::workingCopy(platform);
 }
 
-QString TestMachine::pristineCopy() const
+QString TestMachine::pristineCopy()
 {
-    return platform.program + QStringLiteral("/dbZipsOriginal.mdb");
+    return paths::pristineCopy(platform);
+}
+
+QString TestMachine::cursorFile()
+{
+    return paths::cursorFile(platform);
+}
+
+QString TestMachine::skinFile()
+{
+    return paths::skinFile(platform);
+}
+
+QString rowText(const QString &zip, const QString &city, const QString &state)
+{
+    return zip + QLatin1Char('|') + city + QLatin1Char('|') + state;
 }
 
 QString connectionStringFor(const QString &databaseFile)
 {
-    return QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=") + databaseFile
-        + QStringLiteral(";JET OLEDB:Database Password=");
+    // The program's own string, its data source swapped for the file.
+    const QString program = ZipConnection::connectionString(QStringLiteral("folder"));
+    return QString(program).replace(ZipConnection::dataSource(program), databaseFile);
 }
 
 QStringList rowsOf(const QString &databaseFile, const QString &where)
@@ -52,7 +69,7 @@ QStringList rowsOf(const QString &databaseFile, const QString &where)
     for (ZipQuery query = connection.query(QStringLiteral("select ZipCode, City, State from ZipCodes ")
                                            + where + QStringLiteral(" order by ZipCode, City"));
          !query.atEnd(); query.moveNext())
-        rows.append(query.text(0) + QLatin1Char('|') + query.text(1) + QLatin1Char('|') + query.text(2));
+        rows.append(rowText(query.text(0), query.text(1), query.text(2)));
     return rows;
 }
 
@@ -94,7 +111,6 @@ QStringList searchRows(const ZipConnection &connection, const QString &text)
 {
     QStringList rows;
     for (ZipQuery query = openZipSearch(connection, text); !query.atEnd(); query.moveNext())
-        rows.append(query.text(ZipCodeColumn) + QLatin1Char('|') + query.text(CityColumn) + QLatin1Char('|')
-                    + query.text(StateColumn));
+        rows.append(rowText(query.text(ZipCodeColumn), query.text(CityColumn), query.text(StateColumn)));
     return rows;
 }

@@ -11,14 +11,19 @@ class TestMachine
 public:
     explicit TestMachine(bool shipPristineCopy = true);
 
-    QString dataFolder() const;
-    QString workingCopy() const;
-    QString pristineCopy() const;
+    // The program's own paths on this machine.
+    QString dataFolder();
+    QString workingCopy();
+    QString pristineCopy();
+    QString cursorFile();
+    QString skinFile();
 
     QTemporaryDir dir;
     ScriptedPlatform platform;
 };
 
+// A row as the tests write it: "zip|city|state".
+QString rowText(const QString &zip, const QString &city, const QString &state);
 // An ADO-style connection string whose data source is the given database file.
 QString connectionStringFor(const QString &databaseFile);
 // Reads the rows of a database file, "zip|city|state" each, in ZIP order.

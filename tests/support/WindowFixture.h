@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Form1.h"
+#include "FormSearch.h"
 #include "ResultsModel.h"
 #include "TestMachine.h"
 
@@ -14,20 +15,10 @@ inline const QString kZipPrompt = QStringLiteral("Input Zip: Enter zip: ");
 inline const QString kCityPrompt = QStringLiteral("Input City: Enter city: ");
 inline const QString kStatePrompt = QStringLiteral("Input State: Enter state: ");
 
-inline ScriptedPlatform::Box box(const QString &text, int style = Platform::OkOnly,
+inline ScriptedPlatform::Box box(const QString &text, Platform::BoxStyle style = Platform::OkOnly,
                                  const QString &title = QStringLiteral("Quillmap"))
 {
     return {text, style, title};
-}
-
-// The rows the window lists, "zip|city|state" each.
-inline QStringList listedRows(const Form1 &form)
-{
-    QStringList rows;
-    for (int row = 0; row < form.results().count(); ++row)
-        rows.append(form.results().cell(row, 0) + QLatin1Char('|') + form.results().cell(row, 1) + QLatin1Char('|')
-                    + form.results().cell(row, 2));
-    return rows;
 }
 
 // For a test class: a machine of its own with the main window loaded on it, made afresh in

@@ -17,7 +17,7 @@ namespace {
 
 const QString kAddedZip = QStringLiteral("99999");
 
-const ScriptedPlatform::Box kResetQuestion{QStringLiteral("Are you sure you want to reset the database?"), 4,
+const ScriptedPlatform::Box kResetQuestion{QStringLiteral("Are you sure you want to reset the database?"), Platform::YesNo,
                                            QStringLiteral("Reset Database")};
 
 } // namespace
@@ -41,8 +41,8 @@ private slots:
         form->databaseCommands().resetDatabase();
         QCOMPARE(platform().boxes, Boxes{kResetQuestion});
         QCOMPARE(platform().yields, 0);
-        QCOMPARE(form->results().count(), 1);
-        QCOMPARE(searchThrough(*form, kAddedZip), QStringList{"99999|Added"});
+        QCOMPARE(form->results().rowCount(), 1);
+        QCOMPARE(searchThrough(*form, kAddedZip), QStringList{"99999|Added|ZZ"});
     }
 
     void resetRestoresThePristineRows_data()
@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(platform().boxes, Boxes{kResetQuestion});
         QCOMPARE(platform().yields, 2);
         QCOMPARE(stateDuringYields, int(ZipConnection::Closed));
-        QCOMPARE(form->results().count(), 1); // the list is left as it was
+        QCOMPARE(form->results().rowCount(), 1); // the list is left as it was
         QCOMPARE(rowsOf(machine->workingCopy()), rowsOf(machine->pristineCopy()));
         QCOMPARE(form->zipSession().connection().state(), int(ZipConnection::Open));
         QCOMPARE(searchThrough(*form, kAddedZip), QStringList{});
@@ -79,7 +79,7 @@ private slots:
         form->databaseCommands().resetDatabase();
         QCOMPARE(platform().boxes.size(), 2);
         QVERIFY(platform().boxes[1].text.contains(QLatin1String("Form1.PushButton2_Click at line 108\r")));
-        QCOMPARE(searchThrough(*form, kAddedZip), QStringList{"99999|Added"});
+        QCOMPARE(searchThrough(*form, kAddedZip), QStringList{"99999|Added|ZZ"});
     }
 
     void resetRepairsAWorkingCopyThatFailsAtStartUp_data()
@@ -110,7 +110,7 @@ private slots:
         platform().answers = {Platform::Yes};
         form->databaseCommands().resetDatabase();
         QCOMPARE(platform().boxes, Boxes{kResetQuestion});
-        QCOMPARE(searchThrough(*form, QStringLiteral("02134")), QStringList{"02134|Allston"});
+        QCOMPARE(searchThrough(*form, QStringLiteral("02134")), QStringList{"02134|Allston|MA"});
         QCOMPARE(rowsOf(machine->workingCopy()), rowsOf(machine->pristineCopy()));
     }
 

@@ -2,7 +2,6 @@
 #include "ExportCommands.h"
 #include "Form1.h"
 #include "ListFixture.h"
-#include "QtPlatform.h"
 #include "ResultsModel.h"
 #include "TestMachine.h"
 #include "WindowPointer.h"
@@ -11,6 +10,9 @@
 #include <QDir>
 #include <QPushButton>
 #include <QTest>
+
+#include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -39,20 +41,6 @@ QList<ListRow> commerceRows()
 {
     return {{{"30530", "Commerce", "GA"}, true}, {{"30531", "Cornelia", "GA"}, false}, {{"30534", "Dawsonville", "GA"}, true}};
 }
-
-class PaintCounter : public QObject
-{
-public:
-    explicit PaintCounter(int &paints) : m_paints(paints) {}
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        m_paints += event->type() == QEvent::Paint;
-        return false;
-    }
-
-private:
-    int &m_paints;
-};
 
 } // namespace
 
@@ -157,21 +145,6 @@ private slots:
         checkAtRest();
     }
 
-    void aFileThatCannotBeCreatedIsReportedWithoutDone()
-    {
-        list(workedExample());
-        const QString path = inDir("missing/zips.txt");
-        platform().savePaths = {path};
-        click("PushButton6");
-        QCOMPARE(platform().boxes.size(), 1);
-        const Box box = platform().boxes.first();
-        QVERIFY2(box.text.contains(QStringLiteral("\r\nin Quillmap2021/08/31.Main.SaveListviewProperlySpaced at line 156\r\r")),
-                 qPrintable(box.text));
-        QCOMPARE(box.title, QStringLiteral("Application Error"));
-        QVERIFY(!QFile::exists(path));
-        checkAtRest();
-    }
-
     // The clipboard
 
     void copyPutsTheTickedRowsOnTheClipboard()
@@ -236,6 +209,9 @@ private slots:
         platform().clipboardRefusals = refusals;
         click("PushButton18");
         QCOMPARE(platform().clipboardAttempts, 1000);
+        // A pause between attempts, none after the last.
+        QCOMPARE(platform().pauses.size(), 999);
+        QVERIFY(*std::min_element(platform().pauses.cbegin(), platform().pauses.cend()) > 0);
         if (copied) {
             QCOMPARE(platform().clipboard.toUtf8(), golden(QStringLiteral("clipboard_example.txt")));
             QCOMPARE(platform().boxes, Boxes{kCopied});
@@ -309,116 +285,101 @@ private slots:
         QVERIFY(QFile::exists(path));
     }
 
-    void aWorkbookThatCannotBeWrittenIsReportedOnce()
+    // A failure in a writer is reported once, at the writer's step, and ends the export there.
+    void aWriterFailureIsReportedAtItsLine_data()
     {
+        using Arrange = std::function<void(TestExportCommands &)>;
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<Arrange>("arrange");
+        QTest::addColumn<QString>("location");
+        auto emptyListAtYield = [](int yield) {
+            return [yield](TestExportCommands &t) {
+                t.platform().onYield = [&t, yield](int count) {
+                    if (count == yield)
+                        t.form->results().clear();
+                };
+            };
+        };
+        const Arrange savingToZips = [](TestExportCommands &t) { t.platform().savePaths = {t.inDir("zips.txt")}; };
+        QTest::newRow("text file that cannot be created")
+            << "PushButton6" << Arrange([](TestExportCommands &t) { t.platform().savePaths = {t.inDir("missing/zips.txt")}; })
+            << "Main.SaveListviewProperlySpaced at line 156";
+        // Yield 19 of the text file: the first row's, after measuring (9), the header (3) and the
+        // bar's three stages (2 each); yield 4 of the workbook: the first row's, after the header.
+        QTest::newRow("list emptied under the text file's rows")
+            << "PushButton6" << Arrange([=](TestExportCommands &t) {
+                   savingToZips(t);
+                   emptyListAtYield(19)(t);
+               })
+            << "Main.SaveListviewProperlySpaced at line 188";
+        QTest::newRow("workbook file that cannot be made")
+            << "PushButton12" << Arrange([](TestExportCommands &t) { t.platform().temporaryFolderPath = t.inDir("missing"); })
+            << "Form1.PushButton12_Click at line 114";
+        QTest::newRow("list emptied under the workbook's rows")
+            << "PushButton12" << Arrange(emptyListAtYield(4)) << "Form1.PushButton12_Click at line 144";
+        QTest::newRow("list emptied under the clipboard's measuring")
+            << "PushButton18" << Arrange(emptyListAtYield(1)) << "Form1.PushButton18_Click at line 110";
+    }
+
+    void aWriterFailureIsReportedAtItsLine()
+    {
+        QFETCH(QString, button);
+        QFETCH(std::function<void(TestExportCommands &)>, arrange);
+        QFETCH(QString, location);
         list(workedExample());
         platform().spreadsheet = kSoffice;
-        platform().temporaryFolderPath = inDir("missing");
-        click("PushButton12");
+        arrange(*this);
+        click(button.toLatin1().constData());
         QCOMPARE(platform().boxes.size(), 1);
-        QVERIFY2(platform().boxes.first().text.contains(QStringLiteral("Form1.PushButton12_Click at line 114\r\r")),
-                 qPrintable(platform().boxes.first().text));
+        const Box box = platform().boxes.first();
+        QVERIFY2(box.text.contains(QStringLiteral("\r\nin Quillmap2021/08/31.") + location + QStringLiteral("\r\r")),
+                 qPrintable(box.text));
+        QCOMPARE(box.title, QStringLiteral("Application Error"));
+        QCOMPARE(QDir(machine->dir.path()).entryList({QStringLiteral("zips.txt"), QStringLiteral("*.xlsx")}), {});
         QCOMPARE(platform().startedCommands, {});
         checkAtRest();
-    }
-
-    // The bar under a row-by-row export
-
-    void positionsArePaintedWithTheNextEventsNotAtOnce()
-    {
-        CaptionProgressBar shown;
-        shown.resize(400, 30);
-        shown.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&shown));
-        int paints = 0;
-        PaintCounter counter(paints);
-        shown.installEventFilter(&counter);
-        for (int position = 1; position <= 100; ++position)
-            shown.setPosition(position);
-        QCOMPARE(shown.value(), 100);
-        QCOMPARE(paints, 0);
-        QTRY_VERIFY(paints >= 1);
-    }
-
-    // Finding the spreadsheet program on the desktop
-
-    void theSpreadsheetProgramIsLookedUpOnThePath_data()
-    {
-        // Scripts put on an otherwise empty PATH, with what each prints.
-        QTest::addColumn<QStringList>("programs");
-        QTest::addColumn<QString>("mimeHandler");
-        QTest::addColumn<QStringList>("command");
-        QTest::newRow("soffice before libreoffice")
-            << QStringList{"soffice", "libreoffice", "xdg-open", "xdg-mime"} << "calc.desktop" << QStringList{"soffice", "-n"};
-        QTest::newRow("libreoffice without soffice")
-            << QStringList{"libreoffice", "xdg-open", "xdg-mime"} << "" << QStringList{"libreoffice", "-n"};
-        QTest::newRow("the desktop's handler for .xlsx")
-            << QStringList{"xdg-open", "xdg-mime"} << "gnumeric.desktop" << QStringList{"xdg-open"};
-        QTest::newRow("no handler named") << QStringList{"xdg-open", "xdg-mime"} << "" << QStringList{};
-        QTest::newRow("nothing at all") << QStringList{} << "" << QStringList{};
-    }
-
-    void theSpreadsheetProgramIsLookedUpOnThePath()
-    {
-        QFETCH(QStringList, programs);
-        QFETCH(QString, mimeHandler);
-        QFETCH(QStringList, command);
-        const QString bin = inDir("bin");
-        QVERIFY(QDir().mkpath(bin));
-        for (const QString &program : programs) {
-            QFile script(bin + QLatin1Char('/') + program);
-            QVERIFY(script.open(QIODevice::WriteOnly));
-            // xdg-mime answers its query as it does with no handler set up: nothing, status 0.
-            script.write(program == QLatin1String("xdg-mime") ? "#!/bin/sh\necho " + mimeHandler.toUtf8() + "\n"
-                                                               : QByteArray("#!/bin/sh\n"));
-            script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
-        }
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", bin.toLocal8Bit());
-        QtPlatform desktop;
-        const QStringList found = desktop.spreadsheetCommand();
-        qputenv("PATH", path);
-        QStringList expected = command;
-        if (!expected.isEmpty())
-            expected.first() = bin + QLatin1Char('/') + expected.first();
-        QCOMPARE(found, expected);
     }
 
     // The busy guard
 
     void clearListAtAYieldInTheMiddleDoesNothing_data()
     {
+        // What the export left, checked once it is over.
+        using Check = std::function<void(const TestExportCommands &)>;
         QTest::addColumn<QString>("button");
-        QTest::newRow("text file") << "PushButton6";
-        QTest::newRow("clipboard") << "PushButton18";
-        QTest::newRow("workbook") << "PushButton12";
+        QTest::addColumn<Check>("checkOutput");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("text file") << "PushButton6" << Check([](const TestExportCommands &t) {
+            QCOMPARE(fileBytes(t.inDir("zips.txt")).count('\n'), 3);
+        }) << 1;
+        QTest::newRow("clipboard") << "PushButton18" << Check([](const TestExportCommands &t) {
+            QCOMPARE(t.platform().clipboard.toUtf8(), golden(QStringLiteral("clipboard_example.txt")));
+        }) << 1;
+        QTest::newRow("workbook") << "PushButton12" << Check([](const TestExportCommands &t) {
+            QCOMPARE(t.platform().startedCommands.size(), 1);
+            QCOMPARE(XlsxSheet::read(t.platform().startedCommands.first().last()).rows(), (QList<int>{1, 2, 4}));
+        }) << 0;
     }
 
     void clearListAtAYieldInTheMiddleDoesNothing()
     {
         QFETCH(QString, button);
+        QFETCH(std::function<void(const TestExportCommands &)>, checkOutput);
+        QFETCH(int, boxes);
         list(commerceRows());
-        const QString path = inDir("zips.txt");
-        platform().savePaths = {path};
+        platform().savePaths = {inDir("zips.txt")};
         platform().spreadsheet = kSoffice;
         platform().onYield = [&](int yield) {
             if (yield == 5)
                 click("PushButton9");
         };
         click(button.toLatin1().constData());
-        QCOMPARE(form->results().count(), 3);
-        if (button == QLatin1String("PushButton6")) {
-            QCOMPARE(fileBytes(path).count('\n'), 3);
-        } else if (button == QLatin1String("PushButton18")) {
-            QCOMPARE(platform().clipboard.toUtf8(), golden(QStringLiteral("clipboard_example.txt")));
-        } else {
-            QCOMPARE(platform().startedCommands.size(), 1);
-            QCOMPARE(XlsxSheet::read(platform().startedCommands.first().last()).rows(), (QList<int>{1, 2, 4}));
-        }
-        QCOMPARE(platform().boxes.size(), button == QLatin1String("PushButton12") ? 0 : 1);
+        QCOMPARE(form->results().rowCount(), 3);
+        checkOutput(*this);
+        QCOMPARE(platform().boxes.size(), boxes);
         // Once the export is over, the list can be cleared again.
         click("PushButton9");
-        QCOMPARE(form->results().count(), 0);
+        QCOMPARE(form->results().rowCount(), 0);
     }
 };
 

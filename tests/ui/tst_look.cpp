@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -25,9 +27,9 @@ using P = WindowPointer;
 const QStringList kButtons{"PushButton1", "PushButton2", "PushButton3",  "PushButton4",  "PushButton6", "PushButton7",
                            "PushButton8", "PushButton9", "PushButton12", "PushButton13", "PushButton18"};
 
-QString skinFolder(const TestMachine &machine)
+QString skinFolder(TestMachine &machine)
 {
-    return machine.platform.program + QStringLiteral("/x");
+    return QFileInfo(machine.skinFile()).path();
 }
 
 // A machine with the main window loaded and shown, ready for the mouse.
@@ -35,7 +37,7 @@ struct LoadedWindow {
     explicit LoadedWindow(bool withCursorFile = true)
     {
         if (!withCursorFile)
-            QFile::remove(machine.platform.program + QStringLiteral("/HAND-M.CUR"));
+            QFile::remove(machine.cursorFile());
         form = std::make_unique<Form1>(machine.platform);
         form->load();
         form->show();
@@ -172,7 +174,7 @@ private slots:
         QCOMPARE(window.form->pointer().value(), P::Hover);
 
         QTest::mouseClick(search, Qt::LeftButton, {}, search->rect().center());
-        QVERIFY(window.form->results().count() > 0);
+        QVERIFY(window.form->results().rowCount() > 0);
         QCOMPARE(window.form->pointer().value(), P::Default);
         QCoreApplication::processEvents();
         QCOMPARE(window.form->pointer().value(), P::Default);
@@ -234,29 +236,31 @@ private slots:
 
     void withoutASkinFileTheWindowStaysWhite_data()
     {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("no skin folder") << "" << "";
-        QTest::newRow("empty skin folder") << "x/" << "folder";
-        QTest::newRow("o.cjs is a folder") << "x/o.cjs" << "folder";
-        QTest::newRow("o.cjs leads nowhere") << "x/o.cjs" << "dangling link";
-        QTest::newRow("only a hidden skin") << "x/.o.cjs" << "file";
-        QTest::newRow("other case") << "x/O.CJS" << "file";
+        // What is put where, given the skin file's path.
+        using Put = std::function<void(const QString &skin)>;
+        QTest::addColumn<Put>("put");
+        const auto folderAt = [](const QString &path) { QVERIFY(QDir().mkpath(path)); };
+        const auto fileAt = [](const QString &path) { writeFile(path, "QWidget { background: red; }"); };
+        const auto beside = [](const QString &skin, const QString &name) { return QFileInfo(skin).dir().filePath(name); };
+        QTest::newRow("no skin folder") << Put([](const QString &) {});
+        QTest::newRow("empty skin folder") << Put([=](const QString &skin) { folderAt(QFileInfo(skin).path()); });
+        QTest::newRow("the skin file is a folder") << Put(folderAt);
+        QTest::newRow("the skin file leads nowhere") << Put([=](const QString &skin) {
+            folderAt(QFileInfo(skin).path());
+            QVERIFY(QFile::link(skin + QStringLiteral(".gone"), skin));
+        });
+        QTest::newRow("only a hidden skin")
+            << Put([=](const QString &skin) { fileAt(beside(skin, QLatin1Char('.') + QFileInfo(skin).fileName())); });
+        QTest::newRow("other case")
+            << Put([=](const QString &skin) { fileAt(beside(skin, QFileInfo(skin).fileName().toUpper())); });
     }
 
     void withoutASkinFileTheWindowStaysWhite()
     {
-        QFETCH(QString, entry);
-        QFETCH(QString, kind);
+        QFETCH(std::function<void(const QString &)>, put);
 
         TestMachine machine;
-        const QString path = machine.platform.program + QLatin1Char('/') + entry;
-        if (kind == QLatin1String("folder"))
-            QVERIFY(QDir().mkpath(path));
-        else if (kind == QLatin1String("dangling link"))
-            QVERIFY(QDir().mkpath(skinFolder(machine)) && QFile::link(path + QStringLiteral(".gone"), path));
-        else if (kind == QLatin1String("file"))
-            writeFile(path, "QWidget { background: red; }");
+        put(machine.skinFile());
 
         Form1 form(machine.platform);
         form.load();
@@ -271,7 +275,7 @@ private slots:
     {
         TestMachine machine;
         const QByteArray sheet = "QProgressBar#ProgressBar1 { background: rgb(12, 34, 56); border: none; }";
-        writeFile(skinFolder(machine) + QStringLiteral("/o.cjs"), sheet);
+        writeFile(machine.skinFile(), sheet);
 
         Form1 form(machine.platform);
         form.load();
@@ -296,7 +300,7 @@ private slots:
     void anUnreadableSkinIsReportedAndStartUpGoesOn()
     {
         TestMachine machine;
-        writeFile(skinFolder(machine) + QStringLiteral("/o.cjs"), "QWidget { background: \xff\xfe; }");
+        writeFile(machine.skinFile(), "QWidget { background: \xff\xfe; }");
 
         Form1 form(machine.platform);
         form.load();
@@ -306,14 +310,14 @@ private slots:
         QCOMPARE(backgroundOf(&form), QApplication::palette().color(QPalette::Button));
         QCOMPARE(form.styleSheet(), QString());
         QCOMPARE(form.windowTitle(), QStringLiteral("Quillmap"));
-        QCOMPARE(form.results().columnHeaderCount(), 3);
+        QCOMPARE(form.results().columnCount(), 3);
     }
 
     void theExampleSkinParsesAndStylesTheWindow()
     {
         TestMachine machine;
         QDir().mkpath(skinFolder(machine));
-        QVERIFY(QFile::copy(QStringLiteral(QUILLMAP_EXAMPLE_SKIN), skinFolder(machine) + QStringLiteral("/o.cjs")));
+        QVERIFY(QFile::copy(QStringLiteral(QUILLMAP_EXAMPLE_SKIN), machine.skinFile()));
 
         static QStringList warnings;
         warnings.clear();

@@ -3,14 +3,17 @@
 #include "ResultsModel.h"
 #include "TestMachine.h"
 #include "WindowFixture.h"
+#include "WindowLayout.h"
 #include "WindowPointer.h"
 #include "ZipConnection.h"
 #include "ZipSession.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
 
@@ -19,9 +22,32 @@ namespace {
 QStringList listedZips(const Form1 &form)
 {
     QStringList zips;
-    for (int row = 0; row < form.results().count(); ++row)
+    for (int row = 0; row < form.results().rowCount(); ++row)
         zips.append(form.results().cell(row, 0));
     return zips;
+}
+
+// The names of the window's controls in its accessibility tree: every visible node but the
+// rows and cells of the list, which are data.
+void collectControlNames(QAccessibleInterface *node, QStringList &names)
+{
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface *child = node->child(i);
+        if (!child || child->state().invisible)
+            continue;
+        names.append(child->text(QAccessible::Name));
+        const QAccessible::Role role = child->role();
+        if (role != QAccessible::Tree && role != QAccessible::Table && role != QAccessible::List)
+            collectControlNames(child, names);
+    }
+}
+
+// Every name there and none repeated, letter case aside.
+bool namedOnce(QStringList names)
+{
+    for (QString &name : names)
+        name = name.trimmed().toCaseFolded();
+    return !names.contains(QString()) && names.removeDuplicates() == 0;
 }
 
 } // namespace
@@ -34,6 +60,10 @@ class TestMainWindow : public QObject, LoadedFormTest
     QTreeView *list() const { return form->findChild<QTreeView *>(QStringLiteral("ListView1")); }
     QPushButton *button(const char *name) const { return form->findChild<QPushButton *>(QLatin1String(name)); }
     void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
+    QString accessibleText(const char *name, QAccessible::Text text) const
+    {
+        return QAccessible::queryAccessibleInterface(form->findChild<QWidget *>(QLatin1String(name)))->text(text);
+    }
     void searchFor(const QString &text) const
     {
         searchBox()->setText(text);
@@ -53,43 +83,19 @@ private slots:
         dropForm();
     }
 
-    // What a person sees of each control: its container, caption and place, in twips.
+    // What a person sees of each control: its container, caption, place and font.
     void controlsSitWhereTheLayoutPutsThem()
     {
-        struct Control {
-            const char *name;
-            const char *container;
-            const char *caption;
-            QRect twips;
-        };
-        const Control layout[] = {
-            {"Frame2", "Form1", "Edit The Database", {120, 6300, 7800, 1395}},
-            {"PushButton4", "Frame2", "Add Zip-City-State Combo", {240, 300, 3600, 405}},
-            {"PushButton13", "Frame2", "Delete Selected Zip-City-State", {3960, 300, 3600, 405}},
-            {"PushButton2", "Frame2", "Reset Database To Original", {240, 810, 6480, 405}},
-            {"PushButton3", "Frame2", "?", {6840, 810, 720, 405}},
-            {"Frame1", "Form1", "Search:", {120, 60, 7800, 1335}},
-            {"Text1", "Frame1", "", {240, 300, 6735, 345}},
-            {"PushButton8", "Frame1", "?", {7080, 300, 480, 345}},
-            {"PushButton7", "Frame1", "Load Sample/Example Search", {3960, 750, 3600, 405}},
-            {"PushButton1", "Frame1", "Search", {240, 750, 3600, 405}},
-            {"ListView1", "Form1", "", {120, 1515, 7800, 3705}},
-            {"ProgressBar1", "Form1", "Progress Bar", {120, 7830, 7800, 405}},
-            {"PushButton6", "Form1", "Save Results As Text File", {120, 5310, 3840, 405}},
-            {"PushButton12", "Form1", "Save Results As Excel File", {4080, 5310, 3840, 405}},
-            {"PushButton9", "Form1", "Clear List", {4080, 5805, 3840, 405}},
-            {"PushButton18", "Form1", "Copy Results To Clipboard", {120, 5805, 3840, 405}},
-        };
         QStringList expected, shown;
-        for (const Control &control : layout) {
-            const QRect pixels(control.twips.x() / 15, control.twips.y() / 15, control.twips.width() / 15,
-                               control.twips.height() / 15);
+        for (const layout::Control &design : layout::kControls) {
+            const QRect pixels(design.twips.x() / 15, design.twips.y() / 15, design.twips.width() / 15,
+                               design.twips.height() / 15);
             expected.append(QStringLiteral("%1 in %2: '%3' at %4,%5 %6x%7")
-                                .arg(QLatin1String(control.name), QLatin1String(control.container),
-                                     QLatin1String(control.caption))
+                                .arg(QLatin1String(design.objectName), QLatin1String(design.container),
+                                     QString::fromUtf8(design.caption))
                                 .arg(pixels.x()).arg(pixels.y()).arg(pixels.width()).arg(pixels.height()));
-            auto *widget = form->findChild<QWidget *>(QLatin1String(control.name));
-            QVERIFY2(widget, control.name);
+            auto *widget = form->findChild<QWidget *>(QLatin1String(design.objectName));
+            QVERIFY2(widget, design.objectName);
             QString caption;
             if (auto *pushButton = qobject_cast<QPushButton *>(widget)) {
                 caption = pushButton->text();
@@ -129,12 +135,17 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), searchBox());
     }
 
-    void tabVisitsTheControlsInTheirOrder()
+    // Tab goes round every control that takes the keyboard, by tab index; the frames and the
+    // progress bar take none. Each control of the chain and of the accessibility tree has a
+    // name of its own.
+    void tabAndScreenReadersReachEveryControlByItsOwnName()
     {
-        const QStringList expected = {"Text1",       "ListView1",    "PushButton8", "PushButton7", "PushButton1",
-                                      "PushButton4", "PushButton13", "PushButton2", "PushButton3", "PushButton6",
-                                      "PushButton12", "PushButton9", "PushButton18", "Text1"};
-        QStringList visited;
+        QStringList expected;
+        for (const layout::Control &design : layout::inTabOrder())
+            if (!QStringList{"Frame1", "Frame2", "ProgressBar1"}.contains(QLatin1String(design.objectName)))
+                expected.append(QLatin1String(design.objectName));
+        expected.append(expected.first());
+        QStringList visited, chainNames;
         QWidget *widget = searchBox();
         visited.append(widget->objectName());
         while (visited.size() < expected.size()) {
@@ -142,15 +153,32 @@ private slots:
                 widget = widget->nextInFocusChain();
             while (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isVisibleTo(form.get()));
             visited.append(widget->objectName());
+            chainNames.append(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name));
         }
         QCOMPARE(visited, expected);
+        QVERIFY2(namedOnce(chainNames), qPrintable(chainNames.join(u',')));
+
+        QStringList treeNames;
+        collectControlNames(QAccessible::queryAccessibleInterface(form.get()), treeNames);
+        QCOMPARE(treeNames.size(), std::size(layout::kControls));
+        QVERIFY2(namedOnce(treeNames), qPrintable(treeNames.join(u',')));
+        QCOMPARE(accessibleText("PushButton8", QAccessible::Name), QStringLiteral("Search help"));
+        QCOMPARE(accessibleText("PushButton3", QAccessible::Name), QStringLiteral("Editing help"));
+        for (const char *described : {"PushButton8", "PushButton3", "ListView1", "ProgressBar1", "Text1"})
+            QVERIFY2(!accessibleText(described, QAccessible::Description).isEmpty(), described);
     }
 
     void searchListsMatchingRowsWithTheBusyPointerOnlyWhileItRuns()
     {
+        // The view hears the old rows go, then every new row in one insertion.
+        QSignalSpy reset(&form->results(), &QAbstractItemModel::modelReset);
+        QSignalSpy inserted(&form->results(), &QAbstractItemModel::rowsInserted);
         searchFor(QStringLiteral("3053"));
         const QStringList zips = listedZips(*form);
         QVERIFY(!zips.isEmpty());
+        QCOMPARE(reset.size(), 1);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted.first().at(2).toInt(), zips.size() - 1);
         QCOMPARE(zips, rowsOf(machine->workingCopy(), QStringLiteral("where ZipCode like '3053%'"))
                            .replaceInStrings(QRegularExpression(QStringLiteral("\\|.*")), QString()));
         QCOMPARE(form->results().cell(0, 2), QStringLiteral("GA"));
@@ -160,7 +188,7 @@ private slots:
         searchFor(QStringLiteral("021"));
         QVERIFY(listedZips(*form).contains(QStringLiteral("02134")));
         searchFor(QStringLiteral("no such place"));
-        QCOMPARE(form->results().count(), 0);
+        QCOMPARE(form->results().rowCount(), 0);
         QCOMPARE(machine->platform.boxes, Boxes{});
     }
 
@@ -178,7 +206,7 @@ private slots:
         searchBox()->setText(QStringLiteral("3053"));
         QTest::keyClick(searchBox(), Qt::Key_Return);
         QTest::keyClick(searchBox(), Qt::Key_Enter);
-        QCOMPARE(form->results().count(), 0);
+        QCOMPARE(form->results().rowCount(), 0);
         QCOMPARE(machine->platform.boxes, Boxes{});
     }
 
@@ -187,32 +215,32 @@ private slots:
         searchBox()->setText(QStringLiteral("Boston"));
         click("PushButton7");
         QCOMPARE(searchBox()->text(), QStringLiteral("3053"));
-        QVERIFY(form->results().count() > 0);
+        QVERIFY(form->results().rowCount() > 0);
         QVERIFY(listedZips(*form).first().startsWith(QLatin1String("3053")));
 
         click("PushButton8");
         QCOMPARE(machine->platform.boxes,
-                 (Boxes{{"Enter 5-digit zip code or part of the 5 digit zip code here.", 0, "Quillmap"}}));
+                 (Boxes{{"Enter 5-digit zip code or part of the 5 digit zip code here.", Platform::OkOnly, "Quillmap"}}));
     }
 
     void clearListEmptiesTheListUnlessBusy()
     {
         click("PushButton9");
-        QCOMPARE(form->results().count(), 0);
+        QCOMPARE(form->results().rowCount(), 0);
         searchFor(QStringLiteral("3053"));
-        const int rows = form->results().count();
+        const int rows = form->results().rowCount();
 
         form->pointer().set(WindowPointer::Busy);
         click("PushButton9");
         searchFor(QStringLiteral("021"));
         click("PushButton7");
-        QCOMPARE(form->results().count(), rows);
+        QCOMPARE(form->results().rowCount(), rows);
         QCOMPARE(form->results().cell(0, 0).left(4), QStringLiteral("3053"));
         form->pointer().set(WindowPointer::Default);
 
         click("PushButton9");
-        QCOMPARE(form->results().count(), 0);
-        QCOMPARE(form->results().columnHeaderCount(), 3);
+        QCOMPARE(form->results().rowCount(), 0);
+        QCOMPARE(form->results().columnCount(), 3);
         QCOMPARE(machine->platform.boxes, Boxes{});
     }
 
@@ -231,13 +259,13 @@ private slots:
         QCOMPARE(machine->platform.boxes,
                  (Boxes{errorBox(QStringLiteral("Operation is not allowed when the object is closed."),
                                  QStringLiteral("PushButton1_Click"), 106)}));
-        QCOMPARE(form->results().count(), 0);
+        QCOMPARE(form->results().rowCount(), 0);
     }
 
     void spaceTicksTheSelectedRowsAndANewSearchDropsTicks()
     {
         searchFor(QStringLiteral("3053"));
-        QVERIFY(form->results().count() >= 3);
+        QVERIFY(form->results().rowCount() >= 3);
         list()->setFocus();
         list()->setCurrentIndex(list()->model()->index(0, 0));
         QTest::keyClick(list(), Qt::Key_Down, Qt::ShiftModifier);
@@ -248,9 +276,9 @@ private slots:
         QVERIFY(!form->results().ticked(0) && !form->results().ticked(1));
 
         QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(list()->selectionModel()->selectedRows().size(), form->results().count());
+        QCOMPARE(list()->selectionModel()->selectedRows().size(), form->results().rowCount());
         QTest::keyClick(list(), Qt::Key_Space);
-        for (int row = 0; row < form->results().count(); ++row)
+        for (int row = 0; row < form->results().rowCount(); ++row)
             QVERIFY(form->results().ticked(row));
 
         const QRect firstRow = list()->visualRect(list()->model()->index(0, 1));
@@ -259,7 +287,7 @@ private slots:
         QCOMPARE(machine->platform.boxes, Boxes{});
 
         searchFor(QStringLiteral("3053"));
-        for (int row = 0; row < form->results().count(); ++row)
+        for (int row = 0; row < form->results().rowCount(); ++row)
             QVERIFY(!form->results().ticked(row));
     }
 };

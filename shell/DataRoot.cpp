@@ -1,0 +1,32 @@
+#include "DataRoot.h"
+
+#include "AppInfo.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// The program may create or write its data folder below the root: the deepest of the data
+// folder, the vendor folder and the root that exists is a folder it can write.
+bool mayWriteBelow(const QString &root)
+{
+    const QString vendor = root + QDir::separator() + appinfo::kVendor;
+    for (const QString &path : {vendor + QDir::separator() + appinfo::kDisplayName, vendor, root}) {
+        const QFileInfo info(path);
+        if (info.exists())
+            return info.isDir() && info.isWritable();
+    }
+    return false;
+}
+
+} // namespace
+
+QString chooseDataRoot(const QString &machineWide, const QString &userData)
+{
+    if (!machineWide.isEmpty() && mayWriteBelow(machineWide))
+        return machineWide;
+    if (userData.isEmpty() || !QDir().mkpath(userData))
+        return {};
+    return QDir::toNativeSeparators(userData);
+}

@@ -15,11 +15,13 @@
 namespace {
 
 // Byte order and ASCII-only case folding are the C collation's, whatever the server's default.
-// ILIKE takes no escape character, so a typed backslash is a backslash, as in the embedded store.
+// LIKE takes no escape character, so a typed backslash is a backslash, as in the embedded store.
+// The folded columns have indexes of their own, so a pattern that begins with text reads no more
+// than the rows it lists.
 const char *const kSearchSql = "select ZipCode, City, State from ZipCodes"
-                               " where ZipCode collate \"C\" ilike $1 escape ''"
-                               " or City collate \"C\" ilike $1 escape ''"
-                               " or State collate \"C\" ilike $1 escape ''"
+                               " where lower(ZipCode collate \"C\") like lower($1 collate \"C\") escape ''"
+                               " or lower(City collate \"C\") like lower($1 collate \"C\") escape ''"
+                               " or lower(State collate \"C\") like lower($1 collate \"C\") escape ''"
                                " order by ZipCode collate \"C\", City collate \"C\"";
 const char *const kLongTextSearchSql = "select ZipCode, City, State from ZipCodes"
                                        " where starts_with(lower(ZipCode collate \"C\"), lower($1 collate \"C\"))"
@@ -206,8 +208,11 @@ PostgresZipStore::Connection PostgresZipStore::connectChecked() const
         run(db.get(), "select pg_advisory_xact_lock(5869751240669061488)", {}, PGRES_TUPLES_OK);
         if (!hasZipTable(db.get())) {
             run(db.get(), "create table ZipCodes (ZipCode text collate \"C\", City text collate \"C\","
-                          " State text collate \"C\")");
-            run(db.get(), "create index ZipCodes_ZipCode on ZipCodes (ZipCode)");
+                          " State text collate \"C\");"
+                          " create index ZipCodes_ZipCode on ZipCodes (ZipCode);"
+                          " create index ZipCodes_ZipCodeFolded on ZipCodes (lower(ZipCode collate \"C\"));"
+                          " create index ZipCodes_CityFolded on ZipCodes (lower(City collate \"C\"));"
+                          " create index ZipCodes_StateFolded on ZipCodes (lower(State collate \"C\"))");
             copyRows(db.get(), rows);
         }
         creation.commit();

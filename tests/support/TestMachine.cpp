@@ -1,8 +1,10 @@
 #include "TestMachine.h"
 
 #include "ZipConnection.h"
+#include "ZipCursor.h"
 #include "ZipQuery.h"
 #include "ZipSearch.h"
+#include "ZipStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,11 +92,27 @@ QString integrityOf(const QString &databaseFile)
     }
 }
 
-QStringList searchRows(const ZipConnection &connection, const QString &text)
+namespace {
+
+template <class Cursor>
+QStringList rowsOfCursor(Cursor &cursor)
 {
     QStringList rows;
-    for (ZipQuery query = openZipSearch(connection, text); !query.atEnd(); query.moveNext())
-        rows.append(query.text(ZipCodeColumn) + QLatin1Char('|') + query.text(CityColumn) + QLatin1Char('|')
-                    + query.text(StateColumn));
+    for (; !cursor.atEnd(); cursor.moveNext())
+        rows.append(cursor.text(ZipCodeColumn) + QLatin1Char('|') + cursor.text(CityColumn) + QLatin1Char('|')
+                    + cursor.text(StateColumn));
     return rows;
+}
+
+} // namespace
+
+QStringList searchRows(const ZipConnection &connection, const QString &text)
+{
+    ZipQuery query = openZipSearch(connection, text);
+    return rowsOfCursor(query);
+}
+
+QStringList searchRows(ZipStore &store, const QString &text)
+{
+    return rowsOfCursor(*store.search(text));
 }

@@ -1,5 +1,6 @@
-// Text a person, a paste or an attacker might put in a box, shared by the hostile-input tests.
 #pragma once
+
+// Text a person, a paste or an attacker might put in a box, shared by the hostile-input tests.
 
 #include <QRandomGenerator>
 #include <QString>

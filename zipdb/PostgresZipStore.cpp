@@ -190,7 +190,8 @@ PostgresZipStore::Connection PostgresZipStore::connectChecked() const
     // The setting's own values come after the timeout, which they may change, and before the
     // encoding, which every text here is in.
     const QByteArray server = m_server.toUtf8();
-    const char *const keywords[] = {"connect_timeout", "dbname", "client_encoding", "fallback_application_name", nullptr};
+    const char *const keywords[] = {"connect_timeout", "dbname", "client_encoding", "fallback_application_name",
+                                    nullptr};
     const char *const values[] = {"10", server.constData(), "UTF8", "quillmap", nullptr};
     Connection db(PQconnectdbParams(keywords, values, 1));
     if (PQstatus(db.get()) != CONNECTION_OK)
@@ -203,10 +204,12 @@ PostgresZipStore::Connection PostgresZipStore::connectChecked() const
 
     if (!hasZipTable(db.get())) {
         const QByteArray rows = shippedRows(m_pristineCopy);
-        Transaction creation(db.get());
-        // One machine creates the table; the others wait here, then find it. The key spells "Quillmap".
-        run(db.get(), "select pg_advisory_xact_lock(5869751240669061488)", {}, PGRES_TUPLES_OK);
+        // One machine creates the table; the others wait for the lock, then find the table from a
+        // transaction begun after its creation. A failure ends this connection, and the lock with it.
+        // The key spells "Quillmap".
+        run(db.get(), "select pg_advisory_lock(5869751240669061488)", {}, PGRES_TUPLES_OK);
         if (!hasZipTable(db.get())) {
+            Transaction creation(db.get());
             run(db.get(), "create table ZipCodes (ZipCode text collate \"C\", City text collate \"C\","
                           " State text collate \"C\");"
                           " create index ZipCodes_ZipCode on ZipCodes (ZipCode);"
@@ -214,8 +217,9 @@ PostgresZipStore::Connection PostgresZipStore::connectChecked() const
                           " create index ZipCodes_CityFolded on ZipCodes (lower(City collate \"C\"));"
                           " create index ZipCodes_StateFolded on ZipCodes (lower(State collate \"C\"))");
             copyRows(db.get(), rows);
+            creation.commit();
         }
-        creation.commit();
+        run(db.get(), "select pg_advisory_unlock(5869751240669061488)", {}, PGRES_TUPLES_OK);
     }
     run(db.get(), "select ZipCode, City, State from ZipCodes limit 1", {}, PGRES_TUPLES_OK);
     return db;
@@ -281,7 +285,8 @@ std::unique_ptr<ZipCursor> PostgresZipStore::search(const QString &text)
 bool PostgresZipStore::exists(const QString &zip)
 {
     return withServer([&](PGconn *db) {
-        return PQntuples(run(db, "select 1 from ZipCodes where ZipCode = $1 limit 1", {zip}, PGRES_TUPLES_OK).get()) > 0;
+        const Result found = run(db, "select 1 from ZipCodes where ZipCode = $1 limit 1", {zip}, PGRES_TUPLES_OK);
+        return PQntuples(found.get()) > 0;
     });
 }
 

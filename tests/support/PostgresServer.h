@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 
 // A PostgreSQL server of the test's own: a new cluster in a temporary folder, reached only through
-// a Unix socket there, with trust authentication and no TCP at all. It runs as the test's user,
-// or as nobody when that is root, which the server refuses. Stopped and removed at the end.
+// a Unix socket there with trust authentication, no TCP. It runs as the test's user, or as nobody
+// when that is root, which the server refuses. It stops at the end and dies with the test.
 class PostgresServer
 {
 public:
@@ -20,9 +20,9 @@ public:
     void start();
 
 private:
-    // Runs one of the server's programs as its user; the process is left to the caller.
-    void prepare(QProcess &process, const QString &program, const QStringList &arguments) const;
-    int run(const QString &program, const QStringList &arguments) const;
+    // Starts one of the server's programs as the server's user.
+    void launch(QProcess &process, const QString &program, const QStringList &arguments) const;
+    bool run(const QString &program, const QStringList &arguments) const;
 
     QTemporaryDir m_dir;
     QProcess m_server;

@@ -92,27 +92,19 @@ QString integrityOf(const QString &databaseFile)
     }
 }
 
-namespace {
-
-template <class Cursor>
-QStringList rowsOfCursor(Cursor &cursor)
-{
-    QStringList rows;
-    for (; !cursor.atEnd(); cursor.moveNext())
-        rows.append(cursor.text(ZipCodeColumn) + QLatin1Char('|') + cursor.text(CityColumn) + QLatin1Char('|')
-                    + cursor.text(StateColumn));
-    return rows;
-}
-
-} // namespace
-
 QStringList searchRows(const ZipConnection &connection, const QString &text)
 {
-    ZipQuery query = openZipSearch(connection, text);
-    return rowsOfCursor(query);
+    QStringList rows;
+    for (ZipQuery query = openZipSearch(connection, text); !query.atEnd(); query.moveNext())
+        rows.append(query.text(ZipCodeColumn) + QLatin1Char('|') + query.text(CityColumn) + QLatin1Char('|')
+                    + query.text(StateColumn));
+    return rows;
 }
 
 QStringList searchRows(ZipStore &store, const QString &text)
 {
-    return rowsOfCursor(*store.search(text));
+    QStringList rows;
+    for (const auto cursor = store.search(text); !cursor->atEnd(); cursor->moveNext())
+        rows.append(cursor->text(ZipCodeColumn) + u'|' + cursor->text(CityColumn) + u'|' + cursor->text(StateColumn));
+    return rows;
 }

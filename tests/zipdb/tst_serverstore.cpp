@@ -48,7 +48,10 @@ private slots:
                 values.append(value);
         for (int i = 0; i < values.size(); i += 2) {
             const QString zip = random.bounded(2) ? values[i] : QString::number(random.bounded(100000));
+            QCOMPARE(shared.exists(zip), embedded.exists(zip));
             QCOMPARE(shared.add(zip, values[i], values[i + 1]), embedded.add(zip, values[i], values[i + 1]));
+            if (i % 10 == 0)
+                QCOMPARE(shared.remove(zip), embedded.remove(zip));
         }
         ZipConnection pristine;
         pristine.open(connectionStringFor(machine.pristineCopy()));

@@ -48,8 +48,12 @@ Result run(PGconn *db, const char *sql, const QStringList &values = {}, ExecStat
 {
     std::vector<QByteArray> utf8;
     std::vector<const char *> bound;
-    for (const QString &value : values)
+    for (const QString &value : values) {
+        // libpq would cut the text at the NUL: refuse it in the server's words.
+        if (value.contains(QChar(0)))
+            throw std::runtime_error("invalid byte sequence for encoding \"UTF8\": 0x00");
         bound.push_back(utf8.emplace_back(value.toUtf8()).constData());
+    }
     Result result(values.isEmpty() ? PQexec(db, sql)
                                    : PQexecParams(db, sql, int(bound.size()), nullptr, bound.data(), nullptr,
                                                   nullptr, 0));

@@ -1,6 +1,6 @@
 #pragma once
 
-// Text a person, a paste or an attacker might put in a box, shared by the hostile-input tests.
+// Random text of the kinds that break programs, for the tests that type it or search with it.
 
 #include <QRandomGenerator>
 #include <QString>

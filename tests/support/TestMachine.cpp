@@ -2,8 +2,10 @@
 
 #include "DataFolder.h"
 #include "ZipConnection.h"
+#include "ZipCursor.h"
 #include "ZipQuery.h"
 #include "ZipSearch.h"
+#include "ZipStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -112,5 +114,13 @@ QStringList searchRows(const ZipConnection &connection, const QString &text)
     QStringList rows;
     for (ZipQuery query = openZipSearch(connection, text); !query.atEnd(); query.moveNext())
         rows.append(rowText(query.text(ZipCodeColumn), query.text(CityColumn), query.text(StateColumn)));
+    return rows;
+}
+
+QStringList searchRows(ZipStore &store, const QString &text)
+{
+    QStringList rows;
+    for (const auto cursor = store.search(text); !cursor->atEnd(); cursor->moveNext())
+        rows.append(cursor->text(ZipCodeColumn) + u'|' + cursor->text(CityColumn) + u'|' + cursor->text(StateColumn));
     return rows;
 }

@@ -36,5 +36,7 @@ void writeFile(const QString &path, const QByteArray &bytes);
 QString integrityOf(const QString &databaseFile);
 
 class ZipConnection;
-// The rows a search of the text lists through the connection, "zip|city|state" each.
+class ZipStore;
+// The rows a search of the text lists through the connection or the store, "zip|city|state" each.
 QStringList searchRows(const ZipConnection &connection, const QString &text);
+QStringList searchRows(ZipStore &store, const QString &text);

@@ -1,0 +1,327 @@
+#include "PostgresZipStore.h"
+
+#include "ZipConnection.h"
+#include "ZipCursor.h"
+#include "ZipQuery.h"
+
+#include <QStringList>
+
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+// Byte order and ASCII-only case folding are the C collation's, whatever the server's default.
+// LIKE takes no escape character, so a typed backslash is a backslash, as in the embedded store.
+// The folded columns have indexes of their own, so a pattern that begins with text reads no more
+// than the rows it lists.
+const char *const kSearchSql = "select ZipCode, City, State from ZipCodes"
+                               " where lower(ZipCode collate \"C\") like lower($1 collate \"C\") escape ''"
+                               " or lower(City collate \"C\") like lower($1 collate \"C\") escape ''"
+                               " or lower(State collate \"C\") like lower($1 collate \"C\") escape ''"
+                               " order by ZipCode collate \"C\", City collate \"C\"";
+const char *const kLongTextSearchSql = "select ZipCode, City, State from ZipCodes"
+                                       " where starts_with(lower(ZipCode collate \"C\"), lower($1 collate \"C\"))"
+                                       " or starts_with(lower(City collate \"C\"), lower($1 collate \"C\"))"
+                                       " or starts_with(lower(State collate \"C\"), lower($1 collate \"C\"))"
+                                       " order by ZipCode collate \"C\", City collate \"C\"";
+// Adds and resets take turns with each other and with deletes; searches go on meanwhile.
+const char *const kLockForWriting = "lock table ZipCodes in share row exclusive mode";
+
+struct ResultClearer {
+    void operator()(PGresult *result) const { PQclear(result); }
+};
+using Result = std::unique_ptr<PGresult, ResultClearer>;
+
+// The server's own message, or libpq's when the server sent none (it could not be reached).
+[[noreturn]] void fail(PGconn *db, const PGresult *result = nullptr)
+{
+    const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    throw std::runtime_error(primary ? std::string(primary)
+                                     : QString::fromUtf8(PQerrorMessage(db)).trimmed().toStdString());
+}
+
+Result run(PGconn *db, const char *sql, const QStringList &values = {}, ExecStatusType expected = PGRES_COMMAND_OK)
+{
+    std::vector<QByteArray> utf8;
+    std::vector<const char *> bound;
+    for (const QString &value : values) {
+        // libpq would cut the text at the NUL: refuse it in the server's words.
+        if (value.contains(QChar(0)))
+            throw std::runtime_error("invalid byte sequence for encoding \"UTF8\": 0x00");
+        bound.push_back(utf8.emplace_back(value.toUtf8()).constData());
+    }
+    Result result(values.isEmpty() ? PQexec(db, sql)
+                                   : PQexecParams(db, sql, int(bound.size()), nullptr, bound.data(), nullptr,
+                                                  nullptr, 0));
+    if (PQresultStatus(result.get()) != expected)
+        fail(db, result.get());
+    return result;
+}
+
+class Transaction
+{
+public:
+    explicit Transaction(PGconn *db) : m_db(db) { run(db, "begin"); }
+    ~Transaction()
+    {
+        if (m_db)
+            PQclear(PQexec(m_db, "rollback"));
+    }
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    void commit()
+    {
+        run(m_db, "commit");
+        m_db = nullptr;
+    }
+
+private:
+    PGconn *m_db;
+};
+
+class ServerCursor : public ZipCursor
+{
+public:
+    explicit ServerCursor(Result rows) : m_rows(std::move(rows)), m_count(m_rows ? PQntuples(m_rows.get()) : 0) {}
+
+    bool atEnd() const override { return m_row >= m_count; }
+    QString text(int column) const override
+    {
+        requireRow();
+        return QString::fromUtf8(PQgetvalue(m_rows.get(), m_row, column), PQgetlength(m_rows.get(), m_row, column));
+    }
+    void moveNext() override
+    {
+        requireRow();
+        ++m_row;
+    }
+
+private:
+    void requireRow() const
+    {
+        if (atEnd())
+            throw std::runtime_error("Either BOF or EOF is True, or the current record has been deleted.");
+    }
+
+    Result m_rows;
+    int m_count;
+    int m_row = 0;
+};
+
+// The longest LIKE pattern, in bytes, that the embedded engine evaluates: a longer text is
+// matched as it stands there, and so it is here.
+int embeddedLikePatternLimit()
+{
+    static const int limit = [] {
+        sqlite3 *raw = nullptr;
+        sqlite3_open(":memory:", &raw);
+        const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> db(raw, sqlite3_close);
+        return sqlite3_limit(db.get(), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
+    }();
+    return limit;
+}
+
+void appendCopyField(QByteArray &rows, const QString &value)
+{
+    for (const char c : value.toUtf8()) {
+        switch (c) {
+        case '\\': rows += "\\\\"; break;
+        case '\t': rows += "\\t"; break;
+        case '\n': rows += "\\n"; break;
+        case '\r': rows += "\\r"; break;
+        default: rows += c;
+        }
+    }
+}
+
+// The pristine copy's rows in COPY's text format. Read before the server is touched, so a
+// pristine copy that cannot be read changes nothing there.
+QByteArray shippedRows(const QString &pristineCopy)
+{
+    ZipConnection pristine;
+    pristine.open(QStringLiteral("data source=") + pristineCopy);
+    QByteArray rows;
+    for (ZipQuery row = pristine.query(QStringLiteral("select ZipCode, City, State from ZipCodes")); !row.atEnd();
+         row.moveNext()) {
+        appendCopyField(rows, row.text(0));
+        rows += '\t';
+        appendCopyField(rows, row.text(1));
+        rows += '\t';
+        appendCopyField(rows, row.text(2));
+        rows += '\n';
+    }
+    return rows;
+}
+
+void copyRows(PGconn *db, const QByteArray &rows)
+{
+    run(db, "copy ZipCodes (ZipCode, City, State) from stdin", {}, PGRES_COPY_IN);
+    if (PQputCopyData(db, rows.constData(), int(rows.size())) != 1 || PQputCopyEnd(db, nullptr) != 1)
+        fail(db);
+    const Result copied(PQgetResult(db));
+    while (Result(PQgetResult(db))) {
+    }
+    if (PQresultStatus(copied.get()) != PGRES_COMMAND_OK)
+        fail(db, copied.get());
+}
+
+bool hasZipTable(PGconn *db)
+{
+    return *PQgetvalue(run(db, "select to_regclass('zipcodes') is not null", {}, PGRES_TUPLES_OK).get(), 0, 0) == 't';
+}
+
+} // namespace
+
+void PostgresZipStore::Finisher::operator()(pg_conn *connection) const
+{
+    PQfinish(connection);
+}
+
+PostgresZipStore::PostgresZipStore(QString server, QString pristineCopy)
+    : m_server(std::move(server)), m_pristineCopy(std::move(pristineCopy))
+{
+}
+
+PostgresZipStore::~PostgresZipStore() = default;
+
+PostgresZipStore::Connection PostgresZipStore::connectChecked() const
+{
+    // The setting's own values come after the timeout, which they may change, and before the
+    // encoding, which every text here is in.
+    const QByteArray server = m_server.toUtf8();
+    const char *const keywords[] = {"connect_timeout", "dbname", "client_encoding", "fallback_application_name",
+                                    nullptr};
+    const char *const values[] = {"10", server.constData(), "UTF8", "quillmap", nullptr};
+    Connection db(PQconnectdbParams(keywords, values, 1));
+    if (PQstatus(db.get()) != CONNECTION_OK)
+        fail(db.get());
+    // In another encoding the server would match '_' against a byte, not a character.
+    const QString encoding = QString::fromUtf8(PQparameterStatus(db.get(), "server_encoding"));
+    if (encoding != QLatin1String("UTF8"))
+        throw std::runtime_error(
+            QStringLiteral("The database's encoding is %1; Quillmap needs UTF8.").arg(encoding).toStdString());
+
+    if (!hasZipTable(db.get())) {
+        const QByteArray rows = shippedRows(m_pristineCopy);
+        // One machine creates the table; the others wait for the lock, then find the table from a
+        // transaction begun after its creation. A failure ends this connection, and the lock with it.
+        // The key spells "Quillmap".
+        run(db.get(), "select pg_advisory_lock(5869751240669061488)", {}, PGRES_TUPLES_OK);
+        if (!hasZipTable(db.get())) {
+            Transaction creation(db.get());
+            run(db.get(), "create table ZipCodes (ZipCode text collate \"C\", City text collate \"C\","
+                          " State text collate \"C\");"
+                          " create index ZipCodes_ZipCode on ZipCodes (ZipCode);"
+                          " create index ZipCodes_ZipCodeFolded on ZipCodes (lower(ZipCode collate \"C\"));"
+                          " create index ZipCodes_CityFolded on ZipCodes (lower(City collate \"C\"));"
+                          " create index ZipCodes_StateFolded on ZipCodes (lower(State collate \"C\"))");
+            copyRows(db.get(), rows);
+            creation.commit();
+        }
+        run(db.get(), "select pg_advisory_unlock(5869751240669061488)", {}, PGRES_TUPLES_OK);
+    }
+    run(db.get(), "select ZipCode, City, State from ZipCodes limit 1", {}, PGRES_TUPLES_OK);
+    return db;
+}
+
+template <class Work>
+auto PostgresZipStore::withServer(Work &&work)
+{
+    if (!m_open)
+        throw std::runtime_error("Operation is not allowed when the object is closed.");
+    for (bool retried = false;; retried = true) {
+        const bool fresh = !m_connection;
+        try {
+            if (fresh)
+                m_connection = connectChecked();
+            return work(m_connection.get());
+        } catch (const std::runtime_error &) {
+            const bool lost = m_connection && PQstatus(m_connection.get()) == CONNECTION_BAD;
+            if (lost)
+                m_connection.reset();
+            // A connection that went stale between calls (the server restarted) gets one more
+            // try on a new one. An add whose commit was sent but never answered then finds its
+            // own row and reports the ZIP as taken: nothing is added twice.
+            if (!lost || fresh || retried)
+                throw;
+        }
+    }
+}
+
+void PostgresZipStore::open()
+{
+    if (m_open)
+        throw std::runtime_error("Operation is not allowed when the object is open.");
+    m_open = true;
+    m_connection = connectChecked();
+}
+
+int PostgresZipStore::state() const
+{
+    return m_open ? Open : Closed;
+}
+
+void PostgresZipStore::close()
+{
+    if (!m_open)
+        throw std::runtime_error("Operation is not allowed when the object is closed.");
+    m_open = false;
+    m_connection.reset();
+}
+
+std::unique_ptr<ZipCursor> PostgresZipStore::search(const QString &text)
+{
+    return withServer([&](PGconn *db) {
+        // The server holds no NUL in a text; the embedded store lists nothing for one.
+        if (text.contains(QChar(0)))
+            return std::make_unique<ServerCursor>(Result());
+        if (text.toUtf8().size() + 1 > embeddedLikePatternLimit())
+            return std::make_unique<ServerCursor>(run(db, kLongTextSearchSql, {text}, PGRES_TUPLES_OK));
+        return std::make_unique<ServerCursor>(run(db, kSearchSql, {text + QLatin1Char('%')}, PGRES_TUPLES_OK));
+    });
+}
+
+bool PostgresZipStore::exists(const QString &zip)
+{
+    return withServer([&](PGconn *db) {
+        const Result found = run(db, "select 1 from ZipCodes where ZipCode = $1 limit 1", {zip}, PGRES_TUPLES_OK);
+        return PQntuples(found.get()) > 0;
+    });
+}
+
+bool PostgresZipStore::add(const QString &zip, const QString &city, const QString &state)
+{
+    return withServer([&](PGconn *db) {
+        Transaction adding(db);
+        run(db, kLockForWriting);
+        const Result added = run(db,
+                                 "insert into ZipCodes (ZipCode, City, State) select $1::text, $2::text, $3::text"
+                                 " where not exists (select 1 from ZipCodes where ZipCode = $1::text)",
+                                 {zip, city, state});
+        adding.commit();
+        return QByteArray(PQcmdTuples(added.get())) == "1";
+    });
+}
+
+int PostgresZipStore::remove(const QString &zip)
+{
+    return withServer([&](PGconn *db) {
+        return QByteArray(PQcmdTuples(run(db, "delete from ZipCodes where ZipCode = $1", {zip}).get())).toInt();
+    });
+}
+
+void PostgresZipStore::reset()
+{
+    const QByteArray rows = shippedRows(m_pristineCopy);
+    const Connection db = connectChecked();
+    Transaction resetting(db.get());
+    run(db.get(), kLockForWriting);
+    run(db.get(), "delete from ZipCodes");
+    copyRows(db.get(), rows);
+    resetting.commit();
+}

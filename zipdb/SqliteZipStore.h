@@ -1,0 +1,27 @@
+#pragma once
+
+#include "ZipConnection.h"
+#include "ZipStore.h"
+
+class Platform;
+
+// The embedded store: the working copy in the data folder, shared by the users of one machine.
+// Its paths are built afresh from the platform on every call.
+class SqliteZipStore : public ZipStore
+{
+public:
+    explicit SqliteZipStore(Platform &platform);
+
+    void open() override;
+    int state() const override;
+    void close() override;
+    std::unique_ptr<ZipCursor> search(const QString &text) override;
+    bool exists(const QString &zip) override;
+    bool add(const QString &zip, const QString &city, const QString &state) override;
+    int remove(const QString &zip) override;
+    void reset() override;
+
+private:
+    Platform &m_platform;
+    ZipConnection m_connection;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// A read-only cursor over the rows of a search, standing on its first row once opened, read
+// front to back. Reading past the end throws; a row that cannot be read ends the cursor, so a
+// loop over it reports the failure once and stops. Valid while the store that opened it lives.
+class ZipCursor
+{
+public:
+    virtual ~ZipCursor() = default;
+
+    virtual bool atEnd() const = 0;
+    // The text of a column (ZipColumn) of the current row; an empty value reads as the empty text.
+    virtual QString text(int column) const = 0;
+    virtual void moveNext() = 0;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class ZipCursor;
+
+// Where the ZIP rows live: the embedded working copy or a server shared by an office. The
+// commands call these operations and nothing else, so they do not know which store runs. Every
+// failure throws std::runtime_error carrying the store's own description (SQLite's message, the
+// server's), which the command's routine shows in its error box.
+class ZipStore
+{
+public:
+    enum State { Closed = 0, Open = 1 };
+
+    virtual ~ZipStore() = default;
+
+    // Opens the store and checks that it holds the ZIP table. Fails when it is open already.
+    virtual void open() = 0;
+    virtual int state() const = 0;
+    // Fails when the store is closed.
+    virtual void close() = 0;
+
+    // The rows whose ZIP, city or state begins with the text as typed, ignoring the case of
+    // ASCII letters, '%' and '_' acting as wildcards, ordered by ZIP and then city byte by byte.
+    // A text holding a NUL lists nothing; one too long for the embedded engine's LIKE is matched
+    // as it stands, its '%' and '_' taken literally.
+    virtual std::unique_ptr<ZipCursor> search(const QString &text) = 0;
+    // Whether any row has the ZIP.
+    virtual bool exists(const QString &zip) = 0;
+    // Adds one row unless the ZIP has a row already, checked and written in one step so that two
+    // machines adding the same ZIP at once add it once. True when the row was added.
+    virtual bool add(const QString &zip, const QString &city, const QString &state) = 0;
+    // Deletes every row of the ZIP, whatever its city and state; returns how many went.
+    virtual int remove(const QString &zip) = 0;
+    // Replaces every row with the shipped ones; others see the old rows or the new, never a mix.
+    // Needs no open store: the reset runs between a close and the next open.
+    virtual void reset() = 0;
+
+    // The data's provenance, the one more operation the About box needs, joins here with its table.
+};

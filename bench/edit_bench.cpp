@@ -1,6 +1,7 @@
 // Editing the working copy: one add and one delete, each its own committed transaction on the
 // shipped table, and the reset through SQLite's backup API beside copying the file with cp.
 // Run: build/bin/edit_bench
+#include "BenchMachine.h"
 #include "TestMachine.h"
 #include "WorkingCopy.h"
 #include "ZipConnection.h"
@@ -21,31 +22,11 @@
 
 namespace {
 
-TestMachine &machine()
-{
-    static TestMachine instance;
-    static const bool provisioned = [] {
-        QDir().mkpath(instance.dataFolder());
-        provisionWorkingCopy(instance.pristineCopy(), instance.workingCopy());
-        return true;
-    }();
-    Q_UNUSED(provisioned);
-    return instance;
-}
-
-ZipConnection &connection()
-{
-    static ZipConnection open;
-    if (open.state() == ZipConnection::Closed)
-        open.open(connectionStringFor(machine().workingCopy()));
-    return open;
-}
-
 const QString kZip = QStringLiteral("00123");
 
 void BM_AddRow(benchmark::State &state)
 {
-    ZipConnection &db = connection();
+    ZipConnection &db = workingCopyConnection();
     for (auto _ : state) {
         benchmark::DoNotOptimize(addZipRow(db, kZip, QStringLiteral("Benchmark"), QStringLiteral("ZZ")));
         state.PauseTiming();
@@ -57,7 +38,7 @@ BENCHMARK(BM_AddRow)->Unit(benchmark::kMillisecond);
 
 void BM_DeleteZipOfThreeRows(benchmark::State &state)
 {
-    ZipConnection &db = connection();
+    ZipConnection &db = workingCopyConnection();
     for (auto _ : state) {
         state.PauseTiming();
         for (const char *city : {"Alpha", "Beta", "Gamma"})
@@ -70,16 +51,16 @@ BENCHMARK(BM_DeleteZipOfThreeRows)->Unit(benchmark::kMillisecond);
 
 void BM_ResetThroughBackup(benchmark::State &state)
 {
-    machine();
+    provisionedMachine();
     for (auto _ : state)
-        resetWorkingCopy(machine().pristineCopy(), machine().workingCopy());
+        resetWorkingCopy(provisionedMachine().pristineCopy(), provisionedMachine().workingCopy());
 }
 BENCHMARK(BM_ResetThroughBackup)->Unit(benchmark::kMillisecond);
 
 void BM_CopyFileInProcess(benchmark::State &state)
 {
-    const std::filesystem::path from = machine().pristineCopy().toStdString();
-    const std::filesystem::path to = (machine().dataFolder() + QStringLiteral("/plain-copy.mdb")).toStdString();
+    const std::filesystem::path from = provisionedMachine().pristineCopy().toStdString();
+    const std::filesystem::path to = (provisionedMachine().dataFolder() + QStringLiteral("/plain-copy.mdb")).toStdString();
     for (auto _ : state)
         std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::remove(to);
@@ -88,9 +69,9 @@ BENCHMARK(BM_CopyFileInProcess)->Unit(benchmark::kMillisecond);
 
 void BM_CopyFileWithCp(benchmark::State &state)
 {
-    const QString to = machine().dataFolder() + QStringLiteral("/plain-copy.mdb");
+    const QString to = provisionedMachine().dataFolder() + QStringLiteral("/plain-copy.mdb");
     for (auto _ : state)
-        QProcess::execute(QStringLiteral("cp"), {machine().pristineCopy(), to});
+        QProcess::execute(QStringLiteral("cp"), {provisionedMachine().pristineCopy(), to});
     QFile::remove(to);
 }
 BENCHMARK(BM_CopyFileWithCp)->Unit(benchmark::kMillisecond);
@@ -101,17 +82,17 @@ BENCHMARK(BM_CopyFileWithCp)->Unit(benchmark::kMillisecond);
 // left to write back, so none pays for another's dirty pages.
 void BM_ResetOverCpRatio(benchmark::State &state)
 {
-    const QString to = machine().dataFolder() + QStringLiteral("/plain-copy.mdb");
+    const QString to = provisionedMachine().dataFolder() + QStringLiteral("/plain-copy.mdb");
     qint64 resetNs = 0, cpNs = 0, durableCpNs = 0;
     QElapsedTimer timer;
     for (auto _ : state) {
         ::sync();
         timer.start();
-        resetWorkingCopy(machine().pristineCopy(), machine().workingCopy());
+        resetWorkingCopy(provisionedMachine().pristineCopy(), provisionedMachine().workingCopy());
         resetNs += timer.nsecsElapsed();
         ::sync();
         timer.start();
-        QProcess::execute(QStringLiteral("cp"), {machine().pristineCopy(), to});
+        QProcess::execute(QStringLiteral("cp"), {provisionedMachine().pristineCopy(), to});
         cpNs += timer.nsecsElapsed();
         QFile copy(to);
         copy.open(QIODevice::ReadOnly);

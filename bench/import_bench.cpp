@@ -3,6 +3,7 @@
 // at its peak. The dumps are the shipped rows of the states GeoNames covers, once as a newer dump
 // would change them (some ZIPs renamed, gone or new) and once with every ZIP renamed.
 // Run: build/bin/import_bench
+#include "BenchMachine.h"
 #include "TestMachine.h"
 #include "WorkingCopy.h"
 #include "ZipConnection.h"
@@ -26,31 +27,11 @@ namespace {
 
 const QStringList kTerritories{"PR", "VI", "GU", "AS", "MP", "FM", "MH", "PW"};
 
-TestMachine &machine()
-{
-    static TestMachine instance;
-    static const bool provisioned = [] {
-        QDir().mkpath(instance.dataFolder());
-        provisionWorkingCopy(instance.pristineCopy(), instance.workingCopy());
-        return true;
-    }();
-    Q_UNUSED(provisioned);
-    return instance;
-}
-
-ZipConnection &working()
-{
-    static ZipConnection open;
-    if (open.state() == ZipConnection::Closed)
-        open.open(connectionStringFor(machine().workingCopy()));
-    return open;
-}
-
 // The shipped rows of the states a GeoNames dump covers, as "zip|city|state".
 const QStringList &geoNamesRows()
 {
     static const QStringList rows = [] {
-        QStringList all = rowsOf(machine().pristineCopy());
+        QStringList all = rowsOf(provisionedMachine().pristineCopy());
         all.removeIf([](const QString &row) { return kTerritories.contains(row.right(2)); });
         return all;
     }();
@@ -74,7 +55,7 @@ QString writeDump(const QString &name, Change &&change, int newZips)
     for (int zip = 0; zip < newZips; ++zip)
         line({QStringLiteral("%1").arg(zip, 5, 10, QLatin1Char('0')), QStringLiteral("New Place"),
               QStringLiteral("NY")});
-    const QString path = machine().dir.filePath(name);
+    const QString path = provisionedMachine().dir.filePath(name);
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(dump);
@@ -111,8 +92,8 @@ const QString &everyZipRenamedDump()
 
 ImportPlan importWithSummary(const QString &dump)
 {
-    const ZipImport import(readZipDataFile(dump), machine().pristineCopy());
-    const ImportPlan done = import.apply(working());
+    const ZipImport import(readZipDataFile(dump), provisionedMachine().pristineCopy());
+    const ImportPlan done = import.apply(workingCopyConnection());
     benchmark::DoNotOptimize(import.summary(done));
     return done;
 }
@@ -122,7 +103,7 @@ void importEachTime(benchmark::State &state, const QString &dump)
     qsizetype changed = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        resetWorkingCopy(machine().pristineCopy(), machine().workingCopy());
+        resetWorkingCopy(provisionedMachine().pristineCopy(), provisionedMachine().workingCopy());
         state.ResumeTiming();
         changed = importWithSummary(dump).changes.size();
     }
@@ -146,7 +127,7 @@ BENCHMARK(BM_ImportDumpRenamingEveryZip)->Unit(benchmark::kMillisecond);
 void BM_BareSqliteBulkInsert(benchmark::State &state)
 {
     const ZipDataFile dump = readZipDataFile(newerDump());
-    const std::string path = machine().dir.filePath(QStringLiteral("bare.db")).toStdString();
+    const std::string path = provisionedMachine().dir.filePath(QStringLiteral("bare.db")).toStdString();
     for (auto _ : state) {
         state.PauseTiming();
         std::remove(path.c_str());
@@ -189,7 +170,7 @@ void BM_ResidentMemoryOfImport(benchmark::State &state)
 {
     double added = 0;
     for (auto _ : state) {
-        resetWorkingCopy(machine().pristineCopy(), machine().workingCopy());
+        resetWorkingCopy(provisionedMachine().pristineCopy(), provisionedMachine().workingCopy());
         malloc_trim(0);
         std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
         const double before = statusMegabytes("VmRSS");

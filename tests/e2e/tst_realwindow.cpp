@@ -5,8 +5,8 @@
 #include "ResultsModel.h"
 #include "TestMachine.h"
 #include "WindowPointer.h"
-#include "ZipConnection.h"
 #include "ZipSession.h"
+#include "ZipStore.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -29,6 +29,7 @@ public:
     explicit TemporaryMachinePlatform(const TestMachine &machine) : m_machine(machine) {}
     QString commonAppDataFolder() override { return m_machine.platform.commonRoot; }
     QString programFolder() override { return m_machine.platform.program; }
+    QString serverSetting() override { return m_machine.platform.server; }
     // Never the home-page visit: its box would wait for an answer no test gives.
     double rnd() override { return 0.5; }
 
@@ -148,7 +149,7 @@ private slots:
         box.answerNext(QMessageBox::StandardButton(answer));
         QTest::mouseClick(button(qPrintable(buttonName)), Qt::LeftButton);
         QCOMPARE(box.shown, (ShownBox{text, title, QMessageBox::NoIcon, QMessageBox::StandardButtons(buttons)}));
-        QCOMPARE(form->zipSession().connection().state(), int(ZipConnection::Open));
+        QCOMPARE(form->zipSession().store().state(), int(ZipStore::Open));
         QCOMPARE(rowsOf(machine->workingCopy()) == rowsOf(machine->pristineCopy()), answer == QMessageBox::Yes);
     }
 

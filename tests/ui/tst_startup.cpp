@@ -4,7 +4,7 @@
 #include "ResultsModel.h"
 #include "SearchCommands.h"
 #include "TestMachine.h"
-#include "ZipConnection.h"
+#include "ZipStore.h"
 #include "ZipSession.h"
 
 #include <QDir>
@@ -49,7 +49,7 @@ private slots:
         QVERIFY(QFileInfo(machine.dataFolder()).isDir());
         QCOMPARE(fileBytes(machine.workingCopy()), fileBytes(machine.pristineCopy()));
         QCOMPARE(QDir(machine.dataFolder()).entryList(QDir::Files), QStringList{"dbZipsWorking.mdb"});
-        QCOMPARE(form.zipSession().connection().state(), int(ZipConnection::Open));
+        QCOMPARE(form.zipSession().store().state(), int(ZipStore::Open));
         QCOMPARE(form.windowTitle(), QStringLiteral("Quillmap"));
         QVERIFY(!form.windowIcon().isNull());
         QCOMPARE(machine.platform.appTitle(), QStringLiteral("Quillmap"));

@@ -117,6 +117,12 @@ private slots:
         QTest::newRow("cursor file unreadable") << Obstacle([](TestMachine &machine) {
             writeFile(machine.cursorFile(), "not a cursor");
         }) << QStringList{"120"};
+        QTest::newRow("server setting refused") << Obstacle([](TestMachine &machine) {
+            machine.platform.serverRefusal = QStringLiteral("the setting carries a password");
+        }) << QStringList{"140", "142"};
+        QTest::newRow("server unreachable") << Obstacle([](TestMachine &machine) {
+            machine.platform.server = QStringLiteral("host=") + machine.dir.path() + QStringLiteral(" dbname=none");
+        }) << QStringList{"142"};
     }
     void failingStepsAreReportedAndTheWindowStillLoads()
     {
@@ -128,6 +134,10 @@ private slots:
         Form1 form(machine.platform);
         form.load();
         QCOMPARE(lines(machine.platform.boxes), failedLines);
+        // A server's rows, meant or refused, leave the data folder without a working copy.
+        QCOMPARE(QFile::exists(machine.workingCopy()), machine.platform.server.isEmpty()
+                                                             && machine.platform.serverRefusal.isEmpty()
+                                                             && !failedLines.contains(QStringLiteral("110")));
         for (const auto &box : machine.platform.boxes) {
             QVERIFY(box.text.contains(QLatin1String("\r\nin Quillmap2021/08/31.Form1.Form_Load at line ")));
             QCOMPARE(box.style, Platform::Exclamation);

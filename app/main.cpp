@@ -5,9 +5,11 @@
 #include "QtPlatform.h"
 #include "ServerSetting.h"
 #include "ShippedCopy.h"
+#include "SqliteZipStore.h"
 #include "WorkingCopy.h"
-#include "ZipConnection.h"
 #include "ZipImport.h"
+#include "ZipSession.h"
+#include "ZipStore.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -45,7 +47,8 @@ struct Options {
     QCommandLineOption import{
         QStringLiteral("import"),
         QStringLiteral("Import a newer ZIP data file (GeoNames' US.txt or a CSV with the header ZIP,City,State) into "
-                       "the working copy, keeping your own changes; prints what changes and asks first."),
+                       "the working copy, keeping your own changes; prints what changes and asks first. Not "
+                       "with the office's server, which holds the shipped rows and the office's edits only."),
         QStringLiteral("file")};
     QCommandLineOption yes{{QStringLiteral("y"), QStringLiteral("yes")},
                            QStringLiteral("With --import: import without asking.")};
@@ -65,13 +68,10 @@ int printVersion(Platform &platform)
 {
     QTextStream out(stdout);
     out << appinfo::kDisplayName << ' ' << appinfo::kVersion << '\n';
-    std::vector<ProvenanceEntry> imports;
-    if (fileExists(paths::workingCopy(platform))) {
-        ZipConnection working;
-        working.open(ZipConnection::connectionString(paths::dataFolder(platform)));
-        imports = provenanceOf(working);
-    }
-    out << describeData(ShippedCopy(paths::pristineCopy(platform)).sources(), imports).join(u'\n') << '\n';
+    ZipSession session;
+    session.create(platform);
+    out << describeData(ShippedCopy(paths::pristineCopy(platform)).sources(), session.store().provenance()).join(u'\n')
+        << '\n';
     return 0;
 }
 
@@ -91,9 +91,11 @@ int importFile(Platform &platform, const QString &path, bool withoutAsking)
         QTextStream(stderr) << file.refusal << '\n';
         return 1;
     }
+    ZipSession session;
+    session.create(platform);
+    ZipConnection &working = embeddedWorkingCopy(session.store());
     ensureWorkingCopy(platform);
-    ZipConnection working;
-    working.open(ZipConnection::connectionString(paths::dataFolder(platform)));
+    session.store().open();
     const ZipImport import(std::move(file), paths::pristineCopy(platform));
     if (!withoutAsking) {
         out << import.summary(import.plan(working)) << Qt::flush;

@@ -40,4 +40,7 @@ public:
     virtual QString commonAppDataFolder() = 0;
     // The folder of the executable, which holds the shipped files.
     virtual QString programFolder() = 0;
+    // The office's server from the machine-wide setting, or the empty text for the embedded
+    // store; throws, naming the setting, when the setting is refused.
+    virtual QString serverSetting() = 0;
 };

@@ -1,15 +1,13 @@
 #include "DatabaseCommands.h"
 
-#include "DataFolder.h"
 #include "FormRoutine.h"
 #include "Platform.h"
 #include "ResultsModel.h"
 #include "SearchCommands.h"
 #include "WindowPointer.h"
-#include "WorkingCopy.h"
-#include "ZipConnection.h"
 #include "ZipEdits.h"
 #include "ZipSession.h"
+#include "ZipStore.h"
 
 #include <QAbstractItemView>
 
@@ -34,7 +32,7 @@ void DatabaseCommands::addZip()
         });
         return;
     }
-    r.step(108, [&] { exists = zipExists(m_zipSession.connection(), *zip); });
+    r.step(108, [&] { exists = m_zipSession.store().exists(*zip); });
     if (!r.test(110, [&] {
             // The look-up at 108 failed: the test reads a record set that never opened.
             if (!exists)
@@ -50,7 +48,7 @@ void DatabaseCommands::addZip()
     r.step(116, [&] { state = m_platform.inputBox(QStringLiteral("Enter state: "), QStringLiteral("Input State")); });
     if (r.test(118, [&] { return state.isEmpty(); }))
         return;
-    r.step(120, [&] { added = addZipRow(m_zipSession.connection(), *zip, city, state); });
+    r.step(120, [&] { added = m_zipSession.store().add(*zip, city, state); });
     if (!added) // another instance added the ZIP since the check
         r.step(124, [&] { m_platform.messageBox(*zip + QStringLiteral(" already exists"), Platform::OkOnly); });
 }
@@ -69,7 +67,7 @@ void DatabaseCommands::deleteSelectedZip()
                 == Platform::Yes;
         }))
         return;
-    r.step(104, [&] { deleteZip(m_zipSession.connection(), selectedZip()); });
+    r.step(104, [&] { m_zipSession.store().remove(selectedZip()); });
     r.step(106, [&] { m_search.search(); });
 }
 
@@ -85,14 +83,12 @@ void DatabaseCommands::resetDatabase()
     });
     if (answer != Platform::Yes)
         return;
-    if (r.test(102, [&] { return m_zipSession.connection().state() != ZipConnection::Closed; }))
-        r.step(102, [&] { m_zipSession.connection().close(); });
+    if (r.test(102, [&] { return m_zipSession.store().state() != ZipStore::Closed; }))
+        r.step(102, [&] { m_zipSession.store().close(); });
     r.step(104, [&] { m_platform.yield(); });
     r.step(106, [&] { m_platform.yield(); });
-    r.step(108, [&] { resetWorkingCopy(paths::pristineCopy(m_platform), paths::workingCopy(m_platform)); });
-    r.step(110, [&] {
-        m_zipSession.connection().open(ZipConnection::connectionString(paths::dataFolder(m_platform)));
-    });
+    r.step(108, [&] { m_zipSession.store().reset(); });
+    r.step(110, [&] { m_zipSession.store().open(); });
 }
 
 void DatabaseCommands::explainEditing()
@@ -110,8 +106,8 @@ void DatabaseCommands::explainEditing()
 void DatabaseCommands::closeConnection()
 {
     Routine r = formRoutine(m_platform, QStringLiteral("Form_QueryUnload"));
-    if (r.test(100, [&] { return m_zipSession.connection().state() != ZipConnection::Closed; }))
-        r.step(100, [&] { m_zipSession.connection().close(); });
+    if (r.test(100, [&] { return m_zipSession.store().state() != ZipStore::Closed; }))
+        r.step(100, [&] { m_zipSession.store().close(); });
     r.step(102, [&] { m_zipSession.release(); });
     r.step(104, [&] { m_platform.yield(); });
     r.step(106, [&] { m_platform.yield(); });

@@ -8,11 +8,11 @@
 #include "ResultsModel.h"
 #include "SearchCommands.h"
 #include "ShippedCopy.h"
+#include "SqliteZipStore.h"
 #include "WindowPointer.h"
-#include "ZipConnection.h"
 #include "ZipImport.h"
-#include "ZipQuery.h"
 #include "ZipSession.h"
+#include "ZipStore.h"
 
 #include <optional>
 
@@ -20,13 +20,13 @@ namespace {
 
 const QString kImportTitle = QStringLiteral("Import ZIP Data");
 
-QString aboutText(const ZipConnection &working, const QString &pristine)
+QString aboutText(ZipStore &store, const QString &pristine)
 {
     const ShippedCopy shipped(pristine);
-    const std::vector<ZipRow> rows = readZipRows(working.query(QString::fromUtf8(kSelectZipRowsSql)));
+    const std::vector<ZipRow> rows = readZipRows(store);
     const ShippedDifferences differences = differencesFromShipped(shipped.rows(), rows);
     QStringList lines{appinfo::kDisplayName + QLatin1Char(' ') + appinfo::kVersion, QString()};
-    lines += describeData(shipped.sources(), provenanceOf(working));
+    lines += describeData(shipped.sources(), store.provenance());
     lines << QString()
           << QStringLiteral("The database holds %1 rows. ZIPs added, deleted or changed against the shipped data: "
                             "%2 added, %3 deleted, %4 changed.")
@@ -49,7 +49,7 @@ void ImportCommands::showAbout()
         return;
     Routine r = formRoutine(m_platform, QStringLiteral("Form_KeyDown"));
     QString text;
-    if (!r.step(100, [&] { text = aboutText(m_zipSession.connection(), paths::pristineCopy(m_platform)); }))
+    if (!r.step(100, [&] { text = aboutText(m_zipSession.store(), paths::pristineCopy(m_platform)); }))
         return;
     r.step(102, [&] { m_platform.messageBox(text, Platform::OkOnly, QStringLiteral("About Quillmap")); });
 }
@@ -71,13 +71,13 @@ void ImportCommands::importDroppedFile(const QString &path)
     }
     if (!r.step(104, [&] { import.emplace(std::move(file), paths::pristineCopy(m_platform)); }))
         return;
-    if (!r.step(106, [&] { plan = import->plan(m_zipSession.connection()); }))
+    if (!r.step(106, [&] { plan = import->plan(embeddedWorkingCopy(m_zipSession.store())); }))
         return;
     r.step(108, [&] { answer = m_platform.messageBox(import->summary(plan), Platform::YesNo, kImportTitle); });
     if (answer != Platform::Yes)
         return;
     r.step(110, [&] { m_pointer.set(WindowPointer::Busy); });
-    r.step(112, [&] { import->apply(m_zipSession.connection()); });
+    r.step(112, [&] { import->apply(embeddedWorkingCopy(m_zipSession.store())); });
     r.step(114, [&] { m_pointer.set(WindowPointer::Default); });
     if (r.test(116, [&] { return m_results.rowCount() > 0; }))
         r.step(118, [&] { m_search.search(); });

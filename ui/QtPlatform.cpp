@@ -3,6 +3,7 @@
 #include "AppInfo.h"
 #include "DataRoot.h"
 #include "PrivateFolder.h"
+#include "ServerSetting.h"
 #include "TextLengthLimit.h"
 
 #include <QApplication>
@@ -229,4 +230,9 @@ QString QtPlatform::commonAppDataFolder()
 QString QtPlatform::programFolder()
 {
     return QDir::toNativeSeparators(QApplication::applicationDirPath());
+}
+
+QString QtPlatform::serverSetting()
+{
+    return configuredServer();
 }

@@ -36,6 +36,7 @@ public:
     double rnd() override;
     QString commonAppDataFolder() override;
     QString programFolder() override;
+    QString serverSetting() override;
 
 protected:
     BoxAnswer showMessageBox(const QString &text, BoxStyle style, const QString &title) override;

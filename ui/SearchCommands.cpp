@@ -4,25 +4,25 @@
 #include "FormRoutine.h"
 #include "ResultsModel.h"
 #include "WindowPointer.h"
-#include "ZipConnection.h"
-#include "ZipQuery.h"
+#include "ZipCursor.h"
 #include "ZipSearch.h"
 #include "ZipSession.h"
+#include "ZipStore.h"
 
 #include <QLineEdit>
 
-#include <optional>
+#include <memory>
 
 void SearchCommands::search()
 {
     if (m_pointer.isBusy())
         return;
     Routine r = formRoutine(m_dialogs, QStringLiteral("PushButton1_Click"));
-    std::optional<ZipQuery> rows;
+    std::unique_ptr<ZipCursor> rows;
     ResultsModel::Appender list(m_results);
     r.step(100, [&] { m_pointer.set(WindowPointer::Busy); });
     r.step(102, [&] { m_results.clear(); });
-    r.step(106, [&] { rows.emplace(openZipSearch(m_zipSession.connection(), m_searchBox.text())); });
+    r.step(106, [&] { rows = m_zipSession.store().search(m_searchBox.text()); });
     while (rows && r.test(108, [&] { return !rows->atEnd(); })) {
         r.step(110, [&] { list.addRow(rows->text(ZipCodeColumn)); });
         r.step(112, [&] { list.lastRow().city = rows->text(CityColumn); });

@@ -12,10 +12,12 @@
 #include "Twips.h"
 #include "WindowPointer.h"
 #include "WorkingCopy.h"
-#include "ZipConnection.h"
 #include "ZipSession.h"
+#include "ZipStore.h"
 
 #include <QTreeView>
+
+#include <stdexcept>
 
 void Startup::load()
 {
@@ -24,7 +26,7 @@ void Startup::load()
         r.step(102, [&] { createFolder(paths::vendorFolder(m_platform)); });
     if (r.test(104, [&] { return !entryExists(paths::dataFolder(m_platform)); }))
         r.step(106, [&] { createFolder(paths::dataFolder(m_platform)); });
-    if (r.test(108, [&] { return !fileExists(paths::workingCopy(m_platform)); }))
+    if (r.test(108, [&] { return !keepsRowsOnServer() && !fileExists(paths::workingCopy(m_platform)); }))
         r.step(110, [&] { provisionWorkingCopy(paths::pristineCopy(m_platform), paths::workingCopy(m_platform)); });
     r.step(112, [&] { applySkin(); });
     r.step(116, [&] { m_window.setWindowTitle(appinfo::kDisplayName); });
@@ -33,16 +35,25 @@ void Startup::load()
     if (r.test(118, [&] { return fileExists(paths::cursorFile(m_platform)); }))
         r.step(120, [&] { m_pointer.setHoverCursor(loadCursorFile(paths::cursorFile(m_platform))); });
     r.step(122, [&] { visitHomePageOccasionally(m_platform); });
-    r.step(140, [&] { m_zipSession.create(); });
-    r.step(142, [&] {
-        m_zipSession.connection().open(ZipConnection::connectionString(paths::dataFolder(m_platform)));
-    });
+    r.step(140, [&] { m_zipSession.create(m_platform); });
+    r.step(142, [&] { m_zipSession.store().open(); });
     r.step(144, [&] { m_results.addColumn(QStringLiteral("Zip")); });
     r.step(146, [&] { m_results.addColumn(QStringLiteral("City")); });
     r.step(148, [&] { m_results.addColumn(QStringLiteral("State")); });
     r.step(150, [&] { m_list.setColumnWidth(0, twips(1200)); });
     r.step(152, [&] { m_list.setColumnWidth(1, twips(4000)); });
     r.step(154, [&] { m_list.setColumnWidth(2, twips(2000)); });
+}
+
+bool Startup::keepsRowsOnServer()
+{
+    // A refused setting writes nothing either: step 140 reports it, and the administrator may
+    // have meant a server.
+    try {
+        return !m_platform.serverSetting().isEmpty();
+    } catch (const std::exception &) {
+        return true;
+    }
 }
 
 void Startup::applySkin()

@@ -8,7 +8,7 @@ class WindowPointer;
 class ZipSession;
 
 // Start-up of the main window: the data folder and its working copy, the optional skin, the
-// window's caption, icon and hand cursor, the shared connection and the list's columns. Every step runs, each
+// window's caption, icon and hand cursor, the shared store and the list's columns. Every step runs, each
 // failure in its own error box, before the window shows.
 class Startup
 {
@@ -24,6 +24,8 @@ public:
 
 private:
     void applySkin();
+    // Whether the rows live on the office's server, so the data folder gets no working copy.
+    bool keepsRowsOnServer();
 
     Platform &m_platform;
     ZipSession &m_zipSession;

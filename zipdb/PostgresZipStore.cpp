@@ -1,5 +1,6 @@
 #include "PostgresZipStore.h"
 
+#include "ShippedCopy.h"
 #include "ZipConnection.h"
 #include "ZipCursor.h"
 #include "ZipQuery.h"
@@ -324,4 +325,10 @@ void PostgresZipStore::reset()
     run(db.get(), "delete from ZipCodes");
     copyRows(db.get(), rows);
     resetting.commit();
+}
+
+std::vector<ProvenanceEntry> PostgresZipStore::provenance()
+{
+    // The server's rows were loaded from the shipped copy, and imports never reach the server.
+    return ShippedCopy(m_pristineCopy).sources();
 }

@@ -29,6 +29,7 @@ public:
     int remove(const QString &zip) override;
     // Runs on a connection of its own, whether or not the store is open.
     void reset() override;
+    std::vector<ProvenanceEntry> provenance() override;
 
 private:
     struct Finisher {

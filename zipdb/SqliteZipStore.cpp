@@ -1,11 +1,15 @@
 #include "SqliteZipStore.h"
 
 #include "DataFolder.h"
+#include "Provenance.h"
+#include "ServerSetting.h"
 #include "WorkingCopy.h"
 #include "ZipCursor.h"
 #include "ZipEdits.h"
 #include "ZipQuery.h"
 #include "ZipSearch.h"
+
+#include <stdexcept>
 
 namespace {
 
@@ -64,4 +68,27 @@ int SqliteZipStore::remove(const QString &zip)
 void SqliteZipStore::reset()
 {
     resetWorkingCopy(paths::pristineCopy(m_platform), paths::workingCopy(m_platform));
+}
+
+std::vector<ProvenanceEntry> SqliteZipStore::provenance()
+{
+    if (state() == Open)
+        return provenanceOf(m_connection);
+    // A machine that never started the window has no working copy, and so no imports.
+    if (!fileExists(paths::workingCopy(m_platform)))
+        return {};
+    ZipConnection working;
+    working.open(ZipConnection::connectionString(paths::dataFolder(m_platform)));
+    return provenanceOf(working);
+}
+
+ZipConnection &embeddedWorkingCopy(ZipStore &store)
+{
+    if (auto *embedded = dynamic_cast<SqliteZipStore *>(&store))
+        return embedded->connection();
+    throw std::runtime_error(
+        QStringLiteral("Importing into the office's server is not supported; an import changes only a machine's "
+                       "own working copy, which a machine without the server setting in %1 uses.")
+            .arg(serverSettingFile())
+            .toStdString());
 }

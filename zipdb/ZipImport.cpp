@@ -3,7 +3,10 @@
 #include "Provenance.h"
 #include "ShippedCopy.h"
 #include "ZipConnection.h"
+#include "ZipCursor.h"
 #include "ZipQuery.h"
+#include "ZipSearch.h"
+#include "ZipStore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -208,16 +211,32 @@ ShippedDifferences differencesFromShipped(const std::vector<ZipRow> &shipped, co
     return differences;
 }
 
+namespace {
+
+template <class Rows>
+std::vector<ZipRow> readSorted(Rows &rows)
+{
+    std::vector<ZipRow> read;
+    for (; !rows.atEnd(); rows.moveNext())
+        read.push_back({rows.text(ZipCodeColumn), rows.text(CityColumn), rows.text(StateColumn)});
+    // Tables keep their rows mostly in ZIP order, edits last; a search orders them but for the
+    // state. Only the rows out of order need sorting.
+    const auto sortedUpTo = std::is_sorted_until(read.begin(), read.end());
+    std::sort(sortedUpTo, read.end());
+    std::inplace_merge(read.begin(), sortedUpTo, read.end());
+    return read;
+}
+
+} // namespace
+
 std::vector<ZipRow> readZipRows(ZipQuery &&query)
 {
-    std::vector<ZipRow> rows;
-    for (; !query.atEnd(); query.moveNext())
-        rows.push_back({query.text(0), query.text(1), query.text(2)});
-    // Tables keep their rows mostly in ZIP order, edits last: only those need sorting.
-    const auto sortedUpTo = std::is_sorted_until(rows.begin(), rows.end());
-    std::sort(sortedUpTo, rows.end());
-    std::inplace_merge(rows.begin(), sortedUpTo, rows.end());
-    return rows;
+    return readSorted(query);
+}
+
+std::vector<ZipRow> readZipRows(ZipStore &store)
+{
+    return readSorted(*store.search(QString()));
 }
 
 ZipImport::ZipImport(ZipDataFile file, const QString &pristine)

@@ -6,6 +6,7 @@
 
 class ZipConnection;
 class ZipQuery;
+class ZipStore;
 
 // What an import does to one ZIP.
 enum class ZipOutcome { Added, Removed, Renamed, Kept };
@@ -46,6 +47,8 @@ ShippedDifferences differencesFromShipped(const std::vector<ZipRow> &shipped, co
 // Every row of the ZipCodes table, and the rows a query of it reads, sorted.
 extern const char *const kSelectZipRowsSql;
 std::vector<ZipRow> readZipRows(ZipQuery &&query);
+// Every row of a store, read through its search of the empty text.
+std::vector<ZipRow> readZipRows(ZipStore &store);
 
 // One import of a file that was not refused into the working copy.
 class ZipImport

@@ -1,25 +1,32 @@
 #include "ZipSession.h"
 
-#include "ZipConnection.h"
+#include "DataFolder.h"
+#include "Platform.h"
+#include "PostgresZipStore.h"
+#include "SqliteZipStore.h"
 
 #include <stdexcept>
 
 ZipSession::ZipSession() = default;
 ZipSession::~ZipSession() = default;
 
-void ZipSession::create()
+void ZipSession::create(Platform &platform)
 {
-    m_connection = std::make_unique<ZipConnection>();
+    const QString server = platform.serverSetting();
+    if (server.isEmpty())
+        m_store = std::make_unique<SqliteZipStore>(platform);
+    else
+        m_store = std::make_unique<PostgresZipStore>(server, paths::pristineCopy(platform));
 }
 
 void ZipSession::release()
 {
-    m_connection.reset();
+    m_store.reset();
 }
 
-ZipConnection &ZipSession::connection() const
+ZipStore &ZipSession::store() const
 {
-    if (!m_connection)
+    if (!m_store)
         throw std::runtime_error("Object variable or With block variable not set");
-    return *m_connection;
+    return *m_store;
 }

@@ -2,11 +2,12 @@
 
 #include <memory>
 
-class ZipConnection;
+class Platform;
+class ZipStore;
 
-// The owner of the one shared connection. Start-up creates it, shutdown releases it; every
-// command reaches it through connection(), which fails as an unset object variable does when
-// there is none.
+// The owner of the one store the commands share. Start-up creates it, shutdown releases it; every
+// command reaches it through store(), which fails as an unset object variable does when there is
+// none.
 class ZipSession
 {
 public:
@@ -15,12 +16,14 @@ public:
     ZipSession(const ZipSession &) = delete;
     ZipSession &operator=(const ZipSession &) = delete;
 
-    void create();
+    // The server store when the platform's setting names a server, else the embedded working
+    // copy. Throws the setting's refusal.
+    void create(Platform &platform);
     void release();
-    bool exists() const { return bool(m_connection); }
-    // Throws "Object variable or With block variable not set" when there is no connection.
-    ZipConnection &connection() const;
+    bool exists() const { return bool(m_store); }
+    // Throws "Object variable or With block variable not set" when there is no store.
+    ZipStore &store() const;
 
 private:
-    std::unique_ptr<ZipConnection> m_connection;
+    std::unique_ptr<ZipStore> m_store;
 };

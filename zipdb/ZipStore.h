@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Provenance.h"
+
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class ZipCursor;
 
@@ -39,5 +42,7 @@ public:
     // Needs no open store: the reset runs between a close and the next open.
     virtual void reset() = 0;
 
-    // The data's provenance, the one more operation the About box needs, joins here with its table.
+    // Where the rows came from: the shipped sources and the imports since. Reads a closed store
+    // too, for --version.
+    virtual std::vector<ProvenanceEntry> provenance() = 0;
 };

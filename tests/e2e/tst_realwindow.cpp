@@ -1,20 +1,24 @@
 // The thin layer of real-window tests: the real QtPlatform with its real message boxes, on a real
 // X server (run under xvfb-run), with only the machine's folders pointed at a temporary one.
 #include "Form1.h"
+#include "PostgresServer.h"
 #include "QtPlatform.h"
 #include "ResultsModel.h"
 #include "TestMachine.h"
 #include "WindowPointer.h"
-#include "ZipConnection.h"
 #include "ZipSession.h"
+#include "ZipStore.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 #include <qpa/qplatformdrag.h>
 #include <qpa/qwindowsysteminterface.h>
@@ -29,6 +33,7 @@ public:
     explicit TemporaryMachinePlatform(const TestMachine &machine) : m_machine(machine) {}
     QString commonAppDataFolder() override { return m_machine.platform.commonRoot; }
     QString programFolder() override { return m_machine.platform.program; }
+    QString serverSetting() override { return m_machine.platform.server; }
     // Never the home-page visit: its box would wait for an answer no test gives.
     double rnd() override { return 0.5; }
 
@@ -67,6 +72,20 @@ struct BoxReader {
         });
     }
 };
+
+// Types the texts into the next input boxes, one each, and accepts them.
+void typeIntoNextInputs(QStringList texts)
+{
+    QTimer::singleShot(20, [texts] {
+        auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return typeIntoNextInputs(texts);
+        dialog->setTextValue(texts.first());
+        dialog->accept();
+        if (texts.size() > 1)
+            typeIntoNextInputs(texts.mid(1));
+    });
+}
 
 } // namespace
 
@@ -148,7 +167,7 @@ private slots:
         box.answerNext(QMessageBox::StandardButton(answer));
         QTest::mouseClick(button(qPrintable(buttonName)), Qt::LeftButton);
         QCOMPARE(box.shown, (ShownBox{text, title, QMessageBox::NoIcon, QMessageBox::StandardButtons(buttons)}));
-        QCOMPARE(form->zipSession().connection().state(), int(ZipConnection::Open));
+        QCOMPARE(form->zipSession().store().state(), int(ZipStore::Open));
         QCOMPARE(rowsOf(machine->workingCopy()) == rowsOf(machine->pristineCopy()), answer == QMessageBox::Yes);
     }
 
@@ -257,6 +276,56 @@ private slots:
         if (geteuid() == 0)
             QCOMPARE(root, QStringLiteral("/var/lib"));
         QCOMPARE(real.programFolder(), QCoreApplication::applicationDirPath());
+    }
+
+    // Two PCs of an office: each its own data folder, one server.
+    void twoWindowsShareTheServersRows()
+    {
+        PostgresServer server;
+        machine->platform.server = server.newDatabase();
+        TestMachine otherMachine;
+        otherMachine.platform.server = machine->platform.server;
+        TemporaryMachinePlatform otherPlatform(otherMachine);
+        showLoadedWindow();
+        Form1 other(otherPlatform);
+        other.load();
+        otherPlatform.setDialogParent(&other);
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        QVERIFY(!QFileInfo::exists(machine->workingCopy()) && !QFileInfo::exists(otherMachine.workingCopy()));
+        const auto searchIn = [](Form1 &window, const QString &text) {
+            window.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(text);
+            QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("PushButton1")), Qt::LeftButton);
+            QStringList rows;
+            for (int row = 0; row < window.results().rowCount(); ++row)
+                rows.append(rowText(window.results().cell(row, 0), window.results().cell(row, 1),
+                                    window.results().cell(row, 2)));
+            return rows;
+        };
+        const QStringList shipped = rowsOf(machine->pristineCopy(), QStringLiteral("where ZipCode like '3053%'"));
+
+        typeIntoNextInputs({"30532", "Mine", "GA"});
+        QTest::mouseClick(button("PushButton4"), Qt::LeftButton);
+        QVERIFY(searchIn(other, "3053").contains(rowText("30532", "Mine", "GA")));
+
+        auto *otherList = other.findChild<QTreeView *>();
+        otherList->setCurrentIndex(other.results().index(0, 0));
+        const QString deleted = other.results().cell(0, 0);
+        BoxReader box;
+        box.answerNext(QMessageBox::Yes);
+        QTest::mouseClick(other.findChild<QPushButton *>(QStringLiteral("PushButton13")), Qt::LeftButton);
+        QVERIFY(!searchIn(*form, "3053").join(u'\n').contains(deleted + u'|'));
+
+        box.answerNext(QMessageBox::Yes);
+        QTest::mouseClick(button("PushButton2"), Qt::LeftButton);
+        QCOMPARE(searchIn(other, "3053"), shipped);
+
+        server.kill();
+        box.answerNext(QMessageBox::Ok);
+        QVERIFY(searchIn(other, "3053").isEmpty());
+        QVERIFY2(box.shown.text.contains(QStringLiteral("Form1.PushButton1_Click at line 106")), qPrintable(box.shown.text));
+        server.start();
+        QCOMPARE(searchIn(other, "3053"), shipped);
     }
 
     void closingTheWindowReleasesTheConnection()

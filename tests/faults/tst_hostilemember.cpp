@@ -7,7 +7,7 @@
 #include "FormSearch.h"
 #include "WindowFixture.h"
 #include "WorkingCopy.h"
-#include "ZipConnection.h"
+#include "ZipStore.h"
 #include "ZipSession.h"
 
 #include <QAbstractItemView>
@@ -171,7 +171,7 @@ private slots:
         platform().boxes.clear();
         reset();
         QCOMPARE(errorBoxes(), Boxes{});
-        QCOMPARE(form->zipSession().connection().state(), ZipConnection::Open);
+        QCOMPARE(form->zipSession().store().state(), int(ZipStore::Open));
         QCOMPARE(rowsOf(machine->workingCopy()), rowsOf(machine->pristineCopy()));
         QCOMPARE(QDir(machine->dataFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
                  QStringList{"dbZipsWorking.mdb"});

@@ -53,6 +53,13 @@ QString ScriptedPlatform::temporaryFolder()
     return temporaryFolderPath.isEmpty() ? QDir::tempPath() : temporaryFolderPath;
 }
 
+QString ScriptedPlatform::serverSetting()
+{
+    if (!serverRefusal.isEmpty())
+        throw std::runtime_error(serverRefusal.toStdString());
+    return server;
+}
+
 Dialogs::BoxAnswer ScriptedPlatform::showMessageBox(const QString &text, BoxStyle style, const QString &title)
 {
     boxes.append({text, style, title});

@@ -22,6 +22,10 @@ public:
 
     QString commonRoot;
     QString program;
+    // The server setting the program reads; empty for the embedded store.
+    QString server;
+    // When not empty, reading the server setting fails with this text.
+    QString serverRefusal;
     QList<Box> boxes;
     // Answers for the boxes in the order they come; a box without one is answered OK.
     QList<BoxAnswer> answers;
@@ -68,6 +72,7 @@ public:
     double rnd() override { return randoms.isEmpty() ? 0.5 : randoms.takeFirst(); }
     QString commonAppDataFolder() override { return commonRoot; }
     QString programFolder() override { return program; }
+    QString serverSetting() override;
 
 protected:
     BoxAnswer showMessageBox(const QString &text, BoxStyle style, const QString &title) override;

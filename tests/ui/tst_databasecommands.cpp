@@ -5,7 +5,7 @@
 #include "SearchCommands.h"
 #include "TestMachine.h"
 #include "WindowFixture.h"
-#include "ZipConnection.h"
+#include "ZipStore.h"
 #include "ZipSession.h"
 
 #include <QDir>
@@ -56,19 +56,19 @@ private slots:
         QFETCH(bool, closedBefore);
         QCOMPARE(searchThrough(*form, kAddedZip).size(), 1);
         if (closedBefore)
-            form->zipSession().connection().close();
+            form->zipSession().store().close();
 
         platform().answers = {Platform::Yes};
         int stateDuringYields = -1;
-        platform().onYield = [&](int) { stateDuringYields = form->zipSession().connection().state(); };
+        platform().onYield = [&](int) { stateDuringYields = form->zipSession().store().state(); };
         form->databaseCommands().resetDatabase();
 
         QCOMPARE(platform().boxes, Boxes{kResetQuestion});
         QCOMPARE(platform().yields, 2);
-        QCOMPARE(stateDuringYields, int(ZipConnection::Closed));
+        QCOMPARE(stateDuringYields, int(ZipStore::Closed));
         QCOMPARE(form->results().rowCount(), 1); // the list is left as it was
         QCOMPARE(rowsOf(machine->workingCopy()), rowsOf(machine->pristineCopy()));
-        QCOMPARE(form->zipSession().connection().state(), int(ZipConnection::Open));
+        QCOMPARE(form->zipSession().store().state(), int(ZipStore::Open));
         QCOMPARE(searchThrough(*form, kAddedZip), QStringList{});
     }
 

@@ -6,7 +6,7 @@
 #include "TestMachine.h"
 #include "WindowFixture.h"
 #include "WindowPointer.h"
-#include "ZipConnection.h"
+#include "ZipStore.h"
 #include "ZipSession.h"
 
 #include <QDir>
@@ -111,7 +111,7 @@ private slots:
 
     void anAddOnAClosedConnectionReportsEachFailingStep()
     {
-        form->zipSession().connection().close();
+        form->zipSession().store().close();
         platform().typed = {QStringLiteral("123"), QStringLiteral("City"), QStringLiteral("ST")};
         commands().addZip();
         QCOMPARE(platform().prompts, (QStringList{kZipPrompt, kCityPrompt, kStatePrompt}));

@@ -73,6 +73,24 @@ private slots:
         QCOMPARE(platform().boxes, Boxes{box(path + reason, Platform::Exclamation, QStringLiteral("Import ZIP Data"))});
         QCOMPARE(rowsOf(machine->workingCopy()), before);
     }
+
+    void withTheServerADropIsRefusedAndWritesNothing()
+    {
+        dropForm();
+        machine = std::make_unique<TestMachine>();
+        platform().server = QStringLiteral("host=") + machine->dir.path() + QStringLiteral(" dbname=none");
+        form = std::make_unique<Form1>(platform());
+        form->load();
+        platform().boxes.clear();
+        const QString path = machine->dir.filePath(QStringLiteral("zips.csv"));
+        writeFile(path, "ZIP,City,State\n10001,New York,NY\n");
+
+        form->importCommands().importDroppedFile(path);
+        QCOMPARE(platform().boxes.size(), 1);
+        QVERIFY(platform().boxes[0].text.startsWith(QStringLiteral("Importing into the office's server is not supported")));
+        QVERIFY(platform().boxes[0].text.contains(QStringLiteral("Form_OLEDragDrop at line 106")));
+        QVERIFY(!QFile::exists(machine->workingCopy()));
+    }
 };
 
 QTEST_MAIN(TestImportCommands)

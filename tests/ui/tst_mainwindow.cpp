@@ -5,7 +5,7 @@
 #include "WindowFixture.h"
 #include "WindowLayout.h"
 #include "WindowPointer.h"
-#include "ZipConnection.h"
+#include "ZipStore.h"
 #include "ZipSession.h"
 
 #include <QAccessible>
@@ -247,7 +247,7 @@ private slots:
     void aFailedSearchLeavesAnEmptyListAndTheDefaultPointer()
     {
         searchFor(QStringLiteral("3053"));
-        form->zipSession().connection().close();
+        form->zipSession().store().close();
         // The hourglass is the main window's: the error box itself shows the normal arrow.
         bool busyOnlyInTheWindow = false;
         machine->platform.onBox = [&](const ScriptedPlatform::Box &) {

@@ -4,7 +4,7 @@
 #include "ResultsModel.h"
 #include "SearchCommands.h"
 #include "TestMachine.h"
-#include "ZipConnection.h"
+#include "ZipStore.h"
 #include "ZipSession.h"
 
 #include <QDir>
@@ -49,7 +49,7 @@ private slots:
         QVERIFY(QFileInfo(machine.dataFolder()).isDir());
         QCOMPARE(fileBytes(machine.workingCopy()), fileBytes(machine.pristineCopy()));
         QCOMPARE(QDir(machine.dataFolder()).entryList(QDir::Files), QStringList{"dbZipsWorking.mdb"});
-        QCOMPARE(form.zipSession().connection().state(), int(ZipConnection::Open));
+        QCOMPARE(form.zipSession().store().state(), int(ZipStore::Open));
         QCOMPARE(form.windowTitle(), QStringLiteral("Quillmap"));
         QVERIFY(!form.windowIcon().isNull());
         QCOMPARE(machine.platform.appTitle(), QStringLiteral("Quillmap"));
@@ -117,6 +117,12 @@ private slots:
         QTest::newRow("cursor file unreadable") << Obstacle([](TestMachine &machine) {
             writeFile(machine.cursorFile(), "not a cursor");
         }) << QStringList{"120"};
+        QTest::newRow("server setting refused") << Obstacle([](TestMachine &machine) {
+            machine.platform.serverRefusal = QStringLiteral("the setting carries a password");
+        }) << QStringList{"140", "142"};
+        QTest::newRow("server unreachable") << Obstacle([](TestMachine &machine) {
+            machine.platform.server = QStringLiteral("host=") + machine.dir.path() + QStringLiteral(" dbname=none");
+        }) << QStringList{"142"};
     }
     void failingStepsAreReportedAndTheWindowStillLoads()
     {
@@ -128,6 +134,10 @@ private slots:
         Form1 form(machine.platform);
         form.load();
         QCOMPARE(lines(machine.platform.boxes), failedLines);
+        // A server's rows, meant or refused, leave the data folder without a working copy.
+        QCOMPARE(QFile::exists(machine.workingCopy()), machine.platform.server.isEmpty()
+                                                             && machine.platform.serverRefusal.isEmpty()
+                                                             && !failedLines.contains(QStringLiteral("110")));
         for (const auto &box : machine.platform.boxes) {
             QVERIFY(box.text.contains(QLatin1String("\r\nin Quillmap2021/08/31.Form1.Form_Load at line ")));
             QCOMPARE(box.style, Platform::Exclamation);

@@ -11,6 +11,7 @@
 #include "SqliteZipStore.h"
 #include "WindowPointer.h"
 #include "ZipImport.h"
+#include "ZipRows.h"
 #include "ZipSession.h"
 #include "ZipStore.h"
 

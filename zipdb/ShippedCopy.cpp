@@ -1,8 +1,8 @@
 #include "ShippedCopy.h"
 
 #include "Provenance.h"
-#include "ZipImport.h"
 #include "ZipQuery.h"
+#include "ZipRows.h"
 
 #include <sqlite3.h>
 

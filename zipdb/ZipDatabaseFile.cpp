@@ -107,7 +107,7 @@ QString fileOf(sqlite3 *db)
 }
 
 // The names SQLite gives the files it keeps beside a database.
-QStringList namesOf(const QString &databaseFile)
+QStringList fileAndJournalPaths(const QString &databaseFile)
 {
     return {databaseFile, databaseFile + QStringLiteral("-journal"), databaseFile + QStringLiteral("-wal"),
             databaseFile + QStringLiteral("-shm")};
@@ -194,7 +194,7 @@ void checkZipDatabase(sqlite3 *db)
 
 void refuseStrayEntries(const QString &databaseFile)
 {
-    for (const QString &path : namesOf(databaseFile)) {
+    for (const QString &path : fileAndJournalPaths(databaseFile)) {
         const QString odd = strayness(path);
         if (!odd.isEmpty())
             throw std::runtime_error(
@@ -204,7 +204,7 @@ void refuseStrayEntries(const QString &databaseFile)
 
 void removeStrayEntries(const QString &databaseFile)
 {
-    for (const QString &path : namesOf(databaseFile)) {
+    for (const QString &path : fileAndJournalPaths(databaseFile)) {
         if (strayness(path).isEmpty())
             continue;
         const QByteArray name = QFile::encodeName(path);

@@ -5,8 +5,6 @@
 #include <vector>
 
 class ZipConnection;
-class ZipQuery;
-class ZipStore;
 
 // What an import does to one ZIP.
 enum class ZipOutcome { Added, Removed, Renamed, Kept };
@@ -43,12 +41,6 @@ struct ShippedDifferences {
     qsizetype changed = 0;
 };
 ShippedDifferences differencesFromShipped(const std::vector<ZipRow> &shipped, const std::vector<ZipRow> &current);
-
-// Every row of the ZipCodes table, and the rows a query of it reads, sorted.
-extern const char *const kSelectZipRowsSql;
-std::vector<ZipRow> readZipRows(ZipQuery &&query);
-// Every row of a store, read through its search of the empty text.
-std::vector<ZipRow> readZipRows(ZipStore &store);
 
 // One import of a file that was not refused into the working copy.
 class ZipImport

@@ -1,0 +1,38 @@
+#include "ZipRows.h"
+
+#include "ZipCursor.h"
+#include "ZipQuery.h"
+#include "ZipSearch.h"
+#include "ZipStore.h"
+
+#include <algorithm>
+
+const char *const kSelectZipRowsSql = "select ZipCode, City, State from ZipCodes";
+
+namespace {
+
+template <class Rows>
+std::vector<ZipRow> readSorted(Rows &rows)
+{
+    std::vector<ZipRow> read;
+    for (; !rows.atEnd(); rows.moveNext())
+        read.push_back({rows.text(ZipCodeColumn), rows.text(CityColumn), rows.text(StateColumn)});
+    // Tables keep their rows mostly in ZIP order, edits last; a search orders them but for the
+    // state. Only the rows out of order need sorting.
+    const auto sortedUpTo = std::is_sorted_until(read.begin(), read.end());
+    std::sort(sortedUpTo, read.end());
+    std::inplace_merge(read.begin(), sortedUpTo, read.end());
+    return read;
+}
+
+} // namespace
+
+std::vector<ZipRow> readZipRows(ZipQuery &&query)
+{
+    return readSorted(query);
+}
+
+std::vector<ZipRow> readZipRows(ZipStore &store)
+{
+    return readSorted(*store.search(QString()));
+}

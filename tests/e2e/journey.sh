@@ -286,15 +286,22 @@ save_text_file() {
 # The X server: Xvfb picks a free display itself (-displayfd) and names it once it accepts
 # clients, so journeys run side by side never race for a display number.
 
+# await_first_line PID FILE LOG WHAT: waits until the daemon PID has written FILE, which names
+# where to reach it; fails when it does not within the step's time, and returns 1 with its LOG
+# shown when it died.
+await_first_line() {
+    local deadline=$((SECONDS + step_timeout))
+    until [ -s "$2" ]; do
+        kill -0 "$1" 2> /dev/null || { cat "$3" >&2; return 1; }
+        ((SECONDS < deadline)) || fail "$4 named nothing within ${step_timeout}s"
+        sleep 0.1
+    done
+}
+
 start_x_server() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3> "$work/display" > "$work/xvfb.log" 2>&1 &
     x_server=$!
-    local deadline=$((SECONDS + step_timeout))
-    until [ -s "$work/display" ]; do
-        kill -0 "$x_server" 2> /dev/null || { cat "$work/xvfb.log" >&2; x_server=""; fail "Xvfb did not start"; }
-        ((SECONDS < deadline)) || fail "Xvfb named no display within ${step_timeout}s"
-        sleep 0.1
-    done
+    await_first_line "$x_server" "$work/display" "$work/xvfb.log" "Xvfb" || { x_server=""; fail "Xvfb did not start"; }
     DISPLAY=:$(head -n 1 "$work/display")
     export DISPLAY
     unset XAUTHORITY
@@ -308,12 +315,8 @@ start_session_bus() {
     HOME=$work/home XDG_RUNTIME_DIR=$work/runtime \
         dbus-daemon --session --nofork --print-address=3 3> "$work/bus" > "$work/bus.log" 2>&1 &
     session_bus=$!
-    local deadline=$((SECONDS + step_timeout))
-    until [ -s "$work/bus" ]; do
-        kill -0 "$session_bus" 2> /dev/null || { cat "$work/bus.log" >&2; session_bus=""; fail "the session bus did not start"; }
-        ((SECONDS < deadline)) || fail "the session bus named no address within ${step_timeout}s"
-        sleep 0.1
-    done
+    await_first_line "$session_bus" "$work/bus" "$work/bus.log" "the session bus" \
+        || { session_bus=""; fail "the session bus did not start"; }
     DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
     export DBUS_SESSION_BUS_ADDRESS
 }

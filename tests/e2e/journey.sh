@@ -283,9 +283,6 @@ save_text_file() {
 }
 
 # ---------------------------------------------------------------------------------------------
-# The X server: Xvfb picks a free display itself (-displayfd) and names it once it accepts
-# clients, so journeys run side by side never race for a display number.
-
 # await_first_line PID FILE LOG WHAT: waits until the daemon PID has written FILE, which names
 # where to reach it; fails when it does not within the step's time, and returns 1 with its LOG
 # shown when it died.
@@ -297,6 +294,9 @@ await_first_line() {
         sleep 0.1
     done
 }
+
+# The X server: Xvfb picks a free display itself (-displayfd) and names it once it accepts
+# clients, so journeys run side by side never race for a display number.
 
 start_x_server() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3> "$work/display" > "$work/xvfb.log" 2>&1 &

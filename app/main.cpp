@@ -54,6 +54,19 @@ struct Options {
                            QStringLiteral("With --import: import without asking.")};
 };
 
+// The options Qt's application object takes for itself (-platform, -style, ...): an unknown
+// option among them is the window's, not a mistake.
+bool isQtOwnOption(const QString &name)
+{
+    static const QStringList qtOwn{
+        "platform", "platformpluginpath", "platformtheme", "plugin",     "qmljsdebugger", "qwindowgeometry",
+        "geometry", "qwindowicon",        "icon",          "qwindowtitle", "title",       "reverse",
+        "session",  "display",            "name",          "visual",     "ncols",         "cmap",
+        "im",       "inputstyle",         "nograb",        "dograb",     "sync",          "style",
+        "stylesheet", "widgetcount",      "testability"};
+    return qtOwn.contains(name);
+}
+
 // What a start does before the window opens: the data folder and a working copy in it.
 void ensureWorkingCopy(Platform &platform)
 {
@@ -144,6 +157,12 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     options.parser.parse(arguments);
+    for (const QString &unknown : options.parser.unknownOptionNames()) {
+        if (!isQtOwnOption(unknown)) {
+            QTextStream(stderr) << "quillmap: unknown option '" << unknown << "'\n" << options.parser.helpText();
+            return 2;
+        }
+    }
     if (options.given())
         return runCommandLine(options, argc, argv);
 

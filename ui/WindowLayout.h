@@ -36,8 +36,8 @@ inline constexpr Control kEditingHelpButton{"PushButton3", "Frame2", "?", {6840,
                                             "Explains when to add, delete or reset rows of the database."};
 inline constexpr Control kSearchFrame{"Frame1", kWindow, "Search:", {120, 60, 7800, 1335}, 3, "Search area"};
 inline constexpr Control kSearchBox{"Text1", "Frame1", "", {240, 300, 6735, 345}, 0, "Search text",
-                                    "A zip code or its first digits, or the beginning of a city or state name. "
-                                    "Enter runs the search."};
+                                    "A zip code or its first digits, or the beginning of a city or state name; "
+                                    "type it, then choose Search."};
 inline constexpr Control kSearchHelpButton{"PushButton8", "Frame1", "?", {7080, 300, 480, 345}, 4, "Search help",
                                            "Explains what to type in the search box."};
 inline constexpr Control kSampleSearchButton{"PushButton7", "Frame1", "Load Sample/Example Search",

@@ -11,8 +11,10 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QGroupBox>
+#include <QHash>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
@@ -39,6 +41,22 @@ void collectControlNames(QAccessibleInterface *node, QStringList &names)
         const QAccessible::Role role = child->role();
         if (role != QAccessible::Tree && role != QAccessible::Table && role != QAccessible::List)
             collectControlNames(child, names);
+    }
+}
+
+// Each control's description, with the object name of the control it describes.
+void collectDescriptions(QAccessibleInterface *node, QList<std::pair<QString, QString>> &described)
+{
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface *child = node->child(i);
+        if (!child || child->state().invisible)
+            continue;
+        const QString description = child->text(QAccessible::Description);
+        if (!description.isEmpty())
+            described.append({child->object() ? child->object()->objectName() : QString(), description});
+        const QAccessible::Role role = child->role();
+        if (role != QAccessible::Tree && role != QAccessible::Table && role != QAccessible::List)
+            collectDescriptions(child, described);
     }
 }
 
@@ -166,6 +184,27 @@ private slots:
         QCOMPARE(accessibleText("PushButton3", QAccessible::Name), QStringLiteral("Editing help"));
         for (const char *described : {"PushButton8", "PushButton3", "ListView1", "ProgressBar1", "Text1"})
             QVERIFY2(!accessibleText(described, QAccessible::Description).isEmpty(), described);
+    }
+
+    // A screen reader's user acts on what a description promises: a key named there must be one
+    // the window answers on that control (Enter in the search box runs nothing).
+    void descriptionsNameOnlyKeysTheWindowAnswers()
+    {
+        const QHash<QString, QStringList> answeredKeys{{QStringLiteral("ListView1"), {QStringLiteral("space")}}};
+        static const QRegularExpression keyWords(
+            QStringLiteral("\\b(?:press\\s+\\w+|enter|return|escape|esc|tab|space|backspace|"
+                           "f\\d+|(?:ctrl|alt|shift|meta)\\+\\S+)\\b"),
+            QRegularExpression::CaseInsensitiveOption);
+        QList<std::pair<QString, QString>> described;
+        collectDescriptions(QAccessible::queryAccessibleInterface(form.get()), described);
+        QVERIFY(described.size() >= 5);
+        for (const auto &[control, description] : described) {
+            for (auto match = keyWords.globalMatch(description); match.hasNext();) {
+                const QString key = match.next().captured().toLower();
+                QVERIFY2(answeredKeys.value(control).contains(key),
+                         qPrintable(QStringLiteral("%1 promises '%2': %3").arg(control, key, description)));
+            }
+        }
     }
 
     void searchListsMatchingRowsWithTheBusyPointerOnlyWhileItRuns()

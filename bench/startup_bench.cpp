@@ -33,9 +33,12 @@ class BenchPlatform : public QtPlatform
 public:
     explicit BenchPlatform(QString root) : m_root(std::move(root)) {}
     QString commonAppDataFolder() override { return m_root; }
-    double rnd() override { return 0.5; }
+    RandomSource &random() override { return m_neverVisits; }
 
 private:
+    struct : RandomSource {
+        double nextFraction() override { return 0.5; }
+    } m_neverVisits;
     QString m_root;
 };
 

@@ -37,11 +37,14 @@ QString below(const QString &folder, const QString &piece)
 
 } // namespace
 
-QString specialFolderPath(Platform &platform, int folder)
+QString specialFolderPath(Platform &platform, SpecialFolder folder)
 {
-    if (folder != kCommonAppData)
-        return {};
-    QString path = platform.commonAppDataFolder();
+    QString path;
+    switch (folder) {
+    case SpecialFolder::CommonAppData:
+        path = platform.commonAppDataFolder();
+        break;
+    }
     path.remove(QChar(0));
     path = path.trimmed();
     // Callers append their own separator.
@@ -114,7 +117,7 @@ namespace paths {
 
 QString vendorFolder(Platform &platform)
 {
-    return below(specialFolderPath(platform, kCommonAppData), appinfo::kVendor);
+    return below(specialFolderPath(platform, SpecialFolder::CommonAppData), appinfo::kVendor);
 }
 
 QString dataFolder(Platform &platform)

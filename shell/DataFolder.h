@@ -4,11 +4,11 @@
 
 class Platform;
 
-// Folder number of the machine-wide application-data folder (CSIDL_COMMON_APPDATA).
-inline constexpr int kCommonAppData = 35;
+// The special folders the program asks for: only the machine-wide application-data folder.
+enum class SpecialFolder { CommonAppData };
 
 // The path of a special folder, or the empty text when the platform has none.
-QString specialFolderPath(Platform &platform, int folder);
+QString specialFolderPath(Platform &platform, SpecialFolder folder);
 
 // True when the file system can tell when the path was last modified; never fails.
 bool fileExists(const QString &path);

@@ -3,12 +3,13 @@
 #include <QString>
 
 // The modal boxes and dialogs a routine shows a person. The program shows Qt's; tests answer
-// from a script, so no test ever opens one. Styles and answers keep the old box's values.
+// from a script, so no test ever opens one.
 class Dialogs
 {
 public:
-    enum BoxStyle { OkOnly = 0, YesNo = 4, Exclamation = 48 };
-    enum BoxAnswer { Ok = 1, Yes = 6, No = 7 };
+    // OK alone; Yes and No; OK with the warning icon (the error box).
+    enum BoxStyle { OkOnly, YesNo, Exclamation };
+    enum BoxAnswer { Ok, Yes, No };
 
     virtual ~Dialogs() = default;
 

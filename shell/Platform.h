@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Dialogs.h"
+#include "RandomSource.h"
 
 #include <QString>
 #include <QStringList>
@@ -31,11 +32,8 @@ public:
     virtual QStringList spreadsheetCommand() = 0;
     // A folder for files the program hands to other programs.
     virtual QString temporaryFolder() = 0;
-    // Seconds since midnight.
-    virtual double timer() = 0;
-    virtual void randomize(double seed) = 0;
-    // A random number r with 0 <= r < 1.
-    virtual double rnd() = 0;
+    // The numbers the home-page draw takes.
+    virtual RandomSource &random() = 0;
     // The folder shared by every user of the machine for application data; empty when none.
     virtual QString commonAppDataFolder() = 0;
     // The folder of the executable, which holds the shipped files.

@@ -29,8 +29,7 @@ void setAppTitle(Platform &platform, const QString &displayName)
 
 void visitHomePageOccasionally(Platform &platform)
 {
-    platform.randomize(platform.timer());
-    const int draw = static_cast<int>(std::floor(platform.rnd() * 100.0)) + 1;
+    const int draw = static_cast<int>(std::floor(platform.random().nextFraction() * 100.0)) + 1;
     if (draw == kHomePageDraw)
         platform.openUrl(appinfo::kHomePage);
 }

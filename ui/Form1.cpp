@@ -44,7 +44,7 @@ template <class Control>
 Control *place(Control *control, const layout::Control &design)
 {
     control->setObjectName(QLatin1String(design.objectName));
-    control->setGeometry(twips(design.twips));
+    control->setGeometry(pixelsFromTwips(design.twips));
     control->setAccessibleName(QString::fromUtf8(design.accessibleName));
     control->setAccessibleDescription(QString::fromUtf8(design.accessibleDescription));
     return control;
@@ -81,7 +81,7 @@ Form1::Form1(Platform &platform, QWidget *parent)
     setObjectName(QLatin1String(layout::kWindow));
     setFont(arialBold(9));
     fillBackground(*this, Qt::white);
-    setFixedSize(twips(layout::kClientTwips.width()), twips(layout::kClientTwips.height()));
+    setFixedSize(pixelsFromTwips(layout::kClientTwips.width()), pixelsFromTwips(layout::kClientTwips.height()));
     buildControls();
     m_startup = std::make_unique<Startup>(m_platform, *m_zipSession, *m_results, *m_pointer, *this, *m_list);
     m_searchCommands =

@@ -18,7 +18,6 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTime>
 #include <QTimer>
 #include <QUrl>
 
@@ -200,21 +199,6 @@ QString QtPlatform::handedFilesFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1Char('/') + appinfo::kVendor
         + QLatin1Char('/') + appinfo::kDisplayName;
-}
-
-double QtPlatform::timer()
-{
-    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
-}
-
-void QtPlatform::randomize(double seed)
-{
-    m_random.seed(static_cast<std::mt19937::result_type>(seed * 1000.0));
-}
-
-double QtPlatform::rnd()
-{
-    return std::uniform_real_distribution<double>(0.0, 1.0)(m_random);
 }
 
 QString QtPlatform::commonAppDataFolder()

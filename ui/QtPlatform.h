@@ -2,8 +2,6 @@
 
 #include "Platform.h"
 
-#include <random>
-
 class QWidget;
 
 // The real desktop behind Platform: Qt's dialogs, clipboard, processes and event loop.
@@ -31,9 +29,7 @@ public:
     QString temporaryFolder() override;
     // Removes the files of that folder that are a day old.
     void removeOldHandedFiles();
-    double timer() override;
-    void randomize(double seed) override;
-    double rnd() override;
+    RandomSource &random() override { return m_random; }
     QString commonAppDataFolder() override;
     QString programFolder() override;
     QString serverSetting() override;
@@ -46,5 +42,5 @@ private:
 
     QWidget *m_dialogParent = nullptr;
     qint64 m_lastPumpMs = 0;
-    std::mt19937 m_random;
+    SystemRandomSource m_random;
 };

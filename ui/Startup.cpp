@@ -40,9 +40,9 @@ void Startup::load()
     r.step(144, [&] { m_results.addColumn(QStringLiteral("Zip")); });
     r.step(146, [&] { m_results.addColumn(QStringLiteral("City")); });
     r.step(148, [&] { m_results.addColumn(QStringLiteral("State")); });
-    r.step(150, [&] { m_list.setColumnWidth(0, twips(1200)); });
-    r.step(152, [&] { m_list.setColumnWidth(1, twips(4000)); });
-    r.step(154, [&] { m_list.setColumnWidth(2, twips(2000)); });
+    r.step(150, [&] { m_list.setColumnWidth(0, pixelsFromTwips(1200)); });
+    r.step(152, [&] { m_list.setColumnWidth(1, pixelsFromTwips(4000)); });
+    r.step(154, [&] { m_list.setColumnWidth(2, pixelsFromTwips(2000)); });
 }
 
 bool Startup::keepsRowsOnServer()

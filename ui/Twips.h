@@ -3,15 +3,16 @@
 #include <QRect>
 #include <QtGlobal>
 
-// The window is laid out in twips: 15 twips make one logical pixel.
+// The window is laid out in twips: 15 twips make one logical pixel, rounded to the nearest.
 inline constexpr int kTwipsPerPixel = 15;
 
-inline int twips(int value)
+inline int pixelsFromTwips(int value)
 {
     return qRound(double(value) / kTwipsPerPixel);
 }
 
-inline QRect twips(QRect rect)
+inline QRect pixelsFromTwips(QRect rect)
 {
-    return {twips(rect.x()), twips(rect.y()), twips(rect.width()), twips(rect.height())};
+    return {pixelsFromTwips(rect.x()), pixelsFromTwips(rect.y()), pixelsFromTwips(rect.width()),
+            pixelsFromTwips(rect.height())};
 }

@@ -14,7 +14,7 @@ class QWidget;
 class WindowPointer
 {
 public:
-    enum Value { Default = 0, Busy = 11, Hover = 99 };
+    enum Value { Default, Busy, Hover };
 
     explicit WindowPointer(QWidget &window) : m_window(window) {}
 

@@ -29,7 +29,7 @@ int main(int argc, char *argv[])
         << "path\tworking copy\t" << paths::workingCopy(machine) << '\n'
         << "path\tpristine copy\t" << paths::pristineCopy(machine) << '\n';
     for (const layout::Control &control : layout::kControls) {
-        const QRect place = twips(layout::windowTwips(control));
+        const QRect place = pixelsFromTwips(layout::windowTwips(control));
         out << "control\t" << QString::fromUtf8(control.accessibleName) << '\t' << place.x() << ' ' << place.y() << ' '
             << place.width() << ' ' << place.height() << '\n';
     }

@@ -35,9 +35,12 @@ public:
     QString programFolder() override { return m_machine.platform.program; }
     QString serverSetting() override { return m_machine.platform.server; }
     // Never the home-page visit: its box would wait for an answer no test gives.
-    double rnd() override { return 0.5; }
+    RandomSource &random() override { return m_neverVisits; }
 
 private:
+    struct : RandomSource {
+        double nextFraction() override { return 0.5; }
+    } m_neverVisits;
     const TestMachine &m_machine;
 };
 

@@ -67,15 +67,21 @@ public:
     void openUrl(const QString &url) override;
     QStringList spreadsheetCommand() override { return spreadsheet; }
     QString temporaryFolder() override;
-    double timer() override { return 43200.5; }
-    void randomize(double) override {}
-    double rnd() override { return randoms.isEmpty() ? 0.5 : randoms.takeFirst(); }
+    RandomSource &random() override { return m_random; }
     QString commonAppDataFolder() override { return commonRoot; }
     QString programFolder() override { return program; }
     QString serverSetting() override;
 
 protected:
     BoxAnswer showMessageBox(const QString &text, BoxStyle style, const QString &title) override;
+
+private:
+    // Draws the scripted numbers in order, then 0.5, which never visits the home page.
+    struct ScriptedRandom : RandomSource {
+        explicit ScriptedRandom(QList<double> &numbers) : scripted(numbers) {}
+        double nextFraction() override { return scripted.isEmpty() ? 0.5 : scripted.takeFirst(); }
+        QList<double> &scripted;
+    } m_random{randoms};
 };
 
 // The box that the failure handler shows for a step of one of the window's routines.

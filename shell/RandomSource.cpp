@@ -1,0 +1,8 @@
+#include "RandomSource.h"
+
+#include <QRandomGenerator>
+
+double SystemRandomSource::nextFraction()
+{
+    return QRandomGenerator::global()->generateDouble();
+}

@@ -22,6 +22,7 @@ public:
         WriteRow,
         FitColumn,
         Commit,
+        SaveWorkbook,
     };
 
     WriterFailure(Step step, const char *description) : std::runtime_error(description), m_step(step) {}

@@ -1,13 +1,13 @@
 #include "XlsxWorkbook.h"
 
 #include "Workbook.h"
+#include "WriterFailure.h"
 
 #include <QFile>
 
 #include <xlsxwriter.h>
 
 #include <memory>
-#include <stdexcept>
 
 namespace {
 
@@ -19,10 +19,15 @@ struct WorkbookFree {
 };
 using WorkbookHandle = std::unique_ptr<lxw_workbook, WorkbookFree>;
 
+[[noreturn]] void fail(const char *description)
+{
+    throw WriterFailure(WriterFailure::SaveWorkbook, description);
+}
+
 void check(lxw_error error)
 {
     if (error != LXW_NO_ERROR)
-        throw std::runtime_error(lxw_strerror(error));
+        fail(lxw_strerror(error));
 }
 
 } // namespace
@@ -36,11 +41,11 @@ void saveAsXlsx(const Workbook &workbook, const QString &path)
     options.constant_memory = LXW_TRUE;
     WorkbookHandle book(workbook_new_opt(fileName.constData(), &options));
     if (!book)
-        throw std::runtime_error("Cannot create the workbook");
+        fail("Cannot create the workbook");
     lxw_worksheet *sheet = workbook_add_worksheet(book.get(), nullptr);
     lxw_format *text = workbook_add_format(book.get());
     if (!sheet || !text)
-        throw std::runtime_error("Cannot create the workbook's sheet");
+        fail("Cannot create the workbook's sheet");
     format_set_num_format_index(text, kTextNumberFormat);
 
     for (int column = 1; column <= workbook.columnCount(); ++column) {

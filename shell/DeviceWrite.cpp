@@ -1,6 +1,7 @@
 #include "DeviceWrite.h"
 
 #include <QFileDevice>
+#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -31,4 +32,17 @@ void flushAll(QIODevice &device)
 {
     if (auto *file = qobject_cast<QFileDevice *>(&device); file && !file->flush())
         failWriting(device);
+}
+
+void openForWriting(QIODevice &device)
+{
+    if (!device.open(QIODevice::WriteOnly))
+        throw std::runtime_error(device.errorString().toStdString());
+}
+
+void commitAll(QSaveFile &file)
+{
+    flushAll(file);
+    if (!file.commit())
+        throw std::runtime_error(file.errorString().toStdString());
 }

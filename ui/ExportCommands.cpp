@@ -3,6 +3,7 @@
 #include "CaptionProgressBar.h"
 #include "ClipboardText.h"
 #include "DataFolder.h"
+#include "DeviceWrite.h"
 #include "FormRoutine.h"
 #include "ExportProgress.h"
 #include "Platform.h"
@@ -130,8 +131,14 @@ bool ExportCommands::writeTextFile(const QString &path)
 {
     Routine writer(m_platform, QStringLiteral("Main"), QStringLiteral("SaveListviewProperlySpaced"));
     QSaveFile file(path);
-    return writer.stepAt<WriterFailure>(textFileLine,
-                                        [&] { writeAlignedText(m_results, file, path, progressOnBar()); });
+    return writer.stepAt<WriterFailure>(textFileLine, [&] {
+        // Leaving this scope brings the bar to rest, before the box of a failed step shows.
+        AlignedTextWriter text(m_results, path, progressOnBar());
+        text.measure();
+        writerStep(WriterFailure::Open, [&] { openForWriting(file); });
+        text.write(file);
+        writerStep(WriterFailure::Commit, [&] { commitAll(file); });
+    });
 }
 
 void ExportCommands::saveResultsAsWorkbook()

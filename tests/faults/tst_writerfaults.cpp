@@ -1,3 +1,4 @@
+#include "DeviceWrite.h"
 #include "ExportProgress.h"
 #include "FaultSeed.h"
 #include "ResultsModel.h"
@@ -453,7 +454,11 @@ private slots:
             list.setTicked(every, true);
             QSaveFile file(target);
             try {
-                writeAlignedText(list, file, target, {});
+                AlignedTextWriter text(list, target, {});
+                text.measure();
+                openForWriting(file);
+                text.write(file);
+                commitAll(file);
             } catch (const std::exception &thrown) {
                 failure = QString::fromUtf8(thrown.what());
             }

@@ -1,3 +1,4 @@
+#include "DeviceWrite.h"
 #include "ExportProgress.h"
 #include "ListFixture.h"
 #include "ResultsModel.h"
@@ -26,6 +27,21 @@ struct BarRecord {
     }
 };
 
+// The command's part around the writer: the file opened once the list is measured, committed
+// (a QSaveFile) or closed after the lines.
+void writeAsTheCommandDoes(const ResultsModel &list, QIODevice &file, const QString &path,
+                           const ExportProgress &progress)
+{
+    AlignedTextWriter writer(list, path, progress);
+    writer.measure();
+    writerStep(WriterFailure::Open, [&] { openForWriting(file); });
+    writer.write(file);
+    if (auto *saveFile = qobject_cast<QSaveFile *>(&file))
+        writerStep(WriterFailure::Commit, [&] { commitAll(*saveFile); });
+    else
+        file.close();
+}
+
 // One export of a list: the list, the bar, and the failure the writer stopped at.
 struct Export {
     explicit Export(const QList<ListRow> &rows) { fillList(model, rows); }
@@ -33,7 +49,7 @@ struct Export {
     bool to(QIODevice &file, const QString &path, const ExportProgress &progress)
     {
         try {
-            writeAlignedText(model, file, path, progress);
+            writeAsTheCommandDoes(model, file, path, progress);
             return true;
         } catch (const WriterFailure &stopped) {
             failure.emplace(stopped);

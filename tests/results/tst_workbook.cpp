@@ -1,6 +1,7 @@
 #include "SheetFont.h"
 #include "Workbook.h"
 #include "XlsxSheet.h"
+#include "WriterFailure.h"
 #include "XlsxWorkbook.h"
 
 #include <QTemporaryDir>
@@ -148,7 +149,7 @@ private slots:
         Workbook book;
         book.setCell(1, 1, QStringLiteral("Zip"));
         QTemporaryDir dir;
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, saveAsXlsx(book, dir.filePath(QStringLiteral("no/such/sheet.xlsx"))));
+        QVERIFY_THROWS_EXCEPTION(WriterFailure, saveAsXlsx(book, dir.filePath(QStringLiteral("no/such/sheet.xlsx"))));
     }
 
     void theReaderTakesSharedStringsToo()

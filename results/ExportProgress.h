@@ -4,6 +4,9 @@
 
 #include <functional>
 
+// The caption of a bar at rest, before an export and after it; the window's layout shows it too.
+inline constexpr char kIdleProgressCaption[] = "Progress Bar";
+
 // What a writer drives while it works. yield runs at every row and cell the writer visits, so
 // the window's events can run in the middle of a long export; the bar, when the caller gives
 // one, takes a position from 0 to 100 and a caption. None of them throws: Qt's event loop

@@ -64,7 +64,7 @@ AlignedTextWriter::~AlignedTextWriter()
     if (!m_progress.hasBar())
         return;
     m_progress.setPosition(0);
-    m_progress.setCaption(QStringLiteral("Progress Bar"));
+    m_progress.setCaption(QLatin1String(kIdleProgressCaption));
 }
 
 void AlignedTextWriter::measure()

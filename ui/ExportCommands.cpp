@@ -216,7 +216,7 @@ void ExportCommands::copyResultsToClipboard()
                                   Platform::OkOnly);
         });
     r.step(114, [&] { m_pointer.set(WindowPointer::Default); });
-    r.step(116, [&] { m_progressBar.setCaption(QStringLiteral("Progress Bar")); });
+    r.step(116, [&] { m_progressBar.setCaption(QLatin1String(kIdleProgressCaption)); });
 }
 
 void ExportCommands::copyListToClipboard()

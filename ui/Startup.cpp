@@ -10,6 +10,7 @@
 #include "SkinLoader.h"
 #include "StartupSteps.h"
 #include "Twips.h"
+#include "WindowLayout.h"
 #include "WindowPointer.h"
 #include "WorkingCopy.h"
 #include "ZipSession.h"
@@ -37,12 +38,12 @@ void Startup::load()
     r.step(122, [&] { visitHomePageOccasionally(m_platform); });
     r.step(140, [&] { m_zipSession.create(m_platform); });
     r.step(142, [&] { m_zipSession.store().open(); });
-    r.step(144, [&] { m_results.addColumn(QStringLiteral("Zip")); });
-    r.step(146, [&] { m_results.addColumn(QStringLiteral("City")); });
-    r.step(148, [&] { m_results.addColumn(QStringLiteral("State")); });
-    r.step(150, [&] { m_list.setColumnWidth(0, pixelsFromTwips(1200)); });
-    r.step(152, [&] { m_list.setColumnWidth(1, pixelsFromTwips(4000)); });
-    r.step(154, [&] { m_list.setColumnWidth(2, pixelsFromTwips(2000)); });
+    r.step(144, [&] { m_results.addColumn(QLatin1String(layout::kZipColumn.caption)); });
+    r.step(146, [&] { m_results.addColumn(QLatin1String(layout::kCityColumn.caption)); });
+    r.step(148, [&] { m_results.addColumn(QLatin1String(layout::kStateColumn.caption)); });
+    r.step(150, [&] { m_list.setColumnWidth(0, pixelsFromTwips(layout::kZipColumn.widthTwips)); });
+    r.step(152, [&] { m_list.setColumnWidth(1, pixelsFromTwips(layout::kCityColumn.widthTwips)); });
+    r.step(154, [&] { m_list.setColumnWidth(2, pixelsFromTwips(layout::kStateColumn.widthTwips)); });
 }
 
 bool Startup::keepsRowsOnServer()

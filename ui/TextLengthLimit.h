@@ -1,13 +1,16 @@
 #pragma once
 
+#include "Workbook.h"
+
 #include <QString>
 
 #include <functional>
 
 class QLineEdit;
 
-// The most characters a box takes: what the boxes took until now, and what a workbook cell holds.
-inline constexpr qsizetype kLongestBoxText = 32767;
+// The most characters a box takes: what a workbook cell holds, so a typed text reaches every
+// output whole (it is also what the boxes took until now).
+inline constexpr qsizetype kLongestBoxText = Workbook::kMaxCellCharacters;
 
 // Lets the box take any edit that leaves it at most kLongestBoxText characters long. A longer
 // one, a paste above all, is undone whole and `refused` is told the length it would have made;

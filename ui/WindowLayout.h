@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ExportProgress.h"
+
 #include <QRect>
 #include <QSize>
 
@@ -46,7 +48,7 @@ inline constexpr Control kSearchButton{"PushButton1", "Frame1", "Search", {240, 
 inline constexpr Control kList{"ListView1", kWindow, "", {120, 1515, 7800, 3705}, 1, "Results",
                                "The rows the search found: zip, city and state. Space ticks the selected rows; "
                                "the exports and the copy take the ticked rows."};
-inline constexpr Control kProgressBar{"ProgressBar1", kWindow, "Progress Bar", {120, 7830, 7800, 405}, 2, "Progress",
+inline constexpr Control kProgressBar{"ProgressBar1", kWindow, kIdleProgressCaption, {120, 7830, 7800, 405}, 2, "Progress",
                                       "How far the running export has come, and what it is doing."};
 inline constexpr Control kSaveTextButton{"PushButton6", kWindow, "Save Results As Text File", {120, 5310, 3840, 405},
                                          12, "Save Results As Text File"};
@@ -56,6 +58,15 @@ inline constexpr Control kClearListButton{"PushButton9", kWindow, "Clear List", 
                                           "Clear List"};
 inline constexpr Control kCopyButton{"PushButton18", kWindow, "Copy Results To Clipboard", {120, 5805, 3840, 405}, 15,
                                      "Copy Results To Clipboard"};
+
+// The results list's columns, in order: the header's caption and the width in twips.
+struct ListColumn {
+    const char *caption;
+    int widthTwips;
+};
+inline constexpr ListColumn kZipColumn{"Zip", 1200};
+inline constexpr ListColumn kCityColumn{"City", 4000};
+inline constexpr ListColumn kStateColumn{"State", 2000};
 
 // In the order the window holds them.
 inline constexpr Control kControls[] = {

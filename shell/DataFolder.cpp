@@ -145,4 +145,9 @@ QString skinFile(Platform &platform)
     return below(platform.programFolder(), QStringLiteral("x") + QDir::separator() + QStringLiteral("o.cjs"));
 }
 
+QString documentationPage(Platform &platform)
+{
+    return below(below(platform.programFolder(), appinfo::kDocumentationFolder), appinfo::kDocumentationPage);
+}
+
 } // namespace paths

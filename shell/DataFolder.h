@@ -37,4 +37,5 @@ QString workingCopy(Platform &platform);
 QString pristineCopy(Platform &platform);
 QString cursorFile(Platform &platform);
 QString skinFile(Platform &platform);
+QString documentationPage(Platform &platform);
 } // namespace paths

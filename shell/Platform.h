@@ -25,7 +25,8 @@ public:
     virtual void yieldInLoop() = 0;
     // Starts a program without waiting for it; throws when it cannot be started.
     virtual void startDetached(const QString &program, const QStringList &arguments) = 0;
-    // Opens an address in the desktop's handler for it, without waiting; throws when it cannot.
+    // Opens an address in the desktop's handler for it, without waiting. Where the desktop has no
+    // opener at all it does nothing; it throws when the opener cannot open the address.
     virtual void openUrl(const QString &url) = 0;
     // The desktop's spreadsheet program: the command line that opens a workbook file named after
     // it, as a new unsaved document where the program can. Empty when none is found.

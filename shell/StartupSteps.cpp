@@ -1,7 +1,10 @@
 #include "StartupSteps.h"
 
-#include "AppInfo.h"
+#include "DataFolder.h"
 #include "Platform.h"
+
+#include <QDir>
+#include <QUrl>
 
 #include <cmath>
 
@@ -31,5 +34,5 @@ void visitHomePageOccasionally(Platform &platform)
 {
     const int draw = static_cast<int>(std::floor(platform.random().nextFraction() * 100.0)) + 1;
     if (draw == kHomePageDraw)
-        platform.openUrl(appinfo::kHomePage);
+        platform.openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(paths::documentationPage(platform))).toString());
 }

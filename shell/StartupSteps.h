@@ -9,5 +9,6 @@ class Platform;
 QString shortenedAppTitle(QString displayName);
 void setAppTitle(Platform &platform, const QString &displayName);
 
-// On about one start in a hundred, opens the home page in the desktop's browser.
+// On about one start in a hundred, opens the home page, the program's own documentation page, in
+// the desktop's browser.
 void visitHomePageOccasionally(Platform &platform);

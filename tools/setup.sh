@@ -12,7 +12,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build"
 
 packages=(g++ make cmake pkgconf qt6-base-dev libsqlite3-dev libxlsxwriter-dev libpq-dev fonts-liberation
-          fonts-crosextra-carlito)
+          fonts-crosextra-carlito python3-markdown)
 [ "$mode" = test ] && packages+=(libbenchmark-dev xvfb xauth qt6-base-private-dev dpkg-dev appstream desktop-file-utils
                                   xdotool xclip sqlite3 imagemagick util-linux dbus at-spi2-core python3-pyatspi
                                   postgresql)

@@ -157,6 +157,12 @@ void QtPlatform::startDetached(const QString &program, const QStringList &argume
 
 void QtPlatform::openUrl(const QString &url)
 {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Qt asks xdg-open, which the package only recommends. Without it there is no one to ask, and
+    // an error box before the window would tell a person of nothing they can act on.
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty())
+        return;
+#endif
     if (!QDesktopServices::openUrl(QUrl(url)))
         throw std::runtime_error(QStringLiteral("Cannot open %1").arg(url).toStdString());
 }

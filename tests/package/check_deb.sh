@@ -18,6 +18,8 @@ listing=$(dpkg-deb -c "$deb")
 for entry in "-rwxr-xr-x root/root .* ./usr/lib/quillmap/quillmap$" \
              "-rw-r--r-- root/root .* ./usr/lib/quillmap/dbZipsOriginal.mdb$" \
              "-rw-r--r-- root/root .* ./usr/lib/quillmap/HAND-M.CUR$" \
+             "-rw-r--r-- root/root .* ./usr/lib/quillmap/doc/README.html$" \
+             "-rw-r--r-- root/root .* ./usr/lib/quillmap/doc/docs/window.png$" \
              "-rwxr-xr-x root/root .* ./usr/bin/quillmap$" \
              "-rw-r--r-- root/root .* ./usr/share/doc/quillmap/copyright$" \
              "-rw-r--r-- root/root .* ./usr/share/doc/quillmap/changelog.gz$" \
@@ -70,7 +72,8 @@ fi
 for package in "${required[@]}"; do
     grep -Eq "(^|, )$package( |,|$)" <<< "$depends" || fail "Depends lacks $package: $depends"
 done
-[ "$(dpkg-deb -f "$deb" Recommends)" = libreoffice-calc ] || fail "does not recommend libreoffice-calc"
+[ "$(dpkg-deb -f "$deb" Recommends)" = "libreoffice-calc, xdg-utils" ] \
+    || fail "does not recommend libreoffice-calc and xdg-utils"
 [ "$(dpkg-deb -f "$deb" Suggests)" = postgresql ] || fail "does not suggest postgresql"
 dpkg-deb -e "$deb" "$work/control"
 for script in postinst postrm; do

@@ -119,8 +119,9 @@ private slots:
         QFETCH(bool, visits);
         ScriptedPlatform platform;
         platform.randoms = {random};
+        platform.program = QStringLiteral("/opt/quillmap");
         visitHomePageOccasionally(platform);
-        QCOMPARE(platform.openedUrls, visits ? QStringList{"https://quillmap.example/"} : QStringList{});
+        QCOMPARE(platform.openedUrls, visits ? QStringList{"file:///opt/quillmap/doc/README.html"} : QStringList{});
     }
 
     void homePageLauncherFailureIsThrown()

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 class TestQtPlatform : public QObject
 {
@@ -65,6 +66,23 @@ private slots:
         if (!expected.isEmpty())
             expected.first() = bin + QLatin1Char('/') + expected.first();
         QCOMPARE(found, expected);
+    }
+
+    // The home-page visit on a desktop without xdg-open asks no one and reports nothing.
+    void withoutAnOpenerAnAddressIsLeftUnopened()
+    {
+        QTemporaryDir emptyBin;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", emptyBin.path().toLocal8Bit());
+        QtPlatform desktop;
+        bool thrown = false;
+        try {
+            desktop.openUrl(QUrl::fromLocalFile(emptyBin.filePath(QStringLiteral("README.html"))).toString());
+        } catch (const std::exception &) {
+            thrown = true;
+        }
+        qputenv("PATH", path);
+        QVERIFY(!thrown);
     }
 };
 

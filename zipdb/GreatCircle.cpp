@@ -22,15 +22,19 @@ double degrees(double radians)
 
 double milesBetween(GeoPoint a, GeoPoint b)
 {
-    // The haversine keeps its digits for short distances, where the cosine rule loses them;
-    // atan2 instead of asin keeps them near the antipode too.
-    const double sinHalfLatitude = std::sin(radians(b.latitude - a.latitude) / 2);
-    const double sinHalfLongitude = std::sin(radians(b.longitude - a.longitude) / 2);
-    const double h = std::clamp(sinHalfLatitude * sinHalfLatitude
-                                    + std::cos(radians(a.latitude)) * std::cos(radians(b.latitude)) * sinHalfLongitude
-                                        * sinHalfLongitude,
-                                0.0, 1.0);
-    return 2 * kEarthRadiusMiles * std::atan2(std::sqrt(h), std::sqrt(1 - h));
+    // The angle as atan2 of its sine and cosine, which keeps its digits at every distance, where
+    // the cosine rule loses them for short ones and the haversine near the antipode. The sine's
+    // second part is written with the half angle so it does not cancel away for short distances.
+    const double latitudeA = radians(a.latitude);
+    const double latitudeB = radians(b.latitude);
+    const double longitude = radians(b.longitude - a.longitude);
+    const double sinHalfLongitude = std::sin(longitude / 2);
+    const double east = std::cos(latitudeB) * std::sin(longitude);
+    const double north = std::sin(latitudeB - latitudeA)
+        + 2 * std::sin(latitudeA) * std::cos(latitudeB) * sinHalfLongitude * sinHalfLongitude;
+    const double cosine = std::sin(latitudeA) * std::sin(latitudeB)
+        + std::cos(latitudeA) * std::cos(latitudeB) * std::cos(longitude);
+    return kEarthRadiusMiles * std::atan2(std::hypot(east, north), cosine);
 }
 
 bool GeoBox::contains(GeoPoint point) const

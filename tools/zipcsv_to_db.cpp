@@ -1,11 +1,13 @@
 // Build step: turns data/zipcodes.csv, read by the program's own rules, into the shipped SQLite
 // database dbZipsOriginal.mdb, with the sources that data/zipcodes-sources.csv lists as its
-// provenance.
-// Usage: zipcsv_to_db zipcodes.csv zipcodes-sources.csv dbZipsOriginal.mdb
+// provenance and the places of data/zipplaces.csv beside the rows.
+// Usage: zipcsv_to_db zipcodes.csv zipcodes-sources.csv zipplaces.csv dbZipsOriginal.mdb
 #include "Provenance.h"
 #include "ZipDataFile.h"
+#include "ZipPlacesSchema.h"
 
 #include <QFile>
+#include <QSet>
 
 #include <sqlite3.h>
 
@@ -51,24 +53,62 @@ void insert(sqlite3 *db, sqlite3_stmt *statement, const QStringList &values)
     sqlite3_reset(statement);
 }
 
-std::vector<ProvenanceEntry> readSources(const std::string &path)
+QByteArray contentsOf(const std::string &path)
 {
     QFile file(QString::fromLocal8Bit(path));
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error(path + ": " + file.errorString().toStdString());
+    return file.readAll();
+}
+
+std::vector<ProvenanceEntry> readSources(const std::string &path)
+{
+    const QByteArray list = contentsOf(path);
     try {
-        return readSourceList(file.readAll());
+        return readSourceList(list);
     } catch (const std::runtime_error &bad) {
         throw std::runtime_error(path + ", " + bad.what());
     }
 }
 
-void build(const std::string &csvPath, const std::string &sourcesPath, const std::string &dbPath)
+// The places, one for each ZIP of the rows and none for another ZIP: a place without rows could
+// never be shown, and a ZIP without one would lose its place at the next data renewal unnoticed.
+std::vector<ZipPlace> readPlaces(const std::string &path, const std::vector<ZipRow> &rows)
+{
+    std::vector<ZipPlace> places = readZipPlacesCsv(contentsOf(path), QString::fromLocal8Bit(path));
+    QSet<QString> zips;
+    for (const ZipRow &row : rows)
+        zips.insert(row.zip);
+    for (const ZipPlace &place : places) {
+        if (!zips.remove(place.zip))
+            throw std::runtime_error(path + ": a place for " + place.zip.toStdString() + ", which has no rows");
+    }
+    if (!zips.isEmpty())
+        throw std::runtime_error(path + ": no place for " + zips.begin()->toStdString() + " and "
+                                 + std::to_string(zips.size() - 1) + " other ZIPs");
+    return places;
+}
+
+void insertPlace(sqlite3 *db, sqlite3_stmt *statement, const ZipPlace &place)
+{
+    const QByteArray zip = place.zip.toUtf8();
+    const QByteArray county = place.county.toUtf8();
+    check(db, sqlite3_bind_text(statement, 1, zip.constData(), int(zip.size()), SQLITE_TRANSIENT));
+    check(db, sqlite3_bind_text(statement, 2, county.constData(), int(county.size()), SQLITE_TRANSIENT));
+    check(db, place.position ? sqlite3_bind_double(statement, 3, place.position->latitude) : sqlite3_bind_null(statement, 3));
+    check(db, place.position ? sqlite3_bind_double(statement, 4, place.position->longitude) : sqlite3_bind_null(statement, 4));
+    check(db, sqlite3_step(statement));
+    sqlite3_reset(statement);
+}
+
+void build(const std::string &csvPath, const std::string &sourcesPath, const std::string &placesPath,
+           const std::string &dbPath)
 {
     const ZipDataFile csv = readZipDataFile(QString::fromLocal8Bit(csvPath));
     if (!csv.refusal.isEmpty())
         throw std::runtime_error(csv.refusal.toStdString());
     const std::vector<ProvenanceEntry> sources = readSources(sourcesPath);
+    const std::vector<ZipPlace> places = readPlaces(placesPath, csv.rows);
     std::filesystem::remove(dbPath);
     sqlite3 *raw = nullptr;
     const int opened = sqlite3_open(dbPath.c_str(), &raw);
@@ -79,6 +119,7 @@ void build(const std::string &csvPath, const std::string &sourcesPath, const std
                                  "begin;",
                                  nullptr, nullptr, nullptr));
     check(db.get(), sqlite3_exec(db.get(), kCreateProvenanceSql, nullptr, nullptr, nullptr));
+    check(db.get(), sqlite3_exec(db.get(), kCreateZipPlacesSql, nullptr, nullptr, nullptr));
     {
         const Statement zipRow = prepare(db.get(), "insert into ZipCodes values (?1, ?2, ?3)");
         for (const ZipRow &row : csv.rows)
@@ -86,27 +127,30 @@ void build(const std::string &csvPath, const std::string &sourcesPath, const std
         const Statement source = prepare(db.get(), kInsertProvenanceSql);
         for (const ProvenanceEntry &entry : sources)
             insert(db.get(), source.get(), provenanceValues(entry));
+        const Statement place = prepare(db.get(), kInsertZipPlaceSql);
+        for (const ZipPlace &each : places)
+            insertPlace(db.get(), place.get(), each);
     }
     // The index keeps the ZIP order cheap and the look-up of one ZIP fast.
     check(db.get(), sqlite3_exec(db.get(), "create index ZipCodes_ZipCode on ZipCodes (ZipCode); commit;", nullptr,
                                  nullptr, nullptr));
-    std::cout << "wrote " << csv.rows.size() << " rows to " << dbPath << "\n";
+    std::cout << "wrote " << csv.rows.size() << " rows and " << places.size() << " places to " << dbPath << "\n";
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (argc != 4) {
-        std::cerr << "usage: zipcsv_to_db zipcodes.csv zipcodes-sources.csv dbZipsOriginal.mdb\n";
+    if (argc != 5) {
+        std::cerr << "usage: zipcsv_to_db zipcodes.csv zipcodes-sources.csv zipplaces.csv dbZipsOriginal.mdb\n";
         return 2;
     }
     // Built beside the target and renamed over it, so an interrupted build never leaves a partial
     // database that looks newer than its CSV.
-    const std::string target = argv[3];
+    const std::string target = argv[4];
     const std::string partial = target + ".partial";
     try {
-        build(argv[1], argv[2], partial);
+        build(argv[1], argv[2], argv[3], partial);
         std::filesystem::rename(partial, target);
     } catch (const std::exception &failure) {
         std::cerr << "zipcsv_to_db: " << failure.what() << "\n";

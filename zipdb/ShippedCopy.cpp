@@ -1,6 +1,8 @@
 #include "ShippedCopy.h"
 
 #include "Provenance.h"
+#include "ZipPlace.h"
+#include "ZipPlacesSchema.h"
 #include "ZipQuery.h"
 #include "ZipRows.h"
 
@@ -20,4 +22,12 @@ std::vector<ProvenanceEntry> ShippedCopy::sources() const
     if (ZipQuery(m_db.get(), QString::fromUtf8(kHasProvenanceSql), {}).text(0) == u"0")
         return {};
     return readProvenance(ZipQuery(m_db.get(), QString::fromUtf8(kSelectProvenanceSql), {}));
+}
+
+std::vector<ZipPlace> ShippedCopy::places() const
+{
+    std::vector<ZipPlace> places;
+    for (ZipQuery place(m_db.get(), QString::fromUtf8(kSelectZipPlacesSql), {}); !place.atEnd(); place.moveNext())
+        places.push_back(placeFromText(place.text(0), place.text(1), place.text(2), place.text(3)));
+    return places;
 }

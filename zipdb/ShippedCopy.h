@@ -7,6 +7,7 @@
 #include <vector>
 
 struct ProvenanceEntry;
+struct ZipPlace;
 struct ZipRow;
 
 // The pristine copy beside the executable, opened read-only: the base that the working copy is
@@ -23,6 +24,8 @@ public:
     std::vector<ZipRow> rows() const;
     // The sources the data build recorded.
     std::vector<ProvenanceEntry> sources() const;
+    // Every ZIP's place, by ZIP.
+    std::vector<ZipPlace> places() const;
 
 private:
     SqliteHandle m_db;

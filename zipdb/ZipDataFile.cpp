@@ -16,6 +16,13 @@
 namespace {
 
 constexpr int kGeoNamesFields = 12;
+// The GeoNames fields of a place: admin name 2 (the county), latitude and longitude.
+constexpr int kGeoNamesCounty = 5;
+constexpr int kGeoNamesLatitude = 9;
+constexpr int kGeoNamesLongitude = 10;
+// A CSV's header: ZIP,City,State, or those and County,Latitude,Longitude.
+constexpr int kCsvRowColumns = 3;
+constexpr int kCsvPlaceColumns = 6;
 // The USPS codes of the states, DC, the territories, the freely associated states and the
 // military "states".
 const QLatin1String kStateCodes("AA AE AK AL AP AR AS AZ CA CO CT DC DE FL FM GA GU HI IA ID IL IN KS KY LA "
@@ -109,6 +116,16 @@ void RowCollector::add(int line, QStringView zip, QStringView city, QStringView 
     file.rows.push_back({zip.toString(), name.toString(), m_lastState});
 }
 
+void addPlace(ZipDataFile &file, int line, QStringView zip, QStringView county, QStringView latitude,
+              QStringView longitude)
+{
+    try {
+        file.places.push_back(placeFromText(zip, county, latitude, longitude));
+    } catch (const std::runtime_error &bad) {
+        throw Refusal{line, QString::fromUtf8(bad.what())};
+    }
+}
+
 void readGeoNamesLine(RowCollector &rows, int line, QStringView text)
 {
     std::array<QStringView, kGeoNamesFields> fields;
@@ -126,16 +143,18 @@ void readGeoNamesLine(RowCollector &rows, int line, QStringView text)
     const QStringView zip = fields[1];
     const QStringView place = fields[2];
     const QStringView stateCode = fields[4];
-    if (!stateCode.isEmpty())
-        return rows.add(line, zip, place, stateCode);
-    const QString city = militaryCity(place);
-    if (city.isEmpty())
-        throw Refusal{line, QStringLiteral("no state code for %1, which is no APO, FPO or DPO place").arg(quoted(place))};
-    const QString state = militaryState(zip);
-    if (state.isEmpty() && isZip(zip))
-        rows.file.dropped.push_back({zip.toString(), place.toString(), {}});
-    else
+    if (!stateCode.isEmpty()) {
+        rows.add(line, zip, place, stateCode);
+    } else {
+        const QString city = militaryCity(place);
+        if (city.isEmpty())
+            throw Refusal{line, QStringLiteral("no state code for %1, which is no APO, FPO or DPO place").arg(quoted(place))};
+        const QString state = militaryState(zip);
+        if (state.isEmpty() && isZip(zip))
+            return rows.file.dropped.push_back({zip.toString(), place.toString(), {}});
         rows.add(line, zip, city, state); // refuses a bad ZIP
+    }
+    addPlace(rows.file, line, zip, fields[kGeoNamesCounty], fields[kGeoNamesLatitude], fields[kGeoNamesLongitude]);
 }
 
 void readGeoNames(ZipDataFile &file, QStringView text)
@@ -151,24 +170,32 @@ void readGeoNames(ZipDataFile &file, QStringView text)
     }
 }
 
-bool isCsvHeader(const QStringList &fields)
+// The columns of a CSV header, or 0 when the fields are none.
+int csvHeaderColumns(const QStringList &fields)
 {
-    return fields.size() == 3
-        && (fields[0].trimmed().compare(u"ZIP", Qt::CaseInsensitive) == 0
-            || fields[0].trimmed().compare(u"ZipCode", Qt::CaseInsensitive) == 0)
-        && fields[1].trimmed().compare(u"City", Qt::CaseInsensitive) == 0
-        && fields[2].trimmed().compare(u"State", Qt::CaseInsensitive) == 0;
+    const auto named = [&](int column, QStringView name) {
+        return fields[column].trimmed().compare(name, Qt::CaseInsensitive) == 0;
+    };
+    if (fields.size() != kCsvRowColumns && fields.size() != kCsvPlaceColumns)
+        return 0;
+    if (!(named(0, u"ZIP") || named(0, u"ZipCode")) || !named(1, u"City") || !named(2, u"State"))
+        return 0;
+    if (fields.size() == kCsvPlaceColumns && !(named(3, u"County") && named(4, u"Latitude") && named(5, u"Longitude")))
+        return 0;
+    return int(fields.size());
 }
 
-void readCsv(ZipDataFile &file, CsvRecords &records)
+void readCsv(ZipDataFile &file, CsvRecords &records, int columns)
 {
     RowCollector rows(file);
     QStringList fields;
     try {
         while (records.next(fields)) {
-            if (fields.size() != 3)
-                throw Refusal{records.line(), QStringLiteral("%1 fields where the header has 3").arg(fields.size())};
+            if (fields.size() != columns)
+                throw Refusal{records.line(), QStringLiteral("%1 fields where the header has %2").arg(fields.size()).arg(columns)};
             rows.add(records.line(), QStringView(fields[0]).trimmed(), fields[1], fields[2].trimmed().toUpper());
+            if (columns == kCsvPlaceColumns)
+                file.places.push_back(placeFromText(QStringView(fields[0]).trimmed(), fields[3], fields[4], fields[5]));
         }
     } catch (const std::runtime_error &bad) {
         throw Refusal{records.line(), QString::fromUtf8(bad.what())};
@@ -207,9 +234,9 @@ void read(ZipDataFile &file, const QByteArray &bytes)
     } catch (const std::runtime_error &) {
         header.clear();
     }
-    if (isCsvHeader(header)) {
+    if (const int columns = csvHeaderColumns(header)) {
         file.format = ZipDataFile::Format::ZipCsv;
-        readCsv(file, records);
+        readCsv(file, records, columns);
     } else if (text.left(text.indexOf(u'\n')).count(u'\t') == kGeoNamesFields - 1) {
         file.format = ZipDataFile::Format::GeoNamesDump;
         readGeoNames(file, text);
@@ -219,6 +246,7 @@ void read(ZipDataFile &file, const QByteArray &bytes)
     }
     if (file.rows.empty())
         throw Refusal{0, QStringLiteral("the file holds no ZIP rows")};
+    keepFirstPlaceOfEachZip(file.places);
 }
 
 } // namespace
@@ -242,6 +270,7 @@ ZipDataFile readZipDataFile(const QByteArray &bytes, const QString &name)
         file.rows.clear();
         file.states.clear();
         file.dropped.clear();
+        file.places.clear();
         file.refusal = refusal.line > 0 ? QStringLiteral("%1, line %2: %3").arg(name).arg(refusal.line).arg(refusal.reason)
                                         : QStringLiteral("%1: %2").arg(name, refusal.reason);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZipPlace.h"
+
 #include <QDate>
 #include <QSet>
 #include <QString>
@@ -24,8 +26,10 @@ struct ZipRow {
 //   (country, ZIP, place, state name, state code, ...). A place without a state code must be a
 //   military one ("APO AE", "FPO AP"): its city becomes APO, FPO or DPO and its state comes from
 //   the USPS military ranges (090-098 AE, 340 AA, 962-966 AP), because GeoNames labels Pacific
-//   military ZIPs "AA"; one outside those ranges is dropped.
+//   military ZIPs "AA"; one outside those ranges is dropped. Each row's place is the county
+//   (admin name 2, empty for the military places) and the latitude and longitude of its line.
 // - a CSV with the header ZIP,City,State (RFC 4180); several rows of one ZIP are its several names.
+//   The header may go on with County,Latitude,Longitude: then each row gives its ZIP's place too.
 // Either way a ZIP is five digits, the state a USPS code and the city, its blanks trimmed, not empty.
 struct ZipDataFile {
     enum class Format { GeoNamesDump, ZipCsv };
@@ -39,6 +43,10 @@ struct ZipDataFile {
     std::vector<ZipRow> rows;
     // Every state the rows name: the states a GeoNames dump is complete for.
     QSet<QString> states;
+    // The places of the rows' ZIPs in the file's order, the first line of a ZIP giving its place
+    // (GeoNames has one line a ZIP; a second would be the same spot under another name). None for
+    // a CSV without the place columns: such a file says nothing of where its ZIPs lie.
+    std::vector<ZipPlace> places;
     // The military GeoNames places the rules drop (ZIP and place; no state).
     std::vector<ZipRow> dropped;
     // Why the file cannot be read as ZIP data, naming the file, the line and the reason; empty

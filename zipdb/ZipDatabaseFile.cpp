@@ -1,5 +1,6 @@
 #include "ZipDatabaseFile.h"
 
+#include "ZipPlacesSchema.h"
 #include "ZipQuery.h"
 
 #include "FileDescriptor.h"
@@ -36,6 +37,14 @@ const QList<AllowedTable> &allowedTables()
          {QStringLiteral("ZipCode"), QStringLiteral("City"), QStringLiteral("State")},
          {QStringLiteral("ZipCodes_ZipCode")}},
         {QStringLiteral("Provenance"), {}, {}},
+        {QLatin1String(kZipPlacesTable),
+         [] {
+             QStringList columns;
+             for (const char *column : kZipPlacesColumns)
+                 columns.append(QLatin1String(column));
+             return columns;
+         }(),
+         {QLatin1String(kZipPlacesKeyIndex)}},
     };
     return tables;
 }

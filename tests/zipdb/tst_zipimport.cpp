@@ -33,6 +33,17 @@ void makeDatabase(const QString &path, const QStringList &rows)
         db.execute(QStringLiteral("insert into ZipCodes values (?1, ?2, ?3)"), row.split(u'|'));
 }
 
+// "zip|county|latitude|longitude" each, the coordinates empty where unknown.
+QStringList placesOf(const ZipDataFile &file)
+{
+    QStringList places;
+    for (const ZipPlace &place : file.places)
+        places.append(QStringList{place.zip, place.county, place.position ? coordinateText(place.position->latitude) : QString(),
+                                  place.position ? coordinateText(place.position->longitude) : QString()}
+                          .join(u'|'));
+    return places;
+}
+
 QStringList outcomesOf(const ImportPlan &plan)
 {
     static const char *const names[] = {"added", "removed", "renamed", "kept"};
@@ -89,6 +100,63 @@ private slots:
             << QStringList{"10004 added", "90028 renamed"}
             << kShipped + QStringList{"10004|New York, NY|NY", "90028|Hollywood|CA"};
     }
+    void placesComeWithTheRows_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("places");
+        QTest::newRow("a GeoNames line gives county and coordinates")
+            << QByteArray("US\t02134\tAllston\tMassachusetts\tMA\tSuffolk\t025\t\t\t42.3535\t-71.1329\t4\n")
+            << QStringList{"02134|Suffolk|42.3535|-71.1329"};
+        QTest::newRow("a military line has no county; a dropped one no place; a second line of a ZIP is ignored")
+            << QByteArray("US\t09001\tAPO AA\t\t\t\t\t\t\t38.1105\t15.6613\t\n"
+                          "US\t96860\tFPO AA\t\t\t\t\t\t\t21.3448\t-157.9774\t4\n")
+                   + geo("10001", "New York") + geo("10001", "Manhattan").replace("40.7", "41")
+            << QStringList{"09001||38.1105|15.6613", "10001||40.7|-73.9"};
+        QTest::newRow("a CSV without the place columns gives no places")
+            << QByteArray("ZIP,City,State\n10001,New York,NY\n") << QStringList{};
+        QTest::newRow("a CSV with them: one place a ZIP, coordinates may be unknown, the limits are in")
+            << QByteArray("zip,city,state,county,latitude,longitude\n90028,Hollywood,CA, Los Angeles ,34.1,-118.33\n"
+                          "90028,Los Angeles,CA,Other,1,1\n99999,Nowhere,AK,,,\n00001,Edge,AK,,-90,180\n")
+            << QStringList{"90028|Los Angeles|34.1|-118.33", "99999|||", "00001||-90|180"};
+    }
+    void placesComeWithTheRows()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, places);
+        const ZipDataFile read = readZipDataFile(file, QStringLiteral("update"));
+        QCOMPARE(read.refusal, QString());
+        QCOMPARE(placesOf(read), places);
+    }
+
+    void badCoordinatesAreRefusedWithFileAndLine_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("refusal");
+        const QByteArray csv("ZIP,City,State,County,Latitude,Longitude\n10001,New York,NY,New York,40.7,-73.9\n");
+        QTest::newRow("latitude above 90") << csv + "10002,New York,NY,,90.01,0\n"
+                                           << ", line 3: bad latitude \"90.01\" for 10002: a latitude is a number from -90 to 90";
+        QTest::newRow("longitude below -180")
+            << csv + "10002,New York,NY,,0,-180.5\n"
+            << ", line 3: bad longitude \"-180.5\" for 10002: a longitude is a number from -180 to 180";
+        QTest::newRow("not a plain number") << csv + "10002,New York,NY,,4e1,nan\n"
+                                            << ", line 3: bad latitude \"4e1\" for 10002: a latitude is a number from -90 to 90";
+        QTest::newRow("one without the other") << csv + "10002,New York,NY,,40.7,\n"
+                                               << ", line 3: a latitude without a longitude for 10002";
+        QTest::newRow("a row short of the place columns") << csv + "10002,New York,NY\n"
+                                                          << ", line 3: 3 fields where the header has 6";
+        QTest::newRow("a GeoNames line")
+            << geo("10001", "New York") + geo("10002", "New York").replace("-73.9", "west")
+            << ", line 2: bad longitude \"west\" for 10002: a longitude is a number from -180 to 180";
+    }
+    void badCoordinatesAreRefusedWithFileAndLine()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, refusal);
+        const ZipDataFile read = readZipDataFile(file, QStringLiteral("update"));
+        QCOMPARE(read.refusal, QStringLiteral("update") + refusal);
+        QVERIFY(read.rows.empty() && read.places.empty());
+    }
+
     void mergeKeepsThePersonsWork()
     {
         QFETCH(QStringList, person);

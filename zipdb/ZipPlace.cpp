@@ -1,0 +1,124 @@
+#include "ZipPlace.h"
+
+#include "CsvRecords.h"
+
+#include <QByteArray>
+#include <QLocale>
+#include <QSet>
+#include <QStringList>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+[[noreturn]] void refuse(const QString &reason)
+{
+    throw std::runtime_error(reason.toStdString());
+}
+
+// Digits with at most one decimal point and an optional sign: what the sources write. Exponents,
+// "nan" and "inf", which a number parser would take, are no coordinates a person types.
+bool isPlainDecimal(QStringView text)
+{
+    qsizetype at = text.startsWith(u'-') || text.startsWith(u'+') ? 1 : 0;
+    qsizetype digits = 0;
+    bool point = false;
+    for (; at < text.size(); ++at) {
+        if (text[at] >= u'0' && text[at] <= u'9')
+            ++digits;
+        else if (text[at] == u'.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits > 0;
+}
+
+double coordinate(QStringView zip, QStringView text, const char *name, double limit)
+{
+    bool number = isPlainDecimal(text);
+    const double degrees = number ? text.toDouble(&number) : 0;
+    if (!number || degrees < -limit || degrees > limit)
+        refuse(QStringLiteral("bad %1 \"%2\" for %3: a %1 is a number from %4 to %5")
+                   .arg(QLatin1String(name), text, zip, QString::number(-limit), QString::number(limit)));
+    return degrees;
+}
+
+} // namespace
+
+ZipPlace placeFromText(QStringView zip, QStringView county, QStringView latitude, QStringView longitude)
+{
+    ZipPlace place{zip.toString(), county.trimmed().toString(), std::nullopt};
+    if (std::any_of(place.county.begin(), place.county.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
+        refuse(QStringLiteral("a control character in the county of %1").arg(zip));
+    latitude = latitude.trimmed();
+    longitude = longitude.trimmed();
+    if (latitude.isEmpty() != longitude.isEmpty())
+        refuse(QStringLiteral("a %1 without a %2 for %3")
+                   .arg(QLatin1String(latitude.isEmpty() ? "longitude" : "latitude"),
+                        QLatin1String(latitude.isEmpty() ? "latitude" : "longitude"), zip));
+    if (!latitude.isEmpty())
+        place.position = GeoPoint{coordinate(zip, latitude, "latitude", 90), coordinate(zip, longitude, "longitude", 180)};
+    return place;
+}
+
+QString coordinateText(double degrees)
+{
+    return QLocale::c().toString(degrees, 'f', QLocale::FloatingPointShortest);
+}
+
+void keepFirstPlaceOfEachZip(std::vector<ZipPlace> &places)
+{
+    QSet<QString> seen;
+    std::erase_if(places, [&](const ZipPlace &place) {
+        const qsizetype before = seen.size();
+        seen.insert(place.zip);
+        return seen.size() == before;
+    });
+}
+
+QByteArray zipPlacesCsv(const std::vector<ZipPlace> &places)
+{
+    QString csv = QStringLiteral("ZipCode,County,Latitude,Longitude\n");
+    for (const ZipPlace &place : places) {
+        csv += csvField(place.zip) + QLatin1Char(',') + csvField(place.county) + QLatin1Char(',');
+        if (place.position)
+            csv += coordinateText(place.position->latitude) + QLatin1Char(',') + coordinateText(place.position->longitude);
+        else
+            csv += QLatin1Char(',');
+        csv += QLatin1Char('\n');
+    }
+    return csv.toUtf8();
+}
+
+std::vector<ZipPlace> readZipPlacesCsv(const QByteArray &csv, const QString &name)
+{
+    const QString text = QString::fromUtf8(csv);
+    CsvRecords records(text);
+    std::vector<ZipPlace> places;
+    QSet<QString> zips;
+    QStringList fields;
+    try {
+        if (!records.next(fields)
+            || fields.join(QLatin1Char(',')).compare(u"ZipCode,County,Latitude,Longitude", Qt::CaseInsensitive) != 0)
+            refuse(QStringLiteral("a first line other than ZipCode,County,Latitude,Longitude"));
+        while (records.next(fields)) {
+            if (fields.size() != 4)
+                refuse(QStringLiteral("%1 fields where the header has 4").arg(fields.size()));
+            const QString zip = fields[0].trimmed();
+            if (zip.size() != 5 || !std::all_of(zip.begin(), zip.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+                refuse(QStringLiteral("bad ZIP \"%1\": a ZIP is five digits").arg(zip));
+            if (zips.contains(zip))
+                refuse(QStringLiteral("a second line for %1").arg(zip));
+            zips.insert(zip);
+            places.push_back(placeFromText(zip, fields[1], fields[2], fields[3]));
+        }
+    } catch (const std::runtime_error &bad) {
+        throw std::runtime_error(
+            QStringLiteral("%1, line %2: %3")
+                .arg(name, QString::number(std::max(records.line(), 1)), QString::fromUtf8(bad.what()))
+                .toStdString());
+    }
+    return places;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "GeoPoint.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+#include <vector>
+
+class QByteArray;
+
+// Where a ZIP lies, kept beside its rows: one place a ZIP.
+struct ZipPlace {
+    QString zip;
+    // The county, or parish or borough; empty where the source names none (the military ZIPs).
+    QString county;
+    // None where the source gives no coordinates.
+    std::optional<GeoPoint> position;
+
+    bool operator==(const ZipPlace &) const = default;
+};
+
+// A place from the texts of a data file. The coordinates are plain decimal degrees ("42.3535",
+// "-71.1329"), both given or both empty. Throws std::runtime_error with the reason, naming the
+// ZIP, for a control character in the county, a coordinate that is no such number or lies outside
+// -90..90 (latitude) or -180..180 (longitude), or one coordinate without the other.
+ZipPlace placeFromText(QStringView zip, QStringView county, QStringView latitude, QStringView longitude);
+// A coordinate as the data files write it: the shortest decimal text that reads back as the same number.
+QString coordinateText(double degrees);
+
+// Keeps the first place of each ZIP, in their order.
+void keepFirstPlaceOfEachZip(std::vector<ZipPlace> &places);
+
+// The shipped places (data/zipplaces.csv): the header ZipCode,County,Latitude,Longitude, then one
+// RFC 4180 line a ZIP in the places' order, empty coordinates where unknown.
+QByteArray zipPlacesCsv(const std::vector<ZipPlace> &places);
+// Reads that file. Throws std::runtime_error naming the file, the line and the reason, as the
+// refusals of a ZIP data file do; a ZIP on two lines is refused.
+std::vector<ZipPlace> readZipPlacesCsv(const QByteArray &csv, const QString &name);

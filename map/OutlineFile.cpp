@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -47,7 +48,7 @@ std::vector<GeoPoint> readRing(Reader &reader, const std::string &state)
     if (count < 4)
         throw OutlineFileDamage(state + ": a ring of fewer than 4 points");
     if (count > reader.remaining() / 8)
-        throw OutlineFileDamage(state + ": a ring holds more points than the file has left");
+        throw OutlineFileDamage(state + ": the file ends inside a ring");
     std::vector<GeoPoint> ring;
     ring.reserve(count);
     for (quint32 i = 0; i < count; ++i) {
@@ -70,10 +71,8 @@ StateOutline readState(Reader &reader)
     const quint32 rings = reader.uint32("a state's ring count");
     if (rings == 0)
         throw OutlineFileDamage(name + ": no ring");
-    // Each ring takes at least its count and four points.
-    if (rings > reader.remaining() / (4 + 4 * 8))
-        throw OutlineFileDamage(name + ": more rings than the file has room for");
-    state.rings.reserve(rings);
+    // A count read from a damaged file reserves no more than the file could hold.
+    state.rings.reserve(std::min<qsizetype>(rings, reader.remaining() / (4 + 4 * 8)));
     for (quint32 i = 0; i < rings; ++i)
         state.rings.push_back(readRing(reader, name));
     return state;

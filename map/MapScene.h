@@ -26,6 +26,8 @@ public:
     void setRows(std::span<const std::optional<GeoPoint>> rows);
 
     const QPainterPath &outlines() const { return m_allOutlines; }
+    // The same a state a path: filled one by one they draw several times faster than as one.
+    const std::vector<std::pair<QString, QPainterPath>> &stateOutlines() const { return m_stateOutlines; }
     // One state's outline by USPS code; empty when the file had none for it.
     QPainterPath outline(const QString &usps) const;
     const QPainterPath &insetFrames() const { return m_insetFrames; }

@@ -5,7 +5,6 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPixmap>
 #include <QToolTip>
 #include <QWheelEvent>
 
@@ -28,16 +27,18 @@ const QColor kDot(0x1f, 0x4e, 0x96, 190);
 const QColor kSelected(0xf5, 0x8a, 0x07);
 
 // One antialiased dot at the device's pixel ratio, drawn once and then stamped at every place.
-QPixmap makeDotStamp(qreal devicePixelRatio, double radius)
+QImage makeDotStamp(qreal devicePixelRatio, double radius)
 {
     const int side = int(std::ceil(2 * radius * devicePixelRatio)) + 2;
-    QPixmap stamp(side, side);
+    QImage stamp(side, side, QImage::Format_ARGB32_Premultiplied);
     stamp.fill(Qt::transparent);
     QPainter painter(&stamp);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(kDot);
     painter.drawEllipse(QPointF(side / 2.0, side / 2.0), radius * devicePixelRatio, radius * devicePixelRatio);
+    painter.end();
+    stamp.setDevicePixelRatio(devicePixelRatio);
     return stamp;
 }
 
@@ -116,7 +117,8 @@ void MapCanvas::render(QPainter &painter, QSize size, Output output) const
     border.setCosmetic(true);
     painter.setPen(border);
     painter.setBrush(kLand);
-    painter.drawPath(m_scene->outlines());
+    for (const auto &[state, outline] : m_scene->stateOutlines())
+        painter.drawPath(outline);
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(m_scene->insetFrames());
     painter.restore();
@@ -138,14 +140,12 @@ void MapCanvas::render(QPainter &painter, QSize size, Output output) const
             m_dotStampRatio = ratio;
             m_dotStampRadius = radius;
         }
-        const QRectF source(QPointF(), m_dotStamp.size());
-        const double shrink = 1 / ratio;
-        QList<QPainter::PixmapFragment> fragments;
-        fragments.reserve(qsizetype(dots.size()));
+        // Whole-pixel places keep each stamp on the raster engine's plain copy, the fastest of
+        // Qt's ways to put down tens of thousands of small marks.
+        const QPointF centre(m_dotStamp.width() / ratio / 2, m_dotStamp.height() / ratio / 2);
         for (const QPointF &dot : dots)
             if (const QPointF at = transform.map(dot); visible.contains(at))
-                fragments.append(QPainter::PixmapFragment::create(at, source, shrink, shrink));
-        painter.drawPixmapFragments(fragments.constData(), int(fragments.size()), m_dotStamp);
+                painter.drawImage((at - centre).toPoint(), m_dotStamp);
     }
 
     if (const int dot = m_scene->dotOfRow(m_selectedRow); dot >= 0) {

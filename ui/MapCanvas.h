@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QPointF>
+#include <QTransform>
 #include <QWidget>
 
 #include <functional>
@@ -33,6 +34,7 @@ public:
     int rowAt(QPointF position) const;
     // Where a place on the map shows on the canvas now.
     QPointF toCanvas(QPointF mapPoint) const;
+    QTransform mapTransform() const { return mapToCanvas(size()); }
 
 signals:
     void rowClicked(int row);
@@ -58,7 +60,7 @@ private:
     QPointF m_pressedAt;
     QPointF m_lastDragAt;
     bool m_dragged = false;
-    mutable QPixmap m_dotStamp;
+    mutable QImage m_dotStamp;
     mutable qreal m_dotStampRatio = 0;
     mutable double m_dotStampRadius = 0;
 };

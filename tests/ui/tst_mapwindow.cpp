@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 namespace {
 
@@ -110,6 +111,9 @@ void TestMapWindow::clickChoosesTheRowAndTheCurrentRowIsMarked()
     MapCanvas &canvas = window->canvas();
     const QPointF anchorage = canvas.toCanvas(window->scene().dots()[window->scene().dotOfRow(1)]);
 
+    QHelpEvent hover(QEvent::ToolTip, anchorage.toPoint(), canvas.mapToGlobal(anchorage.toPoint()));
+    QApplication::sendEvent(&canvas, &hover);
+    QCOMPARE(QToolTip::text(), QStringLiteral("99501 City 99501, ST"));
     QTest::mouseClick(&canvas, Qt::LeftButton, {}, anchorage.toPoint());
     QCOMPARE(f.selection.currentIndex().row(), 1);
     QCOMPARE(chosen.size(), 1);

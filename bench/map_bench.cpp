@@ -35,7 +35,8 @@ double residentMegabytes()
 GeoPoint seededPoint(QRandomGenerator &random, const QString &state)
 {
     const auto within = [&random](double south, double north, double west, double east) {
-        return GeoPoint{south + random.generateDouble() * (north - south), west + random.generateDouble() * (east - west)};
+        return GeoPoint{south + random.generateDouble() * (north - south),
+                        west + random.generateDouble() * (east - west)};
     };
     if (state == u"AK")
         return within(55, 70, -165, -135);

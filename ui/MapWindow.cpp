@@ -106,7 +106,8 @@ void MapWindow::readPlaces()
         m_places = m_lookup ? m_lookup() : QHash<QString, GeoPoint>();
     } catch (const std::exception &failure) {
         m_places.clear();
-        m_placesFailure = QStringLiteral("The ZIPs' coordinates could not be read (%1).").arg(QString::fromUtf8(failure.what()));
+        m_placesFailure =
+            QStringLiteral("The ZIPs' coordinates could not be read (%1).").arg(QString::fromUtf8(failure.what()));
     }
     m_placesStale = false;
 }
@@ -136,7 +137,11 @@ void MapWindow::rebuild()
 
 QString MapWindow::legend() const
 {
-    QString text = QStringLiteral("%L1 rows, %L2 without coordinates").arg(m_scene->rowCount()).arg(m_scene->rowsWithoutCoordinates());
+    const int rows = m_scene->rowCount();
+    QString text = (rows == 1 ? QStringLiteral("%L1 row, %L2 without coordinates")
+                              : QStringLiteral("%L1 rows, %L2 without coordinates"))
+                       .arg(rows)
+                       .arg(m_scene->rowsWithoutCoordinates());
     if (m_scene->rowsOffTheMap() > 0)
         text += QStringLiteral(", %L1 outside the map").arg(m_scene->rowsOffTheMap());
     return text + QLatin1Char('.');

@@ -68,7 +68,8 @@ void TestMap::projectsKnownPoints_data()
                                    << QPointF(-2'275'431.9, 349'149.2) << 1.0;
     QTest::newRow("Miami") << int(Region::Lower48) << lower48 << GeoPoint{25.7617, -80.1918}
                            << QPointF(1'594'077.4, -1'172'316.3) << 1.0;
-    QTest::newRow("Anchorage, Alaska at 0.35") << int(Region::Alaska) << GeoPoint{50, -154} << GeoPoint{61.2181, -149.9003}
+    QTest::newRow("Anchorage, Alaska at 0.35") << int(Region::Alaska) << GeoPoint{50, -154}
+                                               << GeoPoint{61.2181, -149.9003}
                                                << QPointF(219'349.6, 1'255'301.5) << 0.35;
     QTest::newRow("Honolulu") << int(Region::Hawaii) << GeoPoint{13, -157} << GeoPoint{21.3069, -157.8583}
                               << QPointF(-89'673.0, 919'752.4) << 1.0;

@@ -81,7 +81,8 @@ void TestMapWindow::followsTheList_data()
                           QStringLiteral("96910"), QStringLiteral("12345")};
     QTest::newRow("a search after the window opened") << QStringList() << all << 3
                                                        << "5 rows, 1 without coordinates, 1 outside the map.";
-    QTest::newRow("a new search") << all << QStringList{QStringLiteral("02134")} << 1 << "1 rows, 0 without coordinates.";
+    QTest::newRow("a new search") << all << QStringList{QStringLiteral("02134")} << 1
+                                  << "1 row, 0 without coordinates.";
     QTest::newRow("Clear List") << all << QStringList() << 0 << "0 rows, 0 without coordinates.";
 }
 

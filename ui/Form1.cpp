@@ -2,11 +2,13 @@
 
 #include "Background.h"
 #include "CaptionProgressBar.h"
+#include "DataFolder.h"
 #include "DatabaseCommands.h"
 #include "ExportCommands.h"
 #include "FileDropFilter.h"
 #include "HoverFilter.h"
 #include "ImportCommands.h"
+#include "MapWindow.h"
 #include "Platform.h"
 #include "ResultsModel.h"
 #include "ResultsView.h"
@@ -16,10 +18,12 @@
 #include "Twips.h"
 #include "WindowLayout.h"
 #include "WindowPointer.h"
+#include "ZipPlacesLookup.h"
 #include "ZipSession.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -158,6 +162,7 @@ void Form1::bindEvents()
     connect(m_saveWorkbookButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsWorkbook(); });
     connect(m_copyButton, &QPushButton::clicked, this, [this] { m_exportCommands->copyResultsToClipboard(); });
     new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { m_importCommands->showAbout(); });
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this, [this] { showMap(); });
     new FileDropFilter(this, [this](const QString &path) { m_importCommands->importDroppedFile(path); });
     bindMouseMoves();
     // At log-off or system shutdown the session ends the program without closing the window.
@@ -178,6 +183,27 @@ void Form1::bindMouseMoves()
                      {this, P::Default}, {m_searchFrame, P::Default}, {m_editFrame, P::Default},
                      {m_list, P::Default}, {m_list->viewport(), P::Default}},
                     this);
+}
+
+void Form1::showMap()
+{
+    if (!m_mapWindow) {
+        try {
+            // The working copy's places until the store offers them.
+            m_mapWindow = new MapWindow(
+                m_platform, *m_results, *m_list->selectionModel(),
+                [this] { return readZipPlacesFromFile(paths::workingCopy(m_platform)); },
+                QDir(m_platform.programFolder()).filePath(QStringLiteral("states.outline")), this);
+        } catch (const std::exception &failure) {
+            m_platform.messageBox(QString::fromUtf8(failure.what()), Platform::Exclamation);
+            return;
+        }
+        connect(m_mapWindow, &MapWindow::rowChosen, this,
+                [this](int row) { m_list->scrollTo(m_results->index(row, 0)); });
+    }
+    m_mapWindow->show();
+    m_mapWindow->raise();
+    m_mapWindow->activateWindow();
 }
 
 void Form1::centreOnScreen()

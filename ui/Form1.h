@@ -8,6 +8,7 @@ class CaptionProgressBar;
 class DatabaseCommands;
 class ExportCommands;
 class ImportCommands;
+class MapWindow;
 class Platform;
 class QGroupBox;
 class QLineEdit;
@@ -41,6 +42,10 @@ public:
     WindowPointer &pointer() const { return *m_pointer; }
     ResultsModel &results() const { return *m_results; }
     ZipSession &zipSession() const { return *m_zipSession; }
+    // The map window once Ctrl+M has opened it, else none.
+    MapWindow *mapWindow() const { return m_mapWindow; }
+    // Opens the map window on the list, or brings it forward.
+    void showMap();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -82,4 +87,5 @@ private:
     std::unique_ptr<DatabaseCommands> m_databaseCommands;
     std::unique_ptr<ExportCommands> m_exportCommands;
     std::unique_ptr<ImportCommands> m_importCommands;
+    MapWindow *m_mapWindow = nullptr;
 };

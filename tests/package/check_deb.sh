@@ -20,6 +20,7 @@ for entry in "-rwxr-xr-x root/root .* ./usr/lib/quillmap/quillmap$" \
              "-rw-r--r-- root/root .* ./usr/lib/quillmap/HAND-M.CUR$" \
              "-rw-r--r-- root/root .* ./usr/lib/quillmap/doc/README.html$" \
              "-rw-r--r-- root/root .* ./usr/lib/quillmap/doc/docs/window.png$" \
+             "-rw-r--r-- root/root .* ./usr/lib/quillmap/states.outline$" \
              "-rwxr-xr-x root/root .* ./usr/bin/quillmap$" \
              "-rw-r--r-- root/root .* ./usr/share/doc/quillmap/copyright$" \
              "-rw-r--r-- root/root .* ./usr/share/doc/quillmap/changelog.gz$" \

@@ -7,15 +7,12 @@
 #include "Provenance.h"
 #include "ResultsModel.h"
 #include "SearchCommands.h"
+#include "ImportSession.h"
 #include "ShippedCopy.h"
-#include "SqliteZipStore.h"
 #include "WindowPointer.h"
-#include "ZipImport.h"
 #include "ZipRows.h"
 #include "ZipSession.h"
 #include "ZipStore.h"
-
-#include <optional>
 
 namespace {
 
@@ -60,25 +57,25 @@ void ImportCommands::importDroppedFile(const QString &path)
     if (m_pointer.isBusy())
         return;
     Routine r = formRoutine(m_platform, QStringLiteral("Form_OLEDragDrop"));
-    ZipDataFile file;
-    std::optional<ZipImport> import;
+    ImportSession import;
+    QString refusal;
     ImportPlan plan;
     int answer = Platform::No;
-    if (!r.step(100, [&] { file = readZipDataFile(path); }))
+    if (!r.step(100, [&] { refusal = import.read(path); }))
         return;
-    if (!file.refusal.isEmpty()) {
-        r.step(102, [&] { m_platform.messageBox(file.refusal, Platform::Exclamation, kImportTitle); });
+    if (!refusal.isEmpty()) {
+        r.step(102, [&] { m_platform.messageBox(refusal, Platform::Exclamation, kImportTitle); });
         return;
     }
-    if (!r.step(104, [&] { import.emplace(std::move(file), paths::pristineCopy(m_platform)); }))
+    if (!r.step(104, [&] { import.readShippedRows(paths::pristineCopy(m_platform)); }))
         return;
-    if (!r.step(106, [&] { plan = import->plan(embeddedWorkingCopy(m_zipSession.store())); }))
+    if (!r.step(106, [&] { plan = import.plan(m_zipSession.store()); }))
         return;
-    r.step(108, [&] { answer = m_platform.messageBox(import->summary(plan), Platform::YesNo, kImportTitle); });
+    r.step(108, [&] { answer = m_platform.messageBox(import.summary(plan), Platform::YesNo, kImportTitle); });
     if (answer != Platform::Yes)
         return;
     r.step(110, [&] { m_pointer.set(WindowPointer::Busy); });
-    r.step(112, [&] { import->apply(embeddedWorkingCopy(m_zipSession.store())); });
+    r.step(112, [&] { import.apply(m_zipSession.store()); });
     r.step(114, [&] { m_pointer.set(WindowPointer::Default); });
     if (r.test(116, [&] { return m_results.rowCount() > 0; }))
         r.step(118, [&] { m_search.search(); });

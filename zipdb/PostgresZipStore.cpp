@@ -1,8 +1,10 @@
 #include "PostgresZipStore.h"
 
+#include "ServerSetting.h"
 #include "ShippedCopy.h"
 #include "ZipConnection.h"
 #include "ZipCursor.h"
+#include "ZipImport.h"
 #include "ZipQuery.h"
 
 #include <QStringList>
@@ -325,6 +327,23 @@ void PostgresZipStore::reset()
     run(db.get(), "delete from ZipCodes");
     copyRows(db.get(), rows);
     resetting.commit();
+}
+
+QString PostgresZipStore::importRefusal() const
+{
+    return QStringLiteral("Importing into the office's server is not supported; an import changes only a machine's "
+                          "own working copy, which a machine without the server setting in %1 uses.")
+        .arg(serverSettingFile());
+}
+
+ImportPlan PostgresZipStore::planImport(const ZipImport &)
+{
+    throw std::runtime_error(importRefusal().toStdString());
+}
+
+ImportPlan PostgresZipStore::applyImport(const ZipImport &)
+{
+    throw std::runtime_error(importRefusal().toStdString());
 }
 
 std::vector<ProvenanceEntry> PostgresZipStore::provenance()

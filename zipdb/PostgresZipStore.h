@@ -29,6 +29,10 @@ public:
     int remove(const QString &zip) override;
     // Runs on a connection of its own, whether or not the store is open.
     void reset() override;
+    // The server holds the shipped rows and the office's edits only.
+    QString importRefusal() const override;
+    ImportPlan planImport(const ZipImport &import) override;
+    ImportPlan applyImport(const ZipImport &import) override;
     std::vector<ProvenanceEntry> provenance() override;
 
 private:

@@ -2,10 +2,10 @@
 
 #include "DataFolder.h"
 #include "Provenance.h"
-#include "ServerSetting.h"
 #include "WorkingCopy.h"
 #include "ZipCursor.h"
 #include "ZipEdits.h"
+#include "ZipImport.h"
 #include "ZipQuery.h"
 #include "ZipSearch.h"
 
@@ -70,6 +70,21 @@ void SqliteZipStore::reset()
     resetWorkingCopy(paths::pristineCopy(m_platform), paths::workingCopy(m_platform));
 }
 
+QString SqliteZipStore::importRefusal() const
+{
+    return {};
+}
+
+ImportPlan SqliteZipStore::planImport(const ZipImport &import)
+{
+    return import.plan(m_connection);
+}
+
+ImportPlan SqliteZipStore::applyImport(const ZipImport &import)
+{
+    return import.apply(m_connection);
+}
+
 std::vector<ProvenanceEntry> SqliteZipStore::provenance()
 {
     if (state() == Open)
@@ -80,15 +95,4 @@ std::vector<ProvenanceEntry> SqliteZipStore::provenance()
     ZipConnection working;
     working.open(ZipConnection::connectionString(paths::dataFolder(m_platform)));
     return provenanceOf(working);
-}
-
-ZipConnection &embeddedWorkingCopy(ZipStore &store)
-{
-    if (auto *embedded = dynamic_cast<SqliteZipStore *>(&store))
-        return embedded->connection();
-    throw std::runtime_error(
-        QStringLiteral("Importing into the office's server is not supported; an import changes only a machine's "
-                       "own working copy, which a machine without the server setting in %1 uses.")
-            .arg(serverSettingFile())
-            .toStdString());
 }

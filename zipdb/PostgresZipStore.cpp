@@ -2,10 +2,11 @@
 
 #include "ServerSetting.h"
 #include "ShippedCopy.h"
-#include "ZipConnection.h"
 #include "ZipCursor.h"
 #include "ZipImport.h"
+#include "ZipConnection.h"
 #include "ZipQuery.h"
+#include "ZipSchema.h"
 
 #include <QStringList>
 
@@ -17,20 +18,25 @@
 
 namespace {
 
+// The statement that reads the ZIP rows, followed by the rest.
+QByteArray zipRowsSql(const char *rest)
+{
+    return (zipschema::zipCodes().selectList() + QLatin1String(rest)).toUtf8();
+}
+
 // Byte order and ASCII-only case folding are the C collation's, whatever the server's default.
 // LIKE takes no escape character, so a typed backslash is a backslash, as in the embedded store.
 // The folded columns have indexes of their own, so a pattern that begins with text reads no more
 // than the rows it lists.
-const char *const kSearchSql = "select ZipCode, City, State from ZipCodes"
-                               " where lower(ZipCode collate \"C\") like lower($1 collate \"C\") escape ''"
-                               " or lower(City collate \"C\") like lower($1 collate \"C\") escape ''"
-                               " or lower(State collate \"C\") like lower($1 collate \"C\") escape ''"
-                               " order by ZipCode collate \"C\", City collate \"C\"";
-const char *const kLongTextSearchSql = "select ZipCode, City, State from ZipCodes"
-                                       " where starts_with(lower(ZipCode collate \"C\"), lower($1 collate \"C\"))"
-                                       " or starts_with(lower(City collate \"C\"), lower($1 collate \"C\"))"
-                                       " or starts_with(lower(State collate \"C\"), lower($1 collate \"C\"))"
-                                       " order by ZipCode collate \"C\", City collate \"C\"";
+const QByteArray kSearchSql = zipRowsSql(" where lower(ZipCode collate \"C\") like lower($1 collate \"C\") escape ''"
+                                         " or lower(City collate \"C\") like lower($1 collate \"C\") escape ''"
+                                         " or lower(State collate \"C\") like lower($1 collate \"C\") escape ''"
+                                         " order by ZipCode collate \"C\", City collate \"C\"");
+const QByteArray kLongTextSearchSql =
+    zipRowsSql(" where starts_with(lower(ZipCode collate \"C\"), lower($1 collate \"C\"))"
+               " or starts_with(lower(City collate \"C\"), lower($1 collate \"C\"))"
+               " or starts_with(lower(State collate \"C\"), lower($1 collate \"C\"))"
+               " order by ZipCode collate \"C\", City collate \"C\"");
 // Adds and resets take turns with each other and with deletes; searches go on meanwhile.
 const char *const kLockForWriting = "lock table ZipCodes in share row exclusive mode";
 
@@ -146,11 +152,10 @@ void appendCopyField(QByteArray &rows, const QString &value)
 // pristine copy that cannot be read changes nothing there.
 QByteArray shippedRows(const QString &pristineCopy)
 {
+    QByteArray rows;
     ZipConnection pristine;
     pristine.open(QStringLiteral("data source=") + pristineCopy);
-    QByteArray rows;
-    for (ZipQuery row = pristine.query(QStringLiteral("select ZipCode, City, State from ZipCodes")); !row.atEnd();
-         row.moveNext()) {
+    for (ZipQuery row = pristine.query(zipschema::zipCodes().selectList()); !row.atEnd(); row.moveNext()) {
         appendCopyField(rows, row.text(0));
         rows += '\t';
         appendCopyField(rows, row.text(1));
@@ -217,18 +222,13 @@ PostgresZipStore::Connection PostgresZipStore::connectChecked() const
         run(db.get(), "select pg_advisory_lock(5869751240669061488)", {}, PGRES_TUPLES_OK);
         if (!hasZipTable(db.get())) {
             Transaction creation(db.get());
-            run(db.get(), "create table ZipCodes (ZipCode text collate \"C\", City text collate \"C\","
-                          " State text collate \"C\");"
-                          " create index ZipCodes_ZipCode on ZipCodes (ZipCode);"
-                          " create index ZipCodes_ZipCodeFolded on ZipCodes (lower(ZipCode collate \"C\"));"
-                          " create index ZipCodes_CityFolded on ZipCodes (lower(City collate \"C\"));"
-                          " create index ZipCodes_StateFolded on ZipCodes (lower(State collate \"C\"))");
+            run(db.get(), zipschema::zipCodes().postgresCreate.toUtf8().constData());
             copyRows(db.get(), rows);
             creation.commit();
         }
         run(db.get(), "select pg_advisory_unlock(5869751240669061488)", {}, PGRES_TUPLES_OK);
     }
-    run(db.get(), "select ZipCode, City, State from ZipCodes limit 1", {}, PGRES_TUPLES_OK);
+    run(db.get(), zipRowsSql(" limit 1").constData(), {}, PGRES_TUPLES_OK);
     return db;
 }
 
@@ -284,8 +284,8 @@ std::unique_ptr<ZipCursor> PostgresZipStore::search(const QString &text)
         if (text.contains(QChar(0)))
             return std::make_unique<ServerCursor>(Result());
         if (text.toUtf8().size() + 1 > embeddedLikePatternLimit())
-            return std::make_unique<ServerCursor>(run(db, kLongTextSearchSql, {text}, PGRES_TUPLES_OK));
-        return std::make_unique<ServerCursor>(run(db, kSearchSql, {text + QLatin1Char('%')}, PGRES_TUPLES_OK));
+            return std::make_unique<ServerCursor>(run(db, kLongTextSearchSql.constData(), {text}, PGRES_TUPLES_OK));
+        return std::make_unique<ServerCursor>(run(db, kSearchSql.constData(), {text + QLatin1Char('%')}, PGRES_TUPLES_OK));
     });
 }
 

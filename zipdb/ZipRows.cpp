@@ -7,8 +7,6 @@
 
 #include <algorithm>
 
-const char *const kSelectZipRowsSql = "select ZipCode, City, State from ZipCodes";
-
 namespace {
 
 template <class Rows>

@@ -4,14 +4,12 @@
 #include "ShippedCopy.h"
 #include "ZipCursor.h"
 #include "ZipImport.h"
-#include "ZipConnection.h"
-#include "ZipQuery.h"
+#include "ZipRows.h"
 #include "ZipSchema.h"
 
 #include <QStringList>
 
 #include <libpq-fe.h>
-#include <sqlite3.h>
 
 #include <stdexcept>
 #include <vector>
@@ -122,18 +120,10 @@ private:
     int m_row = 0;
 };
 
-// The longest LIKE pattern, in bytes, that the embedded engine evaluates: a longer text is
-// matched as it stands there, and so it is here.
-int embeddedLikePatternLimit()
-{
-    static const int limit = [] {
-        sqlite3 *raw = nullptr;
-        sqlite3_open(":memory:", &raw);
-        const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> db(raw, sqlite3_close);
-        return sqlite3_limit(db.get(), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
-    }();
-    return limit;
-}
+// The longest LIKE pattern, in bytes, that the embedded engine evaluates (SQLite's default
+// SQLITE_MAX_LIKE_PATTERN_LENGTH, which the program never changes): a longer text is matched as
+// it stands there, and so it is here.
+constexpr qsizetype kEmbeddedLikePatternLimit = 50000;
 
 void appendCopyField(QByteArray &rows, const QString &value)
 {
@@ -153,14 +143,12 @@ void appendCopyField(QByteArray &rows, const QString &value)
 QByteArray shippedRows(const QString &pristineCopy)
 {
     QByteArray rows;
-    ZipConnection pristine;
-    pristine.open(QStringLiteral("data source=") + pristineCopy);
-    for (ZipQuery row = pristine.query(zipschema::zipCodes().selectList()); !row.atEnd(); row.moveNext()) {
-        appendCopyField(rows, row.text(0));
+    for (const ZipRow &row : ShippedCopy(pristineCopy).rows()) {
+        appendCopyField(rows, row.zip);
         rows += '\t';
-        appendCopyField(rows, row.text(1));
+        appendCopyField(rows, row.city);
         rows += '\t';
-        appendCopyField(rows, row.text(2));
+        appendCopyField(rows, row.state);
         rows += '\n';
     }
     return rows;
@@ -283,7 +271,7 @@ std::unique_ptr<ZipCursor> PostgresZipStore::search(const QString &text)
         // The server holds no NUL in a text; the embedded store lists nothing for one.
         if (text.contains(QChar(0)))
             return std::make_unique<ServerCursor>(Result());
-        if (text.toUtf8().size() + 1 > embeddedLikePatternLimit())
+        if (text.toUtf8().size() + 1 > kEmbeddedLikePatternLimit)
             return std::make_unique<ServerCursor>(run(db, kLongTextSearchSql.constData(), {text}, PGRES_TUPLES_OK));
         return std::make_unique<ServerCursor>(run(db, kSearchSql.constData(), {text + QLatin1Char('%')}, PGRES_TUPLES_OK));
     });

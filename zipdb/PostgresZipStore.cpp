@@ -252,9 +252,9 @@ void PostgresZipStore::open()
     m_connection = connectChecked();
 }
 
-int PostgresZipStore::state() const
+bool PostgresZipStore::isOpen() const
 {
-    return m_open ? Open : Closed;
+    return m_open;
 }
 
 void PostgresZipStore::close()

@@ -21,7 +21,7 @@ public:
     // Marks the store open even when the server cannot be reached, so the next operation tries
     // again rather than failing as closed.
     void open() override;
-    int state() const override;
+    bool isOpen() const override;
     void close() override;
     std::unique_ptr<ZipCursor> search(const QString &text) override;
     bool exists(const QString &zip) override;

@@ -32,12 +32,12 @@ SqliteZipStore::SqliteZipStore(Platform &platform) : m_platform(platform) {}
 
 void SqliteZipStore::open()
 {
-    m_connection.open(ZipConnection::connectionString(paths::dataFolder(m_platform)));
+    m_connection.open(paths::workingCopy(m_platform));
 }
 
-int SqliteZipStore::state() const
+bool SqliteZipStore::isOpen() const
 {
-    return m_connection.state();
+    return m_connection.isOpen();
 }
 
 void SqliteZipStore::close()
@@ -87,12 +87,12 @@ ImportPlan SqliteZipStore::applyImport(const ZipImport &import)
 
 std::vector<ProvenanceEntry> SqliteZipStore::provenance()
 {
-    if (state() == Open)
+    if (isOpen())
         return provenanceOf(m_connection);
     // A machine that never started the window has no working copy, and so no imports.
     if (!fileExists(paths::workingCopy(m_platform)))
         return {};
     ZipConnection working;
-    working.open(ZipConnection::connectionString(paths::dataFolder(m_platform)));
+    working.open(paths::workingCopy(m_platform));
     return provenanceOf(working);
 }

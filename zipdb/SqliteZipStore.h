@@ -13,7 +13,7 @@ public:
     explicit SqliteZipStore(Platform &platform);
 
     void open() override;
-    int state() const override;
+    bool isOpen() const override;
     void close() override;
     std::unique_ptr<ZipCursor> search(const QString &text) override;
     bool exists(const QString &zip) override;

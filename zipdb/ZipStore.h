@@ -18,13 +18,11 @@ struct ImportPlan;
 class ZipStore
 {
 public:
-    enum State { Closed = 0, Open = 1 };
-
     virtual ~ZipStore() = default;
 
     // Opens the store and checks that it holds the ZIP table. Fails when it is open already.
     virtual void open() = 0;
-    virtual int state() const = 0;
+    virtual bool isOpen() const = 0;
     // Fails when the store is closed.
     virtual void close() = 0;
 

@@ -27,7 +27,7 @@ void makeDatabase(const QString &path, const QStringList &rows)
     QVERIFY(QFile::copy(QStringLiteral(QUILLMAP_PRISTINE_DB), path));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     ZipConnection db;
-    db.open(connectionStringFor(path));
+    db.open(path);
     db.execute(QStringLiteral("delete from ZipCodes"));
     for (const QString &row : rows)
         db.execute(QStringLiteral("insert into ZipCodes values (?1, ?2, ?3)"), row.split(u'|'));
@@ -104,7 +104,7 @@ private slots:
         QCOMPARE(data.refusal, QString());
         const ZipImport import(data, dir.filePath(QStringLiteral("shipped.mdb")));
         ZipConnection working;
-        working.open(connectionStringFor(dir.filePath(QStringLiteral("working.mdb"))));
+        working.open(dir.filePath(QStringLiteral("working.mdb")));
         QCOMPARE(outcomesOf(import.plan(working)), outcomes);
         QCOMPARE(outcomesOf(import.apply(working)), outcomes);
         after.sort();

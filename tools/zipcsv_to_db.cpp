@@ -72,8 +72,6 @@ std::vector<ProvenanceEntry> readSources(const std::string &path)
 void build(const std::string &csvPath, const std::string &sourcesPath, const std::string &dbPath)
 {
     const ZipDataFile csv = readZipDataFile(QString::fromLocal8Bit(csvPath));
-    if (!csv.refusal.isEmpty())
-        throw std::runtime_error(csv.refusal.toStdString());
     const std::vector<ProvenanceEntry> sources = readSources(sourcesPath);
     std::filesystem::remove(dbPath);
     sqlite3 *raw = nullptr;

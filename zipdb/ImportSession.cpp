@@ -7,8 +7,12 @@
 QString ImportSession::read(const QString &path)
 {
     m_import.reset();
-    m_file = readZipDataFile(path);
-    return m_file.refusal;
+    try {
+        m_file = readZipDataFile(path);
+    } catch (const ZipDataFileRefusal &refusal) {
+        return refusal.message();
+    }
+    return {};
 }
 
 void ImportSession::readShippedRows(const QString &pristineCopy)

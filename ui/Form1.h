@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class AboutBox;
 class CaptionProgressBar;
 class DatabaseCommands;
 class ExportCommands;
@@ -82,4 +83,5 @@ private:
     std::unique_ptr<DatabaseCommands> m_databaseCommands;
     std::unique_ptr<ExportCommands> m_exportCommands;
     std::unique_ptr<ImportCommands> m_importCommands;
+    std::unique_ptr<AboutBox> m_aboutBox;
 };

@@ -1,56 +1,19 @@
 #include "ImportCommands.h"
 
-#include "AppInfo.h"
 #include "DataFolder.h"
 #include "FormRoutine.h"
+#include "ImportSession.h"
 #include "Platform.h"
-#include "Provenance.h"
 #include "ResultsModel.h"
 #include "SearchCommands.h"
-#include "ImportSession.h"
-#include "ShippedCopy.h"
 #include "WindowPointer.h"
-#include "ZipRows.h"
 #include "ZipSession.h"
-#include "ZipStore.h"
 
 namespace {
 
 const QString kImportTitle = QStringLiteral("Import ZIP Data");
 
-QString aboutText(ZipStore &store, const QString &pristine)
-{
-    const ShippedCopy shipped(pristine);
-    const std::vector<ZipRow> rows = readZipRows(store);
-    const ShippedDifferences differences = differencesFromShipped(shipped.rows(), rows);
-    QStringList lines{appinfo::kDisplayName + QLatin1Char(' ') + appinfo::kVersion, QString()};
-    lines += describeData(shipped.sources(), store.provenance());
-    lines << QString()
-          << QStringLiteral("The database holds %1 rows. ZIPs added, deleted or changed against the shipped data: "
-                            "%2 added, %3 deleted, %4 changed.")
-                 .arg(rows.size())
-                 .arg(differences.added)
-                 .arg(differences.deleted)
-                 .arg(differences.changed)
-          << QString()
-          << QStringLiteral("ZIP data from GeoNames (https://www.geonames.org/), licensed under Creative Commons "
-                            "Attribution 4.0 (https://creativecommons.org/licenses/by/4.0/). Territory ZIPs from the "
-                            "npm package zipcodes, Copyright (c) 2007 Dav Glass, BSD licence.");
-    return lines.join(u'\n');
-}
-
 } // namespace
-
-void ImportCommands::showAbout()
-{
-    if (m_pointer.isBusy())
-        return;
-    Routine r = formRoutine(m_platform, QStringLiteral("Form_KeyDown"));
-    QString text;
-    if (!r.step(100, [&] { text = aboutText(m_zipSession.store(), paths::pristineCopy(m_platform)); }))
-        return;
-    r.step(102, [&] { m_platform.messageBox(text, Platform::OkOnly, QStringLiteral("About Quillmap")); });
-}
 
 void ImportCommands::importDroppedFile(const QString &path)
 {

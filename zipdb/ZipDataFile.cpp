@@ -224,15 +224,6 @@ void read(ZipDataFile &file, const QByteArray &bytes)
 
 } // namespace
 
-bool ZipRow::operator<(const ZipRow &other) const
-{
-    if (const int byZip = zip.compare(other.zip))
-        return byZip < 0;
-    if (const int byCity = city.compare(other.city))
-        return byCity < 0;
-    return state < other.state;
-}
-
 ZipDataFileRefusal::ZipDataFileRefusal(const QString &file, int line, const QString &reason)
     : std::runtime_error((line > 0 ? QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(reason)
                                    : QStringLiteral("%1: %2").arg(file, reason))

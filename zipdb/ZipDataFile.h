@@ -2,22 +2,14 @@
 
 #include <QDate>
 #include <QSet>
+#include "ZipRow.h"
+
 #include <QString>
 
 #include <stdexcept>
 #include <vector>
 
 class QIODevice;
-
-// One row of the ZipCodes table.
-struct ZipRow {
-    QString zip;
-    QString city;
-    QString state;
-
-    bool operator==(const ZipRow &) const = default;
-    bool operator<(const ZipRow &other) const;
-};
 
 // The one owner of the rules that turn a ZIP data file into rows; the data build and the import
 // both read through it, so the shipped rows and the imported ones cannot drift apart.

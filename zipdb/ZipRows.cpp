@@ -2,7 +2,6 @@
 
 #include "ZipCursor.h"
 #include "ZipQuery.h"
-#include "ZipSearch.h"
 #include "ZipStore.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ZipDataFile.h"
+#include "ZipRow.h"
 
 #include <vector>
 

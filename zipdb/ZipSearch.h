@@ -5,9 +5,6 @@
 class ZipConnection;
 class ZipQuery;
 
-// Column positions of the rows a search returns.
-enum ZipColumn { ZipCodeColumn = 0, CityColumn = 1, StateColumn = 2 };
-
 // The search's statement; the text is bound to ?1.
 const QString &zipSearchSql();
 

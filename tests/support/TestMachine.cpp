@@ -4,6 +4,7 @@
 #include "ZipConnection.h"
 #include "ZipCursor.h"
 #include "ZipQuery.h"
+#include "ZipRow.h"
 #include "ZipSearch.h"
 #include "ZipStore.h"
 

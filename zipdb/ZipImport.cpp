@@ -207,10 +207,6 @@ ShippedDifferences differencesFromShipped(const std::vector<ZipRow> &shipped, co
     });
     return differences;
 }
-
-namespace {
-
-} // namespace
 ZipImport::ZipImport(ZipDataFile file, const QString &pristine)
     : m_file(std::move(file)), m_shipped(ShippedCopy(pristine).rows())
 {

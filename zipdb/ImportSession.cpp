@@ -10,7 +10,7 @@ QString ImportSession::read(const QString &path)
     try {
         m_file = readZipDataFile(path);
     } catch (const ZipDataFileRefusal &refusal) {
-        return refusal.message();
+        return QString::fromUtf8(refusal.what());
     }
     return {};
 }

@@ -46,7 +46,6 @@ public:
     // Line 0 stands for the whole file.
     ZipDataFileRefusal(const QString &file, int line, const QString &reason);
 
-    QString message() const { return QString::fromUtf8(what()); }
     int line() const { return m_line; }
     const QString &reason() const { return m_reason; }
 

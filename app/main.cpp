@@ -1,13 +1,12 @@
 #include "AppInfo.h"
 #include "DataFolder.h"
+#include "FirstStart.h"
 #include "Form1.h"
+#include "ImportSession.h"
 #include "Provenance.h"
 #include "QtPlatform.h"
 #include "ServerSetting.h"
 #include "ShippedCopy.h"
-#include "SqliteZipStore.h"
-#include "WorkingCopy.h"
-#include "ZipImport.h"
 #include "ZipSession.h"
 #include "ZipStore.h"
 
@@ -67,16 +66,6 @@ bool isQtOwnOption(const QString &name)
     return qtOwn.contains(name);
 }
 
-// What a start does before the window opens: the data folder and a working copy in it.
-void ensureWorkingCopy(Platform &platform)
-{
-    for (const QString &folder : {paths::vendorFolder(platform), paths::dataFolder(platform)})
-        if (!entryExists(folder))
-            createFolder(folder);
-    if (!fileExists(paths::workingCopy(platform)))
-        provisionWorkingCopy(paths::pristineCopy(platform), paths::workingCopy(platform));
-}
-
 int printVersion(Platform &platform)
 {
     QTextStream out(stdout);
@@ -99,25 +88,25 @@ bool personSaysYes()
 int importFile(Platform &platform, const QString &path, bool withoutAsking)
 {
     QTextStream out(stdout);
-    ZipDataFile file = readZipDataFile(path);
-    if (!file.refusal.isEmpty()) {
-        QTextStream(stderr) << file.refusal << '\n';
+    ImportSession import;
+    if (const QString refusal = import.read(path); !refusal.isEmpty()) {
+        QTextStream(stderr) << refusal << '\n';
         return 1;
     }
     ZipSession session;
     session.create(platform);
-    ZipConnection &working = embeddedWorkingCopy(session.store());
-    ensureWorkingCopy(platform);
+    ImportSession::requireImports(session.store());
+    prepareFirstStart(platform);
     session.store().open();
-    const ZipImport import(std::move(file), paths::pristineCopy(platform));
+    import.readShippedRows(paths::pristineCopy(platform));
     if (!withoutAsking) {
-        out << import.summary(import.plan(working)) << Qt::flush;
+        out << import.summary(import.plan(session.store())) << Qt::flush;
         if (!personSaysYes()) {
             out << "Nothing imported.\n";
             return 1;
         }
     }
-    const ImportPlan done = import.apply(working);
+    const ImportPlan done = import.apply(session.store());
     if (withoutAsking)
         out << import.summary(done) << '\n';
     out << QStringLiteral("Imported: %1 added, %2 removed, %3 renamed, %4 kept as you changed them.\n")

@@ -24,7 +24,7 @@ inline TestMachine &provisionedMachine()
 inline ZipConnection &workingCopyConnection()
 {
     static ZipConnection open;
-    if (open.state() == ZipConnection::Closed)
-        open.open(connectionStringFor(provisionedMachine().workingCopy()));
+    if (!open.isOpen())
+        open.open(provisionedMachine().workingCopy());
     return open;
 }

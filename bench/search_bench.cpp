@@ -56,7 +56,7 @@ void BM_BareSqliteQuery(benchmark::State &state)
     long rows = 0;
     for (auto _ : state) {
         sqlite3_stmt *statement = nullptr;
-        sqlite3_prepare_v2(db, kZipSearchSql, -1, &statement, nullptr);
+        sqlite3_prepare_v2(db, zipSearchSql().toUtf8().constData(), -1, &statement, nullptr);
         sqlite3_bind_text(statement, 1, "", 0, SQLITE_STATIC);
         rows = 0;
         while (sqlite3_step(statement) == SQLITE_ROW) {

@@ -59,8 +59,6 @@ QString statedDataDate(const QString &readme)
 ZipDataFile readOrFail(const QString &path, ZipDataFile::Format format)
 {
     ZipDataFile file = readZipDataFile(path);
-    if (!file.refusal.isEmpty())
-        fail(file.refusal);
     if (file.format != format)
         fail(path + QStringLiteral(": not in the format expected"));
     return file;

@@ -83,7 +83,7 @@ void DatabaseCommands::resetDatabase()
     });
     if (answer != Platform::Yes)
         return;
-    if (r.test(102, [&] { return m_zipSession.store().state() != ZipStore::Closed; }))
+    if (r.test(102, [&] { return m_zipSession.store().isOpen(); }))
         r.step(102, [&] { m_zipSession.store().close(); });
     r.step(104, [&] { m_platform.yield(); });
     r.step(106, [&] { m_platform.yield(); });
@@ -106,7 +106,7 @@ void DatabaseCommands::explainEditing()
 void DatabaseCommands::closeConnection()
 {
     Routine r = formRoutine(m_platform, QStringLiteral("Form_QueryUnload"));
-    if (r.test(100, [&] { return m_zipSession.store().state() != ZipStore::Closed; }))
+    if (r.test(100, [&] { return m_zipSession.store().isOpen(); }))
         r.step(100, [&] { m_zipSession.store().close(); });
     r.step(102, [&] { m_zipSession.release(); });
     r.step(104, [&] { m_platform.yield(); });

@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "AboutBox.h"
 #include "Background.h"
 #include "CaptionProgressBar.h"
 #include "DataFolder.h"
@@ -95,6 +96,7 @@ Form1::Form1(Platform &platform, QWidget *parent)
     m_exportCommands = std::make_unique<ExportCommands>(m_platform, *m_results, *m_pointer, *m_progressBar);
     m_importCommands = std::make_unique<ImportCommands>(m_platform, *m_zipSession, *m_results, *m_pointer,
                                                         *m_searchCommands);
+    m_aboutBox = std::make_unique<AboutBox>(m_platform, *m_zipSession, *m_pointer);
     orderTabs();
     bindEvents();
     centreOnScreen();
@@ -161,7 +163,7 @@ void Form1::bindEvents()
     connect(m_saveTextButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsText(); });
     connect(m_saveWorkbookButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsWorkbook(); });
     connect(m_copyButton, &QPushButton::clicked, this, [this] { m_exportCommands->copyResultsToClipboard(); });
-    new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { m_importCommands->showAbout(); });
+    new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { m_aboutBox->show(); });
     new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this, [this] { showMap(); });
     new FileDropFilter(this, [this](const QString &path) { m_importCommands->importDroppedFile(path); });
     bindMouseMoves();

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class AboutBox;
 class CaptionProgressBar;
 class DatabaseCommands;
 class ExportCommands;
@@ -88,4 +89,5 @@ private:
     std::unique_ptr<ExportCommands> m_exportCommands;
     std::unique_ptr<ImportCommands> m_importCommands;
     MapWindow *m_mapWindow = nullptr;
+    std::unique_ptr<AboutBox> m_aboutBox;
 };

@@ -7,8 +7,8 @@ class SearchCommands;
 class WindowPointer;
 class ZipSession;
 
-// The About box that F1 opens, and the import of a ZIP data file dropped on the window: the
-// summary in a Yes/No box, then the merge. A bad file gets its reason in a box and changes
+// The import of a ZIP data file dropped on the window: the summary in a Yes/No box, then the
+// merge. A bad file gets its reason in a box and changes
 // nothing. After an import a list that shows rows is searched again.
 class ImportCommands
 {
@@ -19,7 +19,6 @@ public:
     {
     }
 
-    void showAbout();
     void importDroppedFile(const QString &path);
 
 private:

@@ -5,7 +5,7 @@
 #include "ResultsModel.h"
 #include "WindowPointer.h"
 #include "ZipCursor.h"
-#include "ZipSearch.h"
+#include "ZipRow.h"
 #include "ZipSession.h"
 #include "ZipStore.h"
 

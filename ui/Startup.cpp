@@ -3,6 +3,7 @@
 #include "AppInfo.h"
 #include "CursorFile.h"
 #include "DataFolder.h"
+#include "FirstStart.h"
 #include "FormRoutine.h"
 #include "Platform.h"
 #include "ProgramIcon.h"
@@ -12,7 +13,6 @@
 #include "Twips.h"
 #include "WindowLayout.h"
 #include "WindowPointer.h"
-#include "WorkingCopy.h"
 #include "ZipSession.h"
 #include "ZipStore.h"
 
@@ -27,8 +27,8 @@ void Startup::load()
         r.step(102, [&] { createFolder(paths::vendorFolder(m_platform)); });
     if (r.test(104, [&] { return !entryExists(paths::dataFolder(m_platform)); }))
         r.step(106, [&] { createFolder(paths::dataFolder(m_platform)); });
-    if (r.test(108, [&] { return !keepsRowsOnServer() && !fileExists(paths::workingCopy(m_platform)); }))
-        r.step(110, [&] { provisionWorkingCopy(paths::pristineCopy(m_platform), paths::workingCopy(m_platform)); });
+    if (r.test(108, [&] { return !keepsRowsOnServer() && lacksWorkingCopy(m_platform); }))
+        r.step(110, [&] { copyPristineToWorkingCopy(m_platform); });
     r.step(112, [&] { applySkin(); });
     r.step(116, [&] { m_window.setWindowTitle(appinfo::kDisplayName); });
     r.step(116, [&] { m_window.setWindowIcon(programIcon()); });

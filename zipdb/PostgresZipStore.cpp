@@ -1,34 +1,40 @@
 #include "PostgresZipStore.h"
 
+#include "ServerSetting.h"
 #include "ShippedCopy.h"
-#include "ZipConnection.h"
 #include "ZipCursor.h"
-#include "ZipQuery.h"
+#include "ZipImport.h"
+#include "ZipRows.h"
+#include "ZipSchema.h"
 
 #include <QStringList>
 
 #include <libpq-fe.h>
-#include <sqlite3.h>
 
 #include <stdexcept>
 #include <vector>
 
 namespace {
 
+// The statement that reads the ZIP rows, followed by the rest.
+QByteArray zipRowsSql(const char *rest)
+{
+    return (zipschema::zipCodes().selectList() + QLatin1String(rest)).toUtf8();
+}
+
 // Byte order and ASCII-only case folding are the C collation's, whatever the server's default.
 // LIKE takes no escape character, so a typed backslash is a backslash, as in the embedded store.
 // The folded columns have indexes of their own, so a pattern that begins with text reads no more
 // than the rows it lists.
-const char *const kSearchSql = "select ZipCode, City, State from ZipCodes"
-                               " where lower(ZipCode collate \"C\") like lower($1 collate \"C\") escape ''"
-                               " or lower(City collate \"C\") like lower($1 collate \"C\") escape ''"
-                               " or lower(State collate \"C\") like lower($1 collate \"C\") escape ''"
-                               " order by ZipCode collate \"C\", City collate \"C\"";
-const char *const kLongTextSearchSql = "select ZipCode, City, State from ZipCodes"
-                                       " where starts_with(lower(ZipCode collate \"C\"), lower($1 collate \"C\"))"
-                                       " or starts_with(lower(City collate \"C\"), lower($1 collate \"C\"))"
-                                       " or starts_with(lower(State collate \"C\"), lower($1 collate \"C\"))"
-                                       " order by ZipCode collate \"C\", City collate \"C\"";
+const QByteArray kSearchSql = zipRowsSql(" where lower(ZipCode collate \"C\") like lower($1 collate \"C\") escape ''"
+                                         " or lower(City collate \"C\") like lower($1 collate \"C\") escape ''"
+                                         " or lower(State collate \"C\") like lower($1 collate \"C\") escape ''"
+                                         " order by ZipCode collate \"C\", City collate \"C\"");
+const QByteArray kLongTextSearchSql =
+    zipRowsSql(" where starts_with(lower(ZipCode collate \"C\"), lower($1 collate \"C\"))"
+               " or starts_with(lower(City collate \"C\"), lower($1 collate \"C\"))"
+               " or starts_with(lower(State collate \"C\"), lower($1 collate \"C\"))"
+               " order by ZipCode collate \"C\", City collate \"C\"");
 // Adds and resets take turns with each other and with deletes; searches go on meanwhile.
 const char *const kLockForWriting = "lock table ZipCodes in share row exclusive mode";
 
@@ -114,18 +120,10 @@ private:
     int m_row = 0;
 };
 
-// The longest LIKE pattern, in bytes, that the embedded engine evaluates: a longer text is
-// matched as it stands there, and so it is here.
-int embeddedLikePatternLimit()
-{
-    static const int limit = [] {
-        sqlite3 *raw = nullptr;
-        sqlite3_open(":memory:", &raw);
-        const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> db(raw, sqlite3_close);
-        return sqlite3_limit(db.get(), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
-    }();
-    return limit;
-}
+// The longest LIKE pattern, in bytes, that the embedded engine evaluates (SQLite's default
+// SQLITE_MAX_LIKE_PATTERN_LENGTH, which the program never changes): a longer text is matched as
+// it stands there, and so it is here.
+constexpr qsizetype kEmbeddedLikePatternLimit = 50000;
 
 void appendCopyField(QByteArray &rows, const QString &value)
 {
@@ -144,16 +142,13 @@ void appendCopyField(QByteArray &rows, const QString &value)
 // pristine copy that cannot be read changes nothing there.
 QByteArray shippedRows(const QString &pristineCopy)
 {
-    ZipConnection pristine;
-    pristine.open(QStringLiteral("data source=") + pristineCopy);
     QByteArray rows;
-    for (ZipQuery row = pristine.query(QStringLiteral("select ZipCode, City, State from ZipCodes")); !row.atEnd();
-         row.moveNext()) {
-        appendCopyField(rows, row.text(0));
+    for (const ZipRow &row : ShippedCopy(pristineCopy).rows()) {
+        appendCopyField(rows, row.zip);
         rows += '\t';
-        appendCopyField(rows, row.text(1));
+        appendCopyField(rows, row.city);
         rows += '\t';
-        appendCopyField(rows, row.text(2));
+        appendCopyField(rows, row.state);
         rows += '\n';
     }
     return rows;
@@ -215,18 +210,13 @@ PostgresZipStore::Connection PostgresZipStore::connectChecked() const
         run(db.get(), "select pg_advisory_lock(5869751240669061488)", {}, PGRES_TUPLES_OK);
         if (!hasZipTable(db.get())) {
             Transaction creation(db.get());
-            run(db.get(), "create table ZipCodes (ZipCode text collate \"C\", City text collate \"C\","
-                          " State text collate \"C\");"
-                          " create index ZipCodes_ZipCode on ZipCodes (ZipCode);"
-                          " create index ZipCodes_ZipCodeFolded on ZipCodes (lower(ZipCode collate \"C\"));"
-                          " create index ZipCodes_CityFolded on ZipCodes (lower(City collate \"C\"));"
-                          " create index ZipCodes_StateFolded on ZipCodes (lower(State collate \"C\"))");
+            run(db.get(), zipschema::zipCodes().postgresCreate.toUtf8().constData());
             copyRows(db.get(), rows);
             creation.commit();
         }
         run(db.get(), "select pg_advisory_unlock(5869751240669061488)", {}, PGRES_TUPLES_OK);
     }
-    run(db.get(), "select ZipCode, City, State from ZipCodes limit 1", {}, PGRES_TUPLES_OK);
+    run(db.get(), zipRowsSql(" limit 1").constData(), {}, PGRES_TUPLES_OK);
     return db;
 }
 
@@ -262,9 +252,9 @@ void PostgresZipStore::open()
     m_connection = connectChecked();
 }
 
-int PostgresZipStore::state() const
+bool PostgresZipStore::isOpen() const
 {
-    return m_open ? Open : Closed;
+    return m_open;
 }
 
 void PostgresZipStore::close()
@@ -281,9 +271,9 @@ std::unique_ptr<ZipCursor> PostgresZipStore::search(const QString &text)
         // The server holds no NUL in a text; the embedded store lists nothing for one.
         if (text.contains(QChar(0)))
             return std::make_unique<ServerCursor>(Result());
-        if (text.toUtf8().size() + 1 > embeddedLikePatternLimit())
-            return std::make_unique<ServerCursor>(run(db, kLongTextSearchSql, {text}, PGRES_TUPLES_OK));
-        return std::make_unique<ServerCursor>(run(db, kSearchSql, {text + QLatin1Char('%')}, PGRES_TUPLES_OK));
+        if (text.toUtf8().size() + 1 > kEmbeddedLikePatternLimit)
+            return std::make_unique<ServerCursor>(run(db, kLongTextSearchSql.constData(), {text}, PGRES_TUPLES_OK));
+        return std::make_unique<ServerCursor>(run(db, kSearchSql.constData(), {text + QLatin1Char('%')}, PGRES_TUPLES_OK));
     });
 }
 
@@ -325,6 +315,23 @@ void PostgresZipStore::reset()
     run(db.get(), "delete from ZipCodes");
     copyRows(db.get(), rows);
     resetting.commit();
+}
+
+QString PostgresZipStore::importRefusal() const
+{
+    return QStringLiteral("Importing into the office's server is not supported; an import changes only a machine's "
+                          "own working copy, which a machine without the server setting in %1 uses.")
+        .arg(serverSettingFile());
+}
+
+ImportPlan PostgresZipStore::planImport(const ZipImport &)
+{
+    throw std::runtime_error(importRefusal().toStdString());
+}
+
+ImportPlan PostgresZipStore::applyImport(const ZipImport &)
+{
+    throw std::runtime_error(importRefusal().toStdString());
 }
 
 std::vector<ProvenanceEntry> PostgresZipStore::provenance()

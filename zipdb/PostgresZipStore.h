@@ -21,7 +21,7 @@ public:
     // Marks the store open even when the server cannot be reached, so the next operation tries
     // again rather than failing as closed.
     void open() override;
-    int state() const override;
+    bool isOpen() const override;
     void close() override;
     std::unique_ptr<ZipCursor> search(const QString &text) override;
     bool exists(const QString &zip) override;
@@ -29,6 +29,10 @@ public:
     int remove(const QString &zip) override;
     // Runs on a connection of its own, whether or not the store is open.
     void reset() override;
+    // The server holds the shipped rows and the office's edits only.
+    QString importRefusal() const override;
+    ImportPlan planImport(const ZipImport &import) override;
+    ImportPlan applyImport(const ZipImport &import) override;
     std::vector<ProvenanceEntry> provenance() override;
 
 private:

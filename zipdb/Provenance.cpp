@@ -8,9 +8,6 @@
 
 #include <stdexcept>
 
-const char *const kCreateProvenanceSql =
-    "create table if not exists Provenance (Source TEXT, Version TEXT, DataDate TEXT, Licence TEXT, Rows INTEGER,"
-    " ImportedOn TEXT, Added INTEGER, Removed INTEGER, Renamed INTEGER, Kept INTEGER)";
 const char *const kInsertProvenanceSql = "insert into Provenance values (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
 const char *const kSelectProvenanceSql = "select Source, Version, DataDate, Licence, Rows, ImportedOn, Added, Removed,"
                                          " Renamed, Kept from Provenance order by rowid";

@@ -29,7 +29,6 @@ struct ProvenanceEntry {
     bool isImport() const { return !importedOn.isEmpty(); }
 };
 
-extern const char *const kCreateProvenanceSql;
 // Binds the values of provenanceValues() to ?1, ?2, ...
 extern const char *const kInsertProvenanceSql;
 extern const char *const kSelectProvenanceSql;

@@ -5,6 +5,7 @@
 #include "ZipPlacesSchema.h"
 #include "ZipQuery.h"
 #include "ZipRows.h"
+#include "ZipSchema.h"
 
 #include <sqlite3.h>
 
@@ -14,7 +15,7 @@ ShippedCopy::~ShippedCopy() = default;
 
 std::vector<ZipRow> ShippedCopy::rows() const
 {
-    return readZipRows(ZipQuery(m_db.get(), QString::fromUtf8(kSelectZipRowsSql), {}));
+    return readZipRows(ZipQuery(m_db.get(), zipschema::zipCodes().selectList(), {}));
 }
 
 std::vector<ProvenanceEntry> ShippedCopy::sources() const

@@ -2,10 +2,10 @@
 
 #include "DataFolder.h"
 #include "Provenance.h"
-#include "ServerSetting.h"
 #include "WorkingCopy.h"
 #include "ZipCursor.h"
 #include "ZipEdits.h"
+#include "ZipImport.h"
 #include "ZipQuery.h"
 #include "ZipSearch.h"
 
@@ -32,12 +32,12 @@ SqliteZipStore::SqliteZipStore(Platform &platform) : m_platform(platform) {}
 
 void SqliteZipStore::open()
 {
-    m_connection.open(ZipConnection::connectionString(paths::dataFolder(m_platform)));
+    m_connection.open(paths::workingCopy(m_platform));
 }
 
-int SqliteZipStore::state() const
+bool SqliteZipStore::isOpen() const
 {
-    return m_connection.state();
+    return m_connection.isOpen();
 }
 
 void SqliteZipStore::close()
@@ -70,25 +70,29 @@ void SqliteZipStore::reset()
     resetWorkingCopy(paths::pristineCopy(m_platform), paths::workingCopy(m_platform));
 }
 
+QString SqliteZipStore::importRefusal() const
+{
+    return {};
+}
+
+ImportPlan SqliteZipStore::planImport(const ZipImport &import)
+{
+    return import.plan(m_connection);
+}
+
+ImportPlan SqliteZipStore::applyImport(const ZipImport &import)
+{
+    return import.apply(m_connection);
+}
+
 std::vector<ProvenanceEntry> SqliteZipStore::provenance()
 {
-    if (state() == Open)
+    if (isOpen())
         return provenanceOf(m_connection);
     // A machine that never started the window has no working copy, and so no imports.
     if (!fileExists(paths::workingCopy(m_platform)))
         return {};
     ZipConnection working;
-    working.open(ZipConnection::connectionString(paths::dataFolder(m_platform)));
+    working.open(paths::workingCopy(m_platform));
     return provenanceOf(working);
-}
-
-ZipConnection &embeddedWorkingCopy(ZipStore &store)
-{
-    if (auto *embedded = dynamic_cast<SqliteZipStore *>(&store))
-        return embedded->connection();
-    throw std::runtime_error(
-        QStringLiteral("Importing into the office's server is not supported; an import changes only a machine's "
-                       "own working copy, which a machine without the server setting in %1 uses.")
-            .arg(serverSettingFile())
-            .toStdString());
 }

@@ -13,22 +13,19 @@ public:
     explicit SqliteZipStore(Platform &platform);
 
     void open() override;
-    int state() const override;
+    bool isOpen() const override;
     void close() override;
     std::unique_ptr<ZipCursor> search(const QString &text) override;
     bool exists(const QString &zip) override;
     bool add(const QString &zip, const QString &city, const QString &state) override;
     int remove(const QString &zip) override;
     void reset() override;
+    QString importRefusal() const override;
+    ImportPlan planImport(const ZipImport &import) override;
+    ImportPlan applyImport(const ZipImport &import) override;
     std::vector<ProvenanceEntry> provenance() override;
-
-    ZipConnection &connection() { return m_connection; }
 
 private:
     Platform &m_platform;
     ZipConnection m_connection;
 };
-
-// The working copy's connection, for what only the embedded store does: an import, whose merge
-// keeps its record in the working copy. Throws, saying so, for the office's server.
-ZipConnection &embeddedWorkingCopy(ZipStore &store);

@@ -4,6 +4,7 @@
 #include "FileDescriptor.h"
 #include "NetworkFileSystem.h"
 #include "ZipDatabaseFile.h"
+#include "ZipSchema.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,7 +68,7 @@ void removeLeftoverCopies(const QString &target)
 
 void removeStaleJournals(const QString &working)
 {
-    for (const char *suffix : {"-journal", "-wal", "-shm"}) {
+    for (const char *suffix : zipschema::kJournalSuffixes) {
         const QString journal = working + QLatin1String(suffix);
         if (::unlink(nameOf(journal).constData()) != 0 && errno != ENOENT)
             fail(QStringLiteral("Cannot remove"), journal, systemErrorText());

@@ -11,12 +11,6 @@
 
 #include <stdexcept>
 
-namespace {
-
-const QString kDataSourceKey = QStringLiteral("data source=");
-
-} // namespace
-
 ZipConnection::ZipConnection() = default;
 ZipConnection::~ZipConnection() = default;
 
@@ -26,32 +20,19 @@ QString ZipConnection::connectionString(const QString &dataFolder)
         + appinfo::kWorkingCopyFile + QStringLiteral(";JET OLEDB:Database Password=");
 }
 
-QString ZipConnection::dataSource(const QString &connectionString)
-{
-    const qsizetype start = connectionString.indexOf(kDataSourceKey, 0, Qt::CaseInsensitive);
-    if (start < 0)
-        return {};
-    const qsizetype from = start + kDataSourceKey.size();
-    const qsizetype end = connectionString.indexOf(QLatin1Char(';'), from);
-    return connectionString.mid(from, end < 0 ? -1 : end - from);
-}
-
-void ZipConnection::open(const QString &connectionString)
+void ZipConnection::open(const QString &databaseFile)
 {
     if (m_db)
         throw std::runtime_error("Operation is not allowed when the object is open.");
-    const QString path = dataSource(connectionString);
-    if (path.isEmpty())
-        throw std::runtime_error("The connection string names no data source.");
-    refuseNetworkFolderOf(QDir::fromNativeSeparators(path));
-    SqliteHandle db = openDatabaseFile(path, SQLITE_OPEN_READWRITE);
+    refuseNetworkFolderOf(QDir::fromNativeSeparators(databaseFile));
+    SqliteHandle db = openDatabaseFile(databaseFile, SQLITE_OPEN_READWRITE);
     checkZipDatabase(db.get());
     m_db = std::move(db);
 }
 
-ZipConnection::State ZipConnection::state() const
+bool ZipConnection::isOpen() const
 {
-    return m_db ? Open : Closed;
+    return bool(m_db);
 }
 
 void ZipConnection::close()

@@ -7,27 +7,25 @@
 
 class ZipQuery;
 
-// The one connection to the working copy of the zip database. Opened from an ADO-style
-// connection string whose data source names the SQLite file. Failures throw std::runtime_error
+// The one connection to the working copy of the zip database, a SQLite file. Failures throw std::runtime_error
 // carrying SQLite's own description, or naming what is wrong with the shared folder's files.
 class ZipConnection
 {
 public:
-    enum State { Closed = 0, Open = 1 };
-
     ZipConnection();
     ~ZipConnection();
     ZipConnection(const ZipConnection &) = delete;
     ZipConnection &operator=(const ZipConnection &) = delete;
 
+    // The old program's ADO connection string for the working copy in the data folder, as its
+    // documentation gives it. The connection itself is opened from the file's path.
     static QString connectionString(const QString &dataFolder);
-    static QString dataSource(const QString &connectionString);
 
-    // Opens the data source as openDatabaseFile() does. A missing file, a link, one that is no
+    // Opens the file as openDatabaseFile() does. A missing file, a link, one that is no
     // whole zip database (checkZipDatabase()), one with a damaged page and one on a network file
     // system fail.
-    void open(const QString &connectionString);
-    State state() const;
+    void open(const QString &databaseFile);
+    bool isOpen() const;
     // Fails when the connection is not open.
     void close();
 

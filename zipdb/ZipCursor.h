@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZipRow.h"
+
 #include <QString>
 
 // A read-only cursor over the rows of a search, standing on its first row once opened, read

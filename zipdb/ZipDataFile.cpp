@@ -29,7 +29,8 @@ const QLatin1String kStateCodes("AA AE AK AL AP AR AS AZ CA CO CT DC DE FL FM GA
                                 "MA MD ME MH MI MN MO MP MS MT NC ND NE NH NJ NM NV NY OH OK OR PA PR PW RI "
                                 "SC SD TN TX UT VA VI VT WA WI WV WY");
 
-// A file that cannot be read as ZIP data: the line (0 for the whole file) and the reason.
+// A file that cannot be read as ZIP data: the line (0 for the whole file) and the reason; the
+// reader names the file.
 struct Refusal {
     int line;
     QString reason;
@@ -251,57 +252,48 @@ void read(ZipDataFile &file, const QByteArray &bytes)
 
 } // namespace
 
-bool ZipRow::operator<(const ZipRow &other) const
+ZipDataFileRefusal::ZipDataFileRefusal(const QString &file, int line, const QString &reason)
+    : std::runtime_error((line > 0 ? QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(reason)
+                                   : QStringLiteral("%1: %2").arg(file, reason))
+                             .toStdString()),
+      m_line(line), m_reason(reason)
 {
-    if (const int byZip = zip.compare(other.zip))
-        return byZip < 0;
-    if (const int byCity = city.compare(other.city))
-        return byCity < 0;
-    return state < other.state;
 }
 
-ZipDataFile readZipDataFile(const QByteArray &bytes, const QString &name)
+ZipDataFile readZipDataFile(QIODevice &device, const QString &name)
 {
-    ZipDataFile file;
-    file.name = name;
+    // Read one byte more than allowed, so a file that grew since it was measured is caught too.
+    const qint64 size = device.isSequential() ? 0 : device.size();
+    const QByteArray bytes = size > kMaxZipDataFileBytes ? QByteArray() : device.read(kMaxZipDataFileBytes + 1);
+    if (size > kMaxZipDataFileBytes || bytes.size() > kMaxZipDataFileBytes)
+        throw ZipDataFileRefusal(name, 0,
+                                 QStringLiteral("the file is %1 MB; a ZIP data file is at most %2 MB")
+                                     .arg(std::max(size, qint64(bytes.size())) / (1024 * 1024))
+                                     .arg(kMaxZipDataFileBytes / (1024 * 1024)));
+    const auto *file = qobject_cast<const QFileDevice *>(&device);
+    if (file && file->error() != QFileDevice::NoError)
+        throw ZipDataFileRefusal(name, 0, device.errorString());
+    ZipDataFile data;
+    data.name = name;
     try {
-        read(file, bytes);
+        read(data, bytes);
     } catch (const Refusal &refusal) {
-        file.rows.clear();
-        file.states.clear();
-        file.dropped.clear();
-        file.places.clear();
-        file.refusal = refusal.line > 0 ? QStringLiteral("%1, line %2: %3").arg(name).arg(refusal.line).arg(refusal.reason)
-                                        : QStringLiteral("%1: %2").arg(name, refusal.reason);
+        throw ZipDataFileRefusal(name, refusal.line, refusal.reason);
     }
-    return file;
+    return data;
 }
 
 ZipDataFile readZipDataFile(const QString &path)
 {
-    ZipDataFile file;
-    file.name = QDir::toNativeSeparators(path);
-    const auto refuse = [&](const QString &reason) {
-        file.refusal = file.name + QStringLiteral(": ") + reason;
-        return file;
-    };
-    // A pipe or a device would keep the window waiting for data that may never come.
+    const QString name = QDir::toNativeSeparators(path);
     if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
-        return refuse(QStringLiteral("not a file"));
+        throw ZipDataFileRefusal(name, 0, QStringLiteral("not a file"));
     QFile source(path);
     if (!source.open(QIODevice::ReadOnly))
-        return refuse(source.errorString());
-    // Read one byte more than allowed, so a file that grew since it was measured is caught too.
-    const QByteArray bytes = source.size() > kMaxZipDataFileBytes ? QByteArray() : source.read(kMaxZipDataFileBytes + 1);
-    if (source.size() > kMaxZipDataFileBytes || bytes.size() > kMaxZipDataFileBytes)
-        return refuse(QStringLiteral("the file is %1 MB; a ZIP data file is at most %2 MB")
-                          .arg(std::max(source.size(), qint64(bytes.size())) / (1024 * 1024))
-                          .arg(kMaxZipDataFileBytes / (1024 * 1024)));
-    if (source.error() != QFileDevice::NoError)
-        return refuse(source.errorString());
-    file = readZipDataFile(bytes, file.name);
-    file.modified = source.fileTime(QFileDevice::FileModificationTime).date();
-    return file;
+        throw ZipDataFileRefusal(name, 0, source.errorString());
+    ZipDataFile data = readZipDataFile(source, name);
+    data.modified = source.fileTime(QFileDevice::FileModificationTime).date();
+    return data;
 }
 
 void sortUnique(std::vector<ZipRow> &rows)

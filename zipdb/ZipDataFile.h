@@ -4,19 +4,14 @@
 
 #include <QDate>
 #include <QSet>
+#include "ZipRow.h"
+
 #include <QString>
 
+#include <stdexcept>
 #include <vector>
 
-// One row of the ZipCodes table.
-struct ZipRow {
-    QString zip;
-    QString city;
-    QString state;
-
-    bool operator==(const ZipRow &) const = default;
-    bool operator<(const ZipRow &other) const;
-};
+class QIODevice;
 
 // The one owner of the rules that turn a ZIP data file into rows; the data build and the import
 // both read through it, so the shipped rows and the imported ones cannot drift apart.
@@ -49,16 +44,34 @@ struct ZipDataFile {
     std::vector<ZipPlace> places;
     // The military GeoNames places the rules drop (ZIP and place; no state).
     std::vector<ZipRow> dropped;
-    // Why the file cannot be read as ZIP data, naming the file, the line and the reason; empty
-    // when it can. A refused file has no rows.
-    QString refusal;
+};
+
+// Why a file cannot be read as ZIP data. what() is the text a person reads: the file, the line
+// when one is at fault, and the reason.
+class ZipDataFileRefusal : public std::runtime_error
+{
+public:
+    // Line 0 stands for the whole file.
+    ZipDataFileRefusal(const QString &file, int line, const QString &reason);
+
+    int line() const { return m_line; }
+    const QString &reason() const { return m_reason; }
+
+private:
+    int m_line;
+    QString m_reason;
 };
 
 // A file larger than this is refused before it is read: the whole US is a few megabytes.
 inline constexpr qint64 kMaxZipDataFileBytes = 16 * 1024 * 1024;
 
+// Reads the rest of the device, which the caller opened, as the file the name stands for. Throws a
+// ZipDataFileRefusal, one that names the size before anything is decoded when the device holds
+// more than kMaxZipDataFileBytes.
+ZipDataFile readZipDataFile(QIODevice &device, const QString &name);
+// The file at the path, with the day it was last changed. Refuses what is no regular file
+// without reading it, so a pipe or a device never keeps the caller waiting.
 ZipDataFile readZipDataFile(const QString &path);
-ZipDataFile readZipDataFile(const QByteArray &bytes, const QString &name);
 
 // Sorts the rows by ZIP, city and state and keeps each once.
 void sortUnique(std::vector<ZipRow> &rows);

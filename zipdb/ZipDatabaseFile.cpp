@@ -2,13 +2,13 @@
 
 #include "ZipPlacesSchema.h"
 #include "ZipQuery.h"
+#include "ZipSchema.h"
 
 #include "FileDescriptor.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QList>
 #include <QStringList>
 
 #include <sqlite3.h>
@@ -21,44 +21,7 @@
 
 namespace {
 
-// Everything a zip database may hold besides SQLite's own schema table.
-struct AllowedTable {
-    QString name;
-    // Its columns in order; none listed allows any.
-    QStringList columns;
-    // The only names its indexes may have; none listed allows any plain index.
-    QStringList indexes;
-};
-
-const QList<AllowedTable> &allowedTables()
-{
-    static const QList<AllowedTable> tables = {
-        {QStringLiteral("ZipCodes"),
-         {QStringLiteral("ZipCode"), QStringLiteral("City"), QStringLiteral("State")},
-         {QStringLiteral("ZipCodes_ZipCode")}},
-        {QStringLiteral("Provenance"), {}, {}},
-        {QLatin1String(kZipPlacesTable),
-         [] {
-             QStringList columns;
-             for (const char *column : kZipPlacesColumns)
-                 columns.append(QLatin1String(column));
-             return columns;
-         }(),
-         {QLatin1String(kZipPlacesKeyIndex)}},
-    };
-    return tables;
-}
-
-const AllowedTable *allowedTable(const QString &name)
-{
-    for (const AllowedTable &table : allowedTables()) {
-        if (table.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &table;
-    }
-    return nullptr;
-}
-
-bool isAllowedTable(sqlite3 *db, const AllowedTable &table, const QString &sql)
+bool isAllowedTable(sqlite3 *db, const zipschema::Table &table, const QString &sql)
 {
     if (sql.startsWith(QLatin1String("create virtual"), Qt::CaseInsensitive))
         return false;
@@ -74,7 +37,7 @@ bool isAllowedTable(sqlite3 *db, const AllowedTable &table, const QString &sql)
 }
 
 // A plain index: on named columns only, without an expression or a WHERE clause.
-bool isAllowedIndex(sqlite3 *db, const AllowedTable &table, const QString &name)
+bool isAllowedIndex(sqlite3 *db, const zipschema::Table &table, const QString &name)
 {
     if (!table.indexes.isEmpty() && !table.indexes.contains(name, Qt::CaseInsensitive))
         return false;
@@ -118,8 +81,10 @@ QString fileOf(sqlite3 *db)
 // The names SQLite gives the files it keeps beside a database.
 QStringList fileAndJournalPaths(const QString &databaseFile)
 {
-    return {databaseFile, databaseFile + QStringLiteral("-journal"), databaseFile + QStringLiteral("-wal"),
-            databaseFile + QStringLiteral("-shm")};
+    QStringList paths{databaseFile};
+    for (const char *suffix : zipschema::kJournalSuffixes)
+        paths.append(databaseFile + QLatin1String(suffix));
+    return paths;
 }
 
 // What is odd about the entry at the path, or nothing.
@@ -179,7 +144,7 @@ void checkZipDatabase(sqlite3 *db)
          !entry.atEnd(); entry.moveNext()) {
         const QString type = entry.text(0);
         const QString name = entry.text(1);
-        const AllowedTable *table = allowedTable(entry.text(2));
+        const zipschema::Table *table = zipschema::findTable(entry.text(2));
         bool allowed = false;
         if (table && type == QLatin1String("table"))
             allowed = table->name.compare(name, Qt::CaseInsensitive) == 0 && isAllowedTable(db, *table, entry.text(3));
@@ -189,10 +154,10 @@ void checkZipDatabase(sqlite3 *db)
             throw std::runtime_error(QStringLiteral("%1 holds the %2 %3, which is no part of a zip database")
                                          .arg(fileOf(db), type, name)
                                          .toStdString());
-        zipTable = zipTable || (type == QLatin1String("table") && name.compare(QLatin1String("ZipCodes"), Qt::CaseInsensitive) == 0);
+        zipTable = zipTable || (type == QLatin1String("table") && name.compare(zipschema::zipCodes().name, Qt::CaseInsensitive) == 0);
     }
     if (!zipTable)
-        throw std::runtime_error(QStringLiteral("%1 holds no ZipCodes table").arg(fileOf(db)).toStdString());
+        throw std::runtime_error(QStringLiteral("%1 holds no %2 table").arg(fileOf(db), zipschema::zipCodes().name).toStdString());
     // SQLite reads a file lazily: check every page now, so damage shows here, where the reset can
     // still repair it, rather than at the first search that reaches it.
     const ZipQuery pages(db, QStringLiteral("pragma quick_check(1)"), {});

@@ -10,7 +10,8 @@ struct sqlite3;
 // rename, replace or change any entry in it, so every file there is opened without following a
 // link, with SQLite's defensive settings, and checked before it is trusted.
 
-// Closes a SQLite connection: the one owner of every handle the program opens.
+// Closes a connection that openDatabaseFile() opened; one that a query still reads closes when
+// that query is finalized (sqlite3_close_v2).
 struct SqliteCloser {
     void operator()(sqlite3 *db) const;
 };

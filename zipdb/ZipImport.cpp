@@ -5,6 +5,7 @@
 #include "ZipConnection.h"
 #include "ZipQuery.h"
 #include "ZipRows.h"
+#include "ZipSchema.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -206,11 +207,6 @@ ShippedDifferences differencesFromShipped(const std::vector<ZipRow> &shipped, co
     });
     return differences;
 }
-
-namespace {
-
-} // namespace
-
 ZipImport::ZipImport(ZipDataFile file, const QString &pristine)
     : m_file(std::move(file)), m_shipped(ShippedCopy(pristine).rows())
 {
@@ -219,7 +215,7 @@ ZipImport::ZipImport(ZipDataFile file, const QString &pristine)
 
 ImportPlan ZipImport::plan(const ZipConnection &working) const
 {
-    return planImport(m_shipped, readZipRows(working.query(QString::fromUtf8(kSelectZipRowsSql))), m_file);
+    return planImport(m_shipped, readZipRows(working.query(zipschema::zipCodes().selectList())), m_file);
 }
 
 ImportPlan ZipImport::apply(ZipConnection &working) const
@@ -236,7 +232,7 @@ ImportPlan ZipImport::apply(ZipConnection &working) const
     entry.removed = done.count(ZipOutcome::Removed);
     entry.renamed = done.count(ZipOutcome::Renamed);
     entry.kept = done.count(ZipOutcome::Kept);
-    working.execute(QString::fromUtf8(kCreateProvenanceSql));
+    working.execute(zipschema::provenance().sqliteCreate);
     working.execute(QString::fromUtf8(kInsertProvenanceSql), provenanceValues(entry));
     transaction.commit();
     return done;

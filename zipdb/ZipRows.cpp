@@ -2,12 +2,9 @@
 
 #include "ZipCursor.h"
 #include "ZipQuery.h"
-#include "ZipSearch.h"
 #include "ZipStore.h"
 
 #include <algorithm>
-
-const char *const kSelectZipRowsSql = "select ZipCode, City, State from ZipCodes";
 
 namespace {
 

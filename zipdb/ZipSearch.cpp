@@ -2,19 +2,28 @@
 
 #include "ZipConnection.h"
 #include "ZipQuery.h"
+#include "ZipSchema.h"
 
-const char *const kZipSearchSql = "select ZipCode, City, State from ZipCodes"
-                                  " where ZipCode like ?1 || '%' or City like ?1 || '%'"
-                                  " or State like ?1 || '%' order by ZipCode, City";
+const QString &zipSearchSql()
+{
+    static const QString sql = zipschema::zipCodes().selectList()
+        + QStringLiteral(" where ZipCode like ?1 || '%' or City like ?1 || '%'"
+                         " or State like ?1 || '%' order by ZipCode, City");
+    return sql;
+}
 
 namespace {
 
 // The same prefix test without LIKE: NOCASE folds the same ASCII letters that LIKE does.
-const char *const kLongTextSearchSql = "select ZipCode, City, State from ZipCodes"
-                                       " where substr(ZipCode, 1, length(?1)) = ?1 collate nocase"
-                                       " or substr(City, 1, length(?1)) = ?1 collate nocase"
-                                       " or substr(State, 1, length(?1)) = ?1 collate nocase"
-                                       " order by ZipCode, City";
+const QString &longTextSearchSql()
+{
+    static const QString sql = zipschema::zipCodes().selectList()
+        + QStringLiteral(" where substr(ZipCode, 1, length(?1)) = ?1 collate nocase"
+                         " or substr(City, 1, length(?1)) = ?1 collate nocase"
+                         " or substr(State, 1, length(?1)) = ?1 collate nocase"
+                         " order by ZipCode, City");
+    return sql;
+}
 
 } // namespace
 
@@ -24,5 +33,5 @@ ZipQuery openZipSearch(const ZipConnection &connection, const QString &text)
     // a text that long can only match a value at least thousands of characters long. LIKE reads
     // a pattern only up to a NUL, so a pasted text holding one would list what its start matches.
     const bool fitsLike = text.toUtf8().size() + 1 <= connection.likePatternLimit() && !text.contains(QChar(0));
-    return connection.query(QString::fromUtf8(fitsLike ? kZipSearchSql : kLongTextSearchSql), {text});
+    return connection.query(fitsLike ? zipSearchSql() : longTextSearchSql(), {text});
 }

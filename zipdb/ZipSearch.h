@@ -5,11 +5,8 @@
 class ZipConnection;
 class ZipQuery;
 
-// Column positions of the rows a search returns.
-enum ZipColumn { ZipCodeColumn = 0, CityColumn = 1, StateColumn = 2 };
-
 // The search's statement; the text is bound to ?1.
-extern const char *const kZipSearchSql;
+const QString &zipSearchSql();
 
 // The rows whose ZIP (its five digits), city or state begins with the text as typed,
 // ignoring letter case, in ascending ZIP order. '%' and '_' in the text act as wildcards;

@@ -8,6 +8,8 @@
 #include <vector>
 
 class ZipCursor;
+class ZipImport;
+struct ImportPlan;
 
 // Where the ZIP rows live: the embedded working copy or a server shared by an office. The
 // commands call these operations and nothing else, so they do not know which store runs. Every
@@ -16,13 +18,11 @@ class ZipCursor;
 class ZipStore
 {
 public:
-    enum State { Closed = 0, Open = 1 };
-
     virtual ~ZipStore() = default;
 
     // Opens the store and checks that it holds the ZIP table. Fails when it is open already.
     virtual void open() = 0;
-    virtual int state() const = 0;
+    virtual bool isOpen() const = 0;
     // Fails when the store is closed.
     virtual void close() = 0;
 
@@ -41,6 +41,14 @@ public:
     // Replaces every row with the shipped ones; others see the old rows or the new, never a mix.
     // Needs no open store: the reset runs between a close and the next open.
     virtual void reset() = 0;
+
+    // Why the store takes no import, or the empty text when it does: an import merges into a
+    // machine's own working copy only.
+    virtual QString importRefusal() const = 0;
+    // What the import would do now, and the import itself in one transaction (ZipImport::plan()
+    // and apply()). A store that takes no import throws its importRefusal().
+    virtual ImportPlan planImport(const ZipImport &import) = 0;
+    virtual ImportPlan applyImport(const ZipImport &import) = 0;
 
     // Where the rows came from: the shipped sources and the imports since. Reads a closed store
     // too, for --version.

@@ -10,11 +10,13 @@
 //   faultwriter import <data folder> <pristine copy> <data file>
 //     opens the working copy, reads the file, prints "ready" and waits for a line or the end of its
 //     input; then imports the file without asking and prints "imported".
+#include "AppInfo.h"
 #include "WorkingCopy.h"
 #include "ZipConnection.h"
 #include "ZipEdits.h"
 #include "ZipImport.h"
 
+#include <QDir>
 #include <QString>
 
 #include <cstdio>
@@ -58,10 +60,10 @@ int main(int argc, char **argv)
                    stderr);
         return 2;
     }
-    const QString connectionString = ZipConnection::connectionString(QString::fromLocal8Bit(argv[2]));
+    const QString workingCopy = QDir(QString::fromLocal8Bit(argv[2])).filePath(appinfo::kWorkingCopyFile);
     try {
         ZipConnection connection;
-        connection.open(connectionString);
+        connection.open(workingCopy);
         // The file and the shipped rows are read before "ready", so kills fall on the merge.
         std::optional<ZipImport> import;
         if (importing)
@@ -79,9 +81,9 @@ int main(int argc, char **argv)
             say(QStringLiteral("imported"));
         } else {
             connection.close();
-            resetWorkingCopy(QString::fromLocal8Bit(argv[3]), ZipConnection::dataSource(connectionString));
+            resetWorkingCopy(QString::fromLocal8Bit(argv[3]), workingCopy);
             say(QStringLiteral("reset"));
-            connection.open(connectionString);
+            connection.open(workingCopy);
         }
     } catch (const std::exception &failure) {
         std::fprintf(stderr, "faultwriter %s: %s\n", argv[1], failure.what());

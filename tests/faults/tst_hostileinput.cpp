@@ -202,7 +202,7 @@ private slots:
         // texts, keeps ten thousand searches quick.
         {
             ZipConnection connection;
-            connection.open(connectionStringFor(working));
+            connection.open(working);
             connection.execute(QStringLiteral("begin"));
             connection.execute(QStringLiteral("delete from ZipCodes where ZipCode >= '02000'"));
             const QString insert = QStringLiteral("insert into ZipCodes values (?1, ?2, ?3)");

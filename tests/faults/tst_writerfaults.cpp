@@ -59,7 +59,7 @@ const std::vector<StoredRow> &pristineRows()
 {
     static const std::vector<StoredRow> rows = [] {
         ZipConnection connection;
-        connection.open(connectionStringFor(kPristine));
+        connection.open(kPristine);
         return rowsIn(connection);
     }();
     return rows;
@@ -87,7 +87,7 @@ Inspection inspect(const QString &working)
     Inspection found;
     try {
         ZipConnection connection;
-        connection.open(connectionStringFor(working));
+        connection.open(working);
         const QString integrity = connection.query(QStringLiteral("pragma integrity_check")).text(0);
         if (integrity != QLatin1String("ok"))
             found.failure = integrity;
@@ -202,7 +202,7 @@ void changeRows(const QString &working, QRandomGenerator &random, int round)
 {
     const std::vector<StoredRow> &shipped = pristineRows();
     ZipConnection connection;
-    connection.open(connectionStringFor(working));
+    connection.open(working);
     for (int i = 0; i < 3; ++i)
         deleteZip(connection, shipped[random.bounded(int(shipped.size()))].text.left(5));
     addZipRow(connection, QStringLiteral("%1").arg(round % 500, 5, 10, QLatin1Char('0')), QStringLiteral("Kept"),

@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(int(modeOf(workingCopy)), mode);
 
         ZipConnection connection;
-        connection.open(connectionStringFor(workingCopy));
+        connection.open(workingCopy);
         connection.execute(QStringLiteral("begin"));
         connection.execute(QStringLiteral("insert into ZipCodes values ('00001', 'Test', 'TS')"));
         QCOMPARE(int(modeOf(workingCopy + QStringLiteral("-journal"))), mode);

@@ -4,6 +4,7 @@
 #include "ZipConnection.h"
 #include "ZipCursor.h"
 #include "ZipQuery.h"
+#include "ZipRow.h"
 #include "ZipSearch.h"
 #include "ZipStore.h"
 
@@ -56,17 +57,10 @@ QString rowText(const QString &zip, const QString &city, const QString &state)
     return zip + QLatin1Char('|') + city + QLatin1Char('|') + state;
 }
 
-QString connectionStringFor(const QString &databaseFile)
-{
-    // The program's own string, its data source swapped for the file.
-    const QString program = ZipConnection::connectionString(QStringLiteral("folder"));
-    return QString(program).replace(ZipConnection::dataSource(program), databaseFile);
-}
-
 QStringList rowsOf(const QString &databaseFile, const QString &where)
 {
     ZipConnection connection;
-    connection.open(connectionStringFor(databaseFile));
+    connection.open(databaseFile);
     QStringList rows;
     for (ZipQuery query = connection.query(QStringLiteral("select ZipCode, City, State from ZipCodes ")
                                            + where + QStringLiteral(" order by ZipCode, City"));
@@ -78,7 +72,7 @@ QStringList rowsOf(const QString &databaseFile, const QString &where)
 void addRow(const QString &databaseFile, const QString &zip, const QString &city, const QString &state)
 {
     ZipConnection connection;
-    connection.open(connectionStringFor(databaseFile));
+    connection.open(databaseFile);
     connection.execute(QStringLiteral("insert into ZipCodes values (?1, ?2, ?3)"), {zip, city, state});
 }
 
@@ -102,7 +96,7 @@ QString integrityOf(const QString &databaseFile)
 {
     try {
         ZipConnection connection;
-        connection.open(connectionStringFor(databaseFile));
+        connection.open(databaseFile);
         return connection.query(QStringLiteral("pragma integrity_check")).text(0);
     } catch (const std::exception &failure) {
         return QString::fromUtf8(failure.what());

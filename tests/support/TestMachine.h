@@ -24,8 +24,6 @@ public:
 
 // A row as the tests write it: "zip|city|state".
 QString rowText(const QString &zip, const QString &city, const QString &state);
-// An ADO-style connection string whose data source is the given database file.
-QString connectionStringFor(const QString &databaseFile);
 // Reads the rows of a database file, "zip|city|state" each, in ZIP order.
 QStringList rowsOf(const QString &databaseFile, const QString &where = {});
 void addRow(const QString &databaseFile, const QString &zip, const QString &city, const QString &state);

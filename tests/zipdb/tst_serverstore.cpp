@@ -54,7 +54,7 @@ private slots:
                 QCOMPARE(shared.remove(zip), embedded.remove(zip));
         }
         ZipConnection pristine;
-        pristine.open(connectionStringFor(machine.pristineCopy()));
+        pristine.open(machine.pristineCopy());
         const int limit = pristine.likePatternLimit(); // in bytes; a longer text is matched as it stands
         QStringList texts{"", "%", QString(limit - 1, u'%'), QString(limit, u'%'), QString(limit / 2, u'\u00e9')};
         while (texts.size() < 3000) {
@@ -91,7 +91,7 @@ private slots:
                 PostgresZipStore store(database, machine.pristineCopy());
                 auto attempt = [&](const QString &zip, auto operation) -> std::optional<bool> {
                     try {
-                        if (store.state() == ZipStore::Closed)
+                        if (!store.isOpen())
                             store.open(); // ten at once on a new database: the table is made once
                         const bool result = operation();
                         ++successes;

@@ -74,7 +74,7 @@ class TestZipDb : public QObject
 private slots:
     void initTestCase()
     {
-        shipped.open(connectionStringFor(QStringLiteral(QUILLMAP_PRISTINE_DB)));
+        shipped.open(QStringLiteral(QUILLMAP_PRISTINE_DB));
     }
 
     void shippedDatabaseHoldsEveryCsvRow()
@@ -207,8 +207,6 @@ private slots:
         const QString text = ZipConnection::connectionString(QStringLiteral("/var/lib/Brennick/Quillmap"));
         QCOMPARE(text, QStringLiteral("provider=microsoft.jet.oledb.4.0;data source=/var/lib/Brennick/Quillmap/"
                                       "dbZipsWorking.mdb;JET OLEDB:Database Password="));
-        QCOMPARE(ZipConnection::dataSource(text), QStringLiteral("/var/lib/Brennick/Quillmap/dbZipsWorking.mdb"));
-        QCOMPARE(ZipConnection::dataSource(QStringLiteral("provider=x")), QString());
     }
 
     void openFailsOnFilesThatAreNoZipDatabase_data()
@@ -232,8 +230,8 @@ private slots:
             out.write(content);
         }
         ZipConnection connection;
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.open(connectionStringFor(file)));
-        QCOMPARE(connection.state(), int(ZipConnection::Closed));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.open(file));
+        QVERIFY(!connection.isOpen());
         QCOMPARE(QFileInfo::exists(file), create);
     }
 
@@ -243,18 +241,18 @@ private slots:
         const QString file = dir.filePath(QStringLiteral("work.mdb"));
         copyDatabaseFile(QStringLiteral(QUILLMAP_PRISTINE_DB), file);
         ZipConnection connection;
-        QCOMPARE(connection.state(), 0);
+        QVERIFY(!connection.isOpen());
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.close());
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.query(QStringLiteral("select 1")));
-        connection.open(connectionStringFor(file));
-        QCOMPARE(connection.state(), 1);
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.open(connectionStringFor(file)));
+        connection.open(file);
+        QVERIFY(connection.isOpen());
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.open(file));
         connection.execute(QStringLiteral("insert into ZipCodes values (?1, ?2, ?3)"),
                            {QStringLiteral("00000"), QStringLiteral("O'Brien, \"Test\""), QStringLiteral("ZZ")});
         QCOMPARE(searchRows(connection, QStringLiteral("O'Br")), QStringList{"00000|O'Brien, \"Test\"|ZZ"});
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.execute(QStringLiteral("select * from Nowhere")));
         connection.close();
-        QCOMPARE(connection.state(), 0);
+        QVERIFY(!connection.isOpen());
         QVERIFY(rowsOf(file).contains(QStringLiteral("00000|O'Brien, \"Test\"|ZZ")));
     }
 

@@ -1,0 +1,79 @@
+#include "ZipSchema.h"
+
+namespace zipschema {
+
+QString Table::columnList() const
+{
+    return columns.join(QStringLiteral(", "));
+}
+
+QString Table::selectList() const
+{
+    return QStringLiteral("select ") + columnList() + QStringLiteral(" from ") + name;
+}
+
+const std::vector<Table> &tables()
+{
+    static const std::vector<Table> all = {
+        {QStringLiteral("ZipCodes"),
+         {QStringLiteral("ZipCode"), QStringLiteral("City"), QStringLiteral("State")},
+         {QStringLiteral("ZipCodes_ZipCode")},
+         QStringLiteral("create table ZipCodes (ZipCode TEXT, City TEXT, State TEXT)"),
+         // Keeps the ZIP order cheap and the look-up of one ZIP fast.
+         QStringLiteral("create index ZipCodes_ZipCode on ZipCodes (ZipCode)"),
+         // Byte order and ASCII-only case folding are the C collation's, whatever the server's
+         // default; the folded columns have indexes of their own, so a search that begins with
+         // text reads no more than the rows it lists.
+         QStringLiteral("create table ZipCodes (ZipCode text collate \"C\", City text collate \"C\","
+                        " State text collate \"C\");"
+                        " create index ZipCodes_ZipCode on ZipCodes (ZipCode);"
+                        " create index ZipCodes_ZipCodeFolded on ZipCodes (lower(ZipCode collate \"C\"));"
+                        " create index ZipCodes_CityFolded on ZipCodes (lower(City collate \"C\"));"
+                        " create index ZipCodes_StateFolded on ZipCodes (lower(State collate \"C\"))")},
+        {QStringLiteral("Provenance"),
+         {},
+         {},
+         QStringLiteral("create table if not exists Provenance (Source TEXT, Version TEXT, DataDate TEXT, Licence TEXT,"
+                        " Rows INTEGER, ImportedOn TEXT, Added INTEGER, Removed INTEGER, Renamed INTEGER,"
+                        " Kept INTEGER)"),
+         {},
+         {}},
+        // Each ZIP's place beside its rows, which keep their three columns: the county empty and
+        // the coordinates NULL where unknown.
+        {QStringLiteral("ZipPlaces"),
+         {QStringLiteral("ZipCode"), QStringLiteral("County"), QStringLiteral("Latitude"), QStringLiteral("Longitude")},
+         // The index SQLite makes for the primary key.
+         {QStringLiteral("sqlite_autoindex_ZipPlaces_1")},
+         QStringLiteral("create table ZipPlaces (ZipCode TEXT PRIMARY KEY, County TEXT NOT NULL, Latitude REAL,"
+                        " Longitude REAL)"),
+         {},
+         {}},
+    };
+    return all;
+}
+
+const Table &zipCodes()
+{
+    return tables()[0];
+}
+
+const Table &provenance()
+{
+    return tables()[1];
+}
+
+const Table &zipPlaces()
+{
+    return tables()[2];
+}
+
+const Table *findTable(const QString &name)
+{
+    for (const Table &table : tables()) {
+        if (table.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &table;
+    }
+    return nullptr;
+}
+
+} // namespace zipschema

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <vector>
+
+// The one owner of what a zip database holds: its tables, their columns and indexes, the texts
+// that create them on SQLite and on PostgreSQL, and the files SQLite keeps beside a database.
+// The data build, the checker of the shared folder's files and both stores read them here, so
+// they cannot drift apart. A new table is one more entry in tables().
+namespace zipschema {
+
+struct Table {
+    QString name;
+    // Its columns in order. The checker allows any columns for a table that lists none.
+    QStringList columns;
+    // The only names its indexes may have; none listed allows any plain index.
+    QStringList indexes;
+    // The statements that create the table on SQLite, then its indexes there, which the data
+    // build makes after the rows are in.
+    QString sqliteCreate;
+    QString sqliteIndexes;
+    // The table and its indexes on the office's server; empty for a table kept only in files.
+    QString postgresCreate;
+
+    // "ZipCode, City, State"
+    QString columnList() const;
+    // "select ZipCode, City, State from ZipCodes"
+    QString selectList() const;
+};
+
+// The ZIP rows, the same three columns in every file and on the server.
+const Table &zipCodes();
+// Where the rows came from; kept only in the database files.
+const Table &provenance();
+// Each ZIP's county and coordinates.
+const Table &zipPlaces();
+// Every table a zip database may hold besides SQLite's own.
+const std::vector<Table> &tables();
+// The table of that name in any letter case, as SQLite matches names, or null.
+const Table *findTable(const QString &name);
+
+// The names SQLite gives the files it keeps beside a database, by their suffix.
+inline constexpr std::array<const char *, 3> kJournalSuffixes{"-journal", "-wal", "-shm"};
+
+} // namespace zipschema

@@ -3,13 +3,14 @@
 #include "AboutBox.h"
 #include "Background.h"
 #include "CaptionProgressBar.h"
-#include "DataFolder.h"
 #include "DatabaseCommands.h"
 #include "ExportCommands.h"
 #include "FileDropFilter.h"
 #include "HoverFilter.h"
 #include "ImportCommands.h"
+#include "FormRoutine.h"
 #include "MapWindow.h"
+#include "PlaceCommands.h"
 #include "Platform.h"
 #include "ResultsModel.h"
 #include "ResultsView.h"
@@ -19,8 +20,9 @@
 #include "Twips.h"
 #include "WindowLayout.h"
 #include "WindowPointer.h"
-#include "ZipPlacesLookup.h"
+#include "ZipPlace.h"
 #include "ZipSession.h"
+#include "ZipStore.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -28,6 +30,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -96,7 +99,9 @@ Form1::Form1(Platform &platform, QWidget *parent)
     m_exportCommands = std::make_unique<ExportCommands>(m_platform, *m_results, *m_pointer, *m_progressBar);
     m_importCommands = std::make_unique<ImportCommands>(m_platform, *m_zipSession, *m_results, *m_pointer,
                                                         *m_searchCommands);
+    m_placeCommands = std::make_unique<PlaceCommands>(m_platform, *m_zipSession, *m_results, *m_list, *m_pointer);
     m_aboutBox = std::make_unique<AboutBox>(m_platform, *m_zipSession, *m_pointer);
+    buildListMenu();
     orderTabs();
     bindEvents();
     centreOnScreen();
@@ -134,6 +139,28 @@ void Form1::buildControls()
     m_saveWorkbookButton = makeButton(this, kSaveWorkbookButton);
     m_clearListButton = makeButton(this, kClearListButton);
     m_copyButton = makeButton(this, kCopyButton);
+}
+
+void Form1::buildListMenu()
+{
+    m_listMenu = new QMenu(m_list);
+    m_listMenu->setObjectName(QStringLiteral("mnuList"));
+    m_listMenu->setAccessibleName(QStringLiteral("Results list menu"));
+    QAction *details = m_listMenu->addAction(QStringLiteral("Details"), this, [this] { m_placeCommands->showDetails(); });
+    details->setToolTip(QStringLiteral("The ZIP's city, state, county and coordinates, in a box to copy from"));
+    QAction *near = m_listMenu->addAction(QStringLiteral("ZIPs Near…"), this, [this] { m_placeCommands->listZipsNear(); });
+    near->setToolTip(QStringLiteral("Lists the ZIPs within a distance of this one, nearest first"));
+    QAction *map = m_listMenu->addAction(QStringLiteral("Show On Map"), this, [this] { showMap(); });
+    map->setToolTip(QStringLiteral("Opens the map of the listed ZIPs"));
+    map->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    map->setShortcutVisibleInContextMenu(true);
+    // Both need a row to start from.
+    connect(m_listMenu, &QMenu::aboutToShow, this, [this, details, near] {
+        const bool hasRow = m_list->currentIndex().isValid();
+        details->setEnabled(hasRow);
+        near->setEnabled(hasRow);
+    });
+    m_list->setContextMenu(m_listMenu);
 }
 
 void Form1::orderTabs()
@@ -189,23 +216,26 @@ void Form1::bindMouseMoves()
 
 void Form1::showMap()
 {
-    if (!m_mapWindow) {
-        try {
-            // The working copy's places until the store offers them.
-            m_mapWindow = new MapWindow(
-                m_platform, *m_results, *m_list->selectionModel(),
-                [this] { return readZipPlacesFromFile(paths::workingCopy(m_platform)); },
-                QDir(m_platform.programFolder()).filePath(QStringLiteral("states.outline")), this);
-        } catch (const std::exception &failure) {
-            m_platform.messageBox(QString::fromUtf8(failure.what()), Platform::Exclamation);
-            return;
-        }
-        connect(m_mapWindow, &MapWindow::rowChosen, this,
-                [this](int row) { m_list->scrollTo(m_results->index(row, 0)); });
-    }
-    m_mapWindow->show();
-    m_mapWindow->raise();
-    m_mapWindow->activateWindow();
+    if (m_pointer->isBusy())
+        return;
+    Routine r = formRoutine(m_platform, QStringLiteral("mnuShowOnMap_Click"));
+    if (!m_mapWindow && !r.step(100, [&] { m_mapWindow = makeMapWindow(); }))
+        return;
+    r.step(102, [&] {
+        m_mapWindow->show();
+        m_mapWindow->raise();
+        m_mapWindow->activateWindow();
+    });
+}
+
+MapWindow *Form1::makeMapWindow()
+{
+    auto *window = new MapWindow(
+        m_platform, *m_results, *m_list->selectionModel(),
+        [this] { return positionsOf(m_zipSession->store().places()); },
+        QDir(m_platform.programFolder()).filePath(QStringLiteral("states.outline")), this);
+    connect(window, &MapWindow::rowChosen, this, [this](int row) { m_list->scrollTo(m_results->index(row, 0)); });
+    return window;
 }
 
 void Form1::centreOnScreen()

@@ -10,7 +10,10 @@ class DatabaseCommands;
 class ExportCommands;
 class ImportCommands;
 class MapWindow;
+class PlaceCommands;
 class Platform;
+class QAction;
+class QMenu;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -40,10 +43,13 @@ public:
     DatabaseCommands &databaseCommands() const { return *m_databaseCommands; }
     ExportCommands &exportCommands() const { return *m_exportCommands; }
     ImportCommands &importCommands() const { return *m_importCommands; }
+    PlaceCommands &placeCommands() const { return *m_placeCommands; }
+    // The results list's context menu: "Details", "ZIPs Near…", "Show On Map".
+    QMenu &listMenu() const { return *m_listMenu; }
     WindowPointer &pointer() const { return *m_pointer; }
     ResultsModel &results() const { return *m_results; }
     ZipSession &zipSession() const { return *m_zipSession; }
-    // The map window once Ctrl+M has opened it, else none.
+    // The map window once "Show On Map" or Ctrl+M has opened it, else none.
     MapWindow *mapWindow() const { return m_mapWindow; }
     // Opens the map window on the list, or brings it forward.
     void showMap();
@@ -54,6 +60,9 @@ protected:
 
 private:
     void buildControls();
+    void buildListMenu();
+    // Throws when the map's projection cannot be made.
+    MapWindow *makeMapWindow();
     void orderTabs();
     void bindEvents();
     void bindMouseMoves();
@@ -88,6 +97,8 @@ private:
     std::unique_ptr<DatabaseCommands> m_databaseCommands;
     std::unique_ptr<ExportCommands> m_exportCommands;
     std::unique_ptr<ImportCommands> m_importCommands;
+    std::unique_ptr<PlaceCommands> m_placeCommands;
+    QMenu *m_listMenu = nullptr;
     MapWindow *m_mapWindow = nullptr;
     std::unique_ptr<AboutBox> m_aboutBox;
 };

@@ -6,6 +6,7 @@
 #include "OutlineFile.h"
 #include "ResultsModel.h"
 #include "UsMapProjection.h"
+#include "ZipPlace.h"
 
 #include <QBoxLayout>
 #include <QFileInfo>
@@ -36,6 +37,16 @@ std::vector<StateOutline> readOutlines(const QString &path, QString &failure)
 }
 
 } // namespace
+
+QHash<QString, GeoPoint> positionsOf(const QHash<QString, ZipPlace> &places)
+{
+    QHash<QString, GeoPoint> positions;
+    positions.reserve(places.size());
+    for (auto place = places.cbegin(); place != places.cend(); ++place)
+        if (place->position)
+            positions.insert(place.key(), *place->position);
+    return positions;
+}
 
 MapWindow::MapWindow(Dialogs &dialogs, ResultsModel &rows, QItemSelectionModel &selection, PlaceLookup places,
                      const QString &outlineFile, QWidget *parent)

@@ -18,6 +18,10 @@ class QItemSelectionModel;
 class QLabel;
 class ResultsModel;
 class UsMapProjection;
+struct ZipPlace;
+
+// The positions of the ZIPs whose place has one: the map's dots from the store's places.
+QHash<QString, GeoPoint> positionsOf(const QHash<QString, ZipPlace> &places);
 
 // The map window: every row of the results list as a dot over the state outlines, the list's
 // current row as a larger outlined dot. It follows the list and its current row, and a click on

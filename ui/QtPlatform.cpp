@@ -68,6 +68,8 @@ Dialogs::BoxAnswer QtPlatform::showMessageBox(const QString &text, BoxStyle styl
     box.setTextFormat(Qt::PlainText);
     box.setWindowTitle(title);
     box.setText(shown);
+    // So a box's text can be copied (the ZIP's details, an error to report).
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.setWindowModality(Qt::ApplicationModal);
     if (style == YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

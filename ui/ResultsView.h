@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QPointer>
 #include <QTreeView>
 
+class QMenu;
+
 // The results list: a report view whose first column carries the tick boxes. Space ticks or
-// unticks every selected row at once, following the current row's tick.
+// unticks every selected row at once, following the current row's tick. Its context menu opens
+// on a right click, the Menu key and Shift+F10; from the keyboard it opens at the current row.
 class ResultsView : public QTreeView
 {
     Q_OBJECT
@@ -11,6 +15,16 @@ class ResultsView : public QTreeView
 public:
     explicit ResultsView(QWidget *parent = nullptr);
 
+    // The menu stays its owner's; none shows no menu.
+    void setContextMenu(QMenu *menu) { m_contextMenu = menu; }
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void popUpMenu(const QPoint &globalPos);
+    QPoint currentRowCorner() const;
+
+    QPointer<QMenu> m_contextMenu;
 };

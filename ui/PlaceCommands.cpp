@@ -1,0 +1,126 @@
+#include "PlaceCommands.h"
+
+#include "Dialogs.h"
+#include "FormRoutine.h"
+#include "ResultsModel.h"
+#include "WindowPointer.h"
+#include "ZipPlace.h"
+#include "ZipSession.h"
+#include "ZipStore.h"
+
+#include <QAbstractItemView>
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <vector>
+
+namespace {
+
+constexpr int kZipColumn = 0;
+constexpr int kCityColumn = 1;
+constexpr int kStateColumn = 2;
+
+QString detailsText(const ResultsModel &results, int row, const std::optional<ZipPlace> &place)
+{
+    const QString zip = results.cell(row, kZipColumn);
+    QStringList lines{QStringLiteral("ZIP: ") + zip, QStringLiteral("City: ") + results.cell(row, kCityColumn),
+                      QStringLiteral("State: ") + results.cell(row, kStateColumn)};
+    if (!place) {
+        lines << QString()
+              << QStringLiteral("No county or coordinates are kept for %1: it was added to the database by hand.")
+                     .arg(zip);
+        return lines.join(u'\n');
+    }
+    lines << QStringLiteral("County: ") + (place->county.isEmpty() ? QStringLiteral("(none given)") : place->county);
+    if (place->position)
+        lines << QStringLiteral("Latitude: ") + coordinateText(place->position->latitude)
+              << QStringLiteral("Longitude: ") + coordinateText(place->position->longitude);
+    else
+        lines << QStringLiteral("Latitude and longitude: not known");
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+std::optional<double> milesFromText(QStringView text)
+{
+    static const QRegularExpression plainDecimal(QStringLiteral("\\A(?:[0-9]+\\.?[0-9]*|\\.[0-9]+)\\z"));
+    const QStringView trimmed = text.trimmed();
+    if (!plainDecimal.matchView(trimmed).hasMatch())
+        return std::nullopt;
+    bool read = false;
+    const double miles = QLocale::c().toDouble(trimmed, &read);
+    return read ? std::optional(miles) : std::nullopt;
+}
+
+std::optional<int> PlaceCommands::currentRow() const
+{
+    const QModelIndex current = m_list.currentIndex();
+    return current.isValid() ? std::optional(current.row()) : std::nullopt;
+}
+
+void PlaceCommands::showDetails()
+{
+    if (m_pointer.isBusy())
+        return;
+    Routine r = formRoutine(m_dialogs, QStringLiteral("mnuDetails_Click"));
+    std::optional<int> row;
+    std::optional<ZipPlace> place;
+    if (r.test(100, [&] { return !(row = currentRow()); }))
+        return;
+    // Without the look-up there is nothing true to show.
+    if (!r.step(102, [&] { place = m_zipSession.store().place(m_results.cell(*row, kZipColumn)); }))
+        return;
+    r.step(104, [&] {
+        m_dialogs.messageBox(detailsText(m_results, *row, place), Dialogs::OkOnly, QStringLiteral("Details"));
+    });
+}
+
+void PlaceCommands::listZipsNear()
+{
+    if (m_pointer.isBusy())
+        return;
+    Routine r = formRoutine(m_dialogs, QStringLiteral("mnuZipsNear_Click"));
+    std::optional<int> row;
+    QString zip, typed;
+    std::optional<ZipPlace> centre;
+    std::optional<double> miles;
+    std::vector<NearbyRow> nearby;
+    ResultsModel::Appender list(m_results);
+    if (r.test(100, [&] { return !(row = currentRow()); }))
+        return;
+    if (!r.step(102, [&] { centre = m_zipSession.store().place(zip = m_results.cell(*row, kZipColumn)); }))
+        return;
+    if (r.test(104, [&] { return !centre || !centre->position; })) {
+        r.step(106, [&] {
+            m_dialogs.messageBox(zip + QStringLiteral(" has no coordinates, so no distance can be measured from it "
+                                                      "(a ZIP added by hand has none)."),
+                                 Dialogs::OkOnly);
+        });
+        return;
+    }
+    r.step(108, [&] {
+        typed = m_dialogs.inputBox(QStringLiteral("Distance from %1 in miles (0.1 to 500): ").arg(zip),
+                                   QStringLiteral("ZIPs Near"));
+    });
+    if (r.test(110, [&] { return typed.trimmed().isEmpty(); }))
+        return;
+    if (r.test(112, [&] { return !(miles = milesFromText(typed)) || *miles < kFewestMiles || *miles > kMostMiles; })) {
+        r.step(114, [&] {
+            m_dialogs.messageBox(QStringLiteral("The distance must be a number of miles from 0.1 to 500, such as 2.5."),
+                                 Dialogs::OkOnly);
+        });
+        return;
+    }
+    r.step(116, [&] { m_pointer.set(WindowPointer::Busy); });
+    r.step(118, [&] { m_results.clear(); });
+    r.step(120, [&] { nearby = m_zipSession.store().rowsNear(zip, *miles); });
+    r.step(122, [&] {
+        for (const NearbyRow &near : nearby)
+            list.addRow(near.row.zip, near.row.city, near.row.state);
+        list.commit();
+    });
+    // The centre stays the current row, so the map marks it and a second "ZIPs Near…" starts there.
+    r.step(124, [&] { m_list.setCurrentIndex(m_results.index(0, kZipColumn)); });
+    r.step(126, [&] { m_pointer.set(WindowPointer::Default); });
+}

@@ -3,10 +3,14 @@
 #include "FirstStart.h"
 #include "Form1.h"
 #include "ImportSession.h"
+#include "PlaceCommands.h"
 #include "Provenance.h"
 #include "QtPlatform.h"
 #include "ServerSetting.h"
 #include "ShippedCopy.h"
+#include "ZipCursor.h"
+#include "ZipPlace.h"
+#include "ZipRow.h"
 #include "ZipSession.h"
 #include "ZipStore.h"
 
@@ -26,18 +30,23 @@ struct Options {
         parser.setApplicationDescription(
             QStringLiteral("Offline US ZIP code lookup. Without options it opens its window.\n"
                            "To share one ZIP list across an office, an administrator names a PostgreSQL server in\n"
-                           "%1 ([database] server=host=... dbname=..., no password).")
+                           "%1 ([database] server=host=... dbname=..., no password).\n\n"
+                           "For scripts, --search and --near print tab-separated UTF-8 rows with a header line;\n"
+                           "they exit 0 when rows were printed, 1 when none matched, 2 on bad input or a failure:\n"
+                           "  quillmap --search 021\n"
+                           "  quillmap --near 10001 --miles 3")
                 .arg(serverSettingFile()));
         // Qt's own options are single-dash words (-platform): each is then one option, not letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.addHelpOption();
-        parser.addOptions({version, import, yes});
+        parser.addOptions({version, import, yes, search, near, miles});
     }
 
     bool given() const
     {
         return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) || parser.isSet(version)
-            || parser.isSet(import) || parser.isSet(yes);
+            || parser.isSet(import) || parser.isSet(yes) || parser.isSet(search) || parser.isSet(near)
+            || parser.isSet(miles);
     }
 
     QCommandLineParser parser;
@@ -51,6 +60,18 @@ struct Options {
         QStringLiteral("file")};
     QCommandLineOption yes{{QStringLiteral("y"), QStringLiteral("yes")},
                            QStringLiteral("With --import: import without asking.")};
+    QCommandLineOption search{
+        QStringLiteral("search"),
+        QStringLiteral("Print the rows the window lists for the text (a ZIP or its first digits, or the start of a "
+                       "city or state name), in its order, with each ZIP's county and coordinates."),
+        QStringLiteral("text")};
+    QCommandLineOption near{QStringLiteral("near"),
+                            QStringLiteral("With --miles: print the rows whose ZIP lies within that distance of the "
+                                           "ZIP, nearest first, the ZIP itself first, with a last column Miles."),
+                            QStringLiteral("zip")};
+    QCommandLineOption miles{QStringLiteral("miles"),
+                             QStringLiteral("With --near: the distance in miles, a positive number such as 2.5."),
+                             QStringLiteral("n")};
 };
 
 // The options Qt's application object takes for itself (-platform, -style, ...): an unknown
@@ -117,6 +138,97 @@ int importFile(Platform &platform, const QString &path, bool withoutAsking)
     return 0;
 }
 
+// The store the window would use, with the first start's pieces as the window's start-up runs them.
+void openStore(Platform &platform, ZipSession &session)
+{
+    session.create(platform);
+    if (platform.serverSetting().isEmpty())
+        prepareFirstStart(platform);
+    session.store().open();
+}
+
+// A field of a tab-separated line: a tab or line break inside it would break the line's columns.
+QString field(QString text)
+{
+    for (QChar &c : text)
+        if (c == u'\t' || c == u'\n' || c == u'\r')
+            c = u' ';
+    return text;
+}
+
+const QLatin1String kPlaceHeader("ZIP\tCity\tState\tCounty\tLatitude\tLongitude");
+
+void printPlaceRow(QTextStream &out, const ZipRow &row, const ZipPlace &place)
+{
+    out << field(row.zip) << '\t' << field(row.city) << '\t' << field(row.state) << '\t' << field(place.county) << '\t';
+    if (place.position)
+        out << coordinateText(place.position->latitude) << '\t' << coordinateText(place.position->longitude);
+    else
+        out << '\t';
+}
+
+int printSearch(Platform &platform, const QString &text)
+{
+    ZipSession session;
+    openStore(platform, session);
+    const QHash<QString, ZipPlace> places = session.store().places();
+    const std::unique_ptr<ZipCursor> rows = session.store().search(text);
+    QTextStream out(stdout);
+    out << kPlaceHeader << '\n';
+    int printed = 0;
+    for (; !rows->atEnd(); rows->moveNext(), ++printed) {
+        const ZipRow row{rows->text(ZipCodeColumn), rows->text(CityColumn), rows->text(StateColumn)};
+        printPlaceRow(out, row, places.value(row.zip));
+        out << '\n';
+    }
+    return printed > 0 ? 0 : 1;
+}
+
+int printNear(Platform &platform, const QString &zip, double miles)
+{
+    ZipSession session;
+    openStore(platform, session);
+    ZipStore &store = session.store();
+    if (!store.exists(zip))
+        throw std::runtime_error(QStringLiteral("no ZIP %1 in the ZIP list").arg(zip).toStdString());
+    if (const std::optional<ZipPlace> centre = store.place(zip); !centre || !centre->position)
+        throw std::runtime_error(
+            QStringLiteral("%1 has no coordinates (a ZIP added by hand has none)").arg(zip).toStdString());
+    const std::vector<NearbyRow> nearby = store.rowsNear(zip, miles);
+    QTextStream out(stdout);
+    out << kPlaceHeader << "\tMiles\n";
+    for (const NearbyRow &near : nearby) {
+        printPlaceRow(out, near.row, near.place);
+        out << '\t' << QString::number(near.miles, 'f', 2) << '\n';
+    }
+    return nearby.empty() ? 1 : 0;
+}
+
+// --search and --near: 0 rows printed, 1 none matched, 2 bad input or a failure, as grep does.
+int printRows(Options &options, Platform &platform)
+{
+    const auto refuse = [](const QString &reason) {
+        QTextStream(stderr) << "quillmap: " << reason << '\n';
+        return 2;
+    };
+    if (options.parser.isSet(options.near) != options.parser.isSet(options.miles))
+        return refuse(QStringLiteral("--near and --miles go together"));
+    if (options.parser.isSet(options.search) && options.parser.isSet(options.near))
+        return refuse(QStringLiteral("--search and --near go one at a time"));
+    try {
+        if (options.parser.isSet(options.search))
+            return printSearch(platform, options.parser.value(options.search));
+        const QString typed = options.parser.value(options.miles);
+        const std::optional<double> miles = milesFromText(typed);
+        if (!miles || *miles <= 0)
+            return refuse(QStringLiteral("the distance must be a positive number of miles, such as 2.5, not '%1'")
+                              .arg(typed));
+        return printNear(platform, options.parser.value(options.near).trimmed(), *miles);
+    } catch (const std::exception &failure) {
+        return refuse(QString::fromUtf8(failure.what()));
+    }
+}
+
 // The options' work, with no window and no display.
 int runCommandLine(Options &options, int argc, char *argv[])
 {
@@ -127,6 +239,8 @@ int runCommandLine(Options &options, int argc, char *argv[])
         return 2;
     }
     QtPlatform platform; // for the data folder's and the program folder's paths only
+    if (options.parser.isSet(options.search) || options.parser.isSet(options.near) || options.parser.isSet(options.miles))
+        return printRows(options, platform);
     try {
         if (options.parser.isSet(options.version))
             return printVersion(platform);

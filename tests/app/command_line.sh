@@ -1,0 +1,65 @@
+#!/bin/bash
+# --search and --near as a script uses them: the rows, the header and the order on standard
+# output, and the exit status with the reason on standard error for what is refused.
+#   usage: command_line.sh QUILLMAP
+# The program keeps its working copy in /var/lib when it may write there, as root does: it runs
+# in a mount namespace of its own (as another user with --map-root-user) where /var/lib is an
+# empty folder of this test, so the machine's data folder is never touched.
+set -u
+quillmap=$(realpath "$1")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+fail() { echo "command_line: $*" >&2; exit 1; }
+
+mkdir -p "$scratch/var-lib" "$scratch/home"
+namespace=(unshare --mount)
+[ "$(id -u)" -eq 0 ] || namespace+=(--map-root-user)
+"${namespace[@]}" true 2> /dev/null || fail "cannot give the program a /var/lib of its own: '${namespace[*]}' is refused here"
+run() {
+    # shellcheck disable=SC2016 # expanded by the namespace's own shell
+    HOME=$scratch/home XDG_DATA_HOME=$scratch/home/data XDG_CONFIG_HOME=$scratch/home/config \
+        "${namespace[@]}" -- sh -c 'mount --bind "$1" /var/lib && shift && exec "$@"' _ "$scratch/var-lib" \
+        "$quillmap" "$@" > "$scratch/out" 2> "$scratch/err"
+}
+header=$'ZIP\tCity\tState\tCounty\tLatitude\tLongitude'
+
+run --search 0213; status=$?
+[ "$status" = 0 ] || fail "--search 0213 exited $status: $(cat "$scratch/err")"
+[ "$(head -1 "$scratch/out")" = "$header" ] || fail "--search: header is '$(head -1 "$scratch/out")'"
+working_copy=$(find "$scratch/var-lib" -name dbZipsWorking.mdb)
+[ -f "$working_copy" ] || fail "no working copy under the namespace's /var/lib"
+expected=$(sqlite3 -separator $'\t' "$working_copy" \
+    "select ZipCode, City, State, coalesce(County, '') from ZipCodes left join ZipPlaces using (ZipCode)
+     where ZipCode like '0213%' order by ZipCode, City")
+[ "$(tail -n +2 "$scratch/out" | cut -f1-4)" = "$expected" ] || fail "--search 0213: not the rows the window lists"
+grep -q $'^02134\tAllston\tMA\tSuffolk\t42\\.35[0-9]*\t-71\\.13' "$scratch/out" || fail "--search 0213: 02134's place is wrong"
+
+run --near 10001 --miles 3; status=$?
+[ "$status" = 0 ] || fail "--near 10001 --miles 3 exited $status: $(cat "$scratch/err")"
+[ "$(head -1 "$scratch/out")" = "$header"$'\tMiles' ] || fail "--near: header is '$(head -1 "$scratch/out")'"
+sed -n 2p "$scratch/out" | grep -q $'^10001\t.*\t0\\.00$' || fail "--near: 10001 is not first at 0.00 miles"
+tail -n +2 "$scratch/out" | cut -f7 | sort -c -n || fail "--near: not nearest first"
+tail -n +2 "$scratch/out" | cut -f7 | grep -qv '^[0-9]*\.[0-9][0-9]$' && fail "--near: a distance without two decimals"
+[ "$(tail -n +2 "$scratch/out" | cut -f7 | sort -n | tail -1 | cut -d. -f1)" -lt 3 ] || fail "--near: a row beyond 3 miles"
+[ "$(tail -n +2 "$scratch/out" | wc -l)" -gt 50 ] || fail "--near: too few rows for Manhattan"
+
+sqlite3 "$working_copy" "insert into ZipCodes values ('99990', 'Nowhere', 'ZZ')"
+# Status, then the options; the reason on standard error must hold the last field.
+while IFS='|' read -r expected_status options reason; do
+    read -ra arguments <<< "$options"
+    run "${arguments[@]}"; status=$?
+    [ "$status" = "$expected_status" ] || fail "$options exited $status, not $expected_status: $(cat "$scratch/err")"
+    [ -z "$reason" ] || grep -q "^quillmap: .*$reason" "$scratch/err" || fail "$options: no reason '$reason' on standard error: $(cat "$scratch/err")"
+    [ "$expected_status" = 1 ] || [ ! -s "$scratch/out" ] || fail "$options wrote to standard output"
+done << 'CASES'
+1|--search zzqq|
+2|--near 10001|--near and --miles go together
+2|--miles 3|--near and --miles go together
+2|--near 10001 --miles 0|positive number
+2|--near 10001 --miles -3|positive number
+2|--near 10001 --miles abc|positive number
+2|--near 00000 --miles 3|no ZIP 00000
+2|--near 99990 --miles 3|99990 has no coordinates
+2|--search 021 --near 10001 --miles 3|one at a time
+CASES
+exit 0

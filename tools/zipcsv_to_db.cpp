@@ -5,7 +5,6 @@
 #include "Provenance.h"
 #include "ZipDataFile.h"
 #include "ZipPlace.h"
-#include "ZipPlacesSchema.h"
 #include "ZipSchema.h"
 
 #include <QFile>
@@ -131,12 +130,13 @@ void build(const std::string &csvPath, const std::string &sourcesPath, const std
         const Statement source = prepare(db.get(), kInsertProvenanceSql);
         for (const ProvenanceEntry &entry : sources)
             insert(db.get(), source.get(), provenanceValues(entry));
-        const Statement place = prepare(db.get(), kInsertZipPlaceSql);
+        const Statement place = prepare(db.get(), zipschema::kInsertZipPlaceSql);
         for (const ZipPlace &each : places)
             insertPlace(db.get(), place.get(), each);
     }
     // Indexed after the rows are in: one sort instead of an index update per row.
     exec(db.get(), zipCodes.sqliteIndexes);
+    exec(db.get(), zipschema::zipPlaces().sqliteIndexes);
     exec(db.get(), QStringLiteral("commit"));
     std::cout << "wrote " << csv.rows.size() << " rows and " << places.size() << " places to " << dbPath << "\n";
 }

@@ -1,6 +1,7 @@
 #include "PostgresZipStore.h"
 
 #include "ServerSetting.h"
+#include "GreatCircle.h"
 #include "ShippedCopy.h"
 #include "ZipCursor.h"
 #include "ZipImport.h"
@@ -154,9 +155,26 @@ QByteArray shippedRows(const QString &pristineCopy)
     return rows;
 }
 
-void copyRows(PGconn *db, const QByteArray &rows)
+// The pristine copy's places in COPY's text format, \\N for an unknown coordinate.
+QByteArray shippedPlaces(const QString &pristineCopy)
 {
-    run(db, "copy ZipCodes (ZipCode, City, State) from stdin", {}, PGRES_COPY_IN);
+    QByteArray places;
+    for (const ZipPlace &place : ShippedCopy(pristineCopy).places()) {
+        appendCopyField(places, place.zip);
+        places += '\t';
+        appendCopyField(places, place.county);
+        if (place.position)
+            places += '\t' + coordinateText(place.position->latitude).toLatin1() + '\t'
+                + coordinateText(place.position->longitude).toLatin1() + '\n';
+        else
+            places += "\t\\N\t\\N\n";
+    }
+    return places;
+}
+
+void copyInto(PGconn *db, const char *copySql, const QByteArray &rows)
+{
+    run(db, copySql, {}, PGRES_COPY_IN);
     if (PQputCopyData(db, rows.constData(), int(rows.size())) != 1 || PQputCopyEnd(db, nullptr) != 1)
         fail(db);
     const Result copied(PQgetResult(db));
@@ -166,9 +184,44 @@ void copyRows(PGconn *db, const QByteArray &rows)
         fail(db, copied.get());
 }
 
-bool hasZipTable(PGconn *db)
+void copyRows(PGconn *db, const QByteArray &rows)
 {
-    return *PQgetvalue(run(db, "select to_regclass('zipcodes') is not null", {}, PGRES_TUPLES_OK).get(), 0, 0) == 't';
+    copyInto(db, "copy ZipCodes (ZipCode, City, State) from stdin", rows);
+}
+
+void copyPlaces(PGconn *db, const QByteArray &places)
+{
+    copyInto(db, "copy ZipPlaces (ZipCode, County, Latitude, Longitude) from stdin", places);
+}
+
+bool hasTable(PGconn *db, const zipschema::Table &table)
+{
+    return *PQgetvalue(run(db, "select to_regclass(lower($1)) is not null", {table.name}, PGRES_TUPLES_OK).get(), 0, 0)
+        == 't';
+}
+
+bool hasEveryTable(PGconn *db)
+{
+    return hasTable(db, zipschema::zipCodes()) && hasTable(db, zipschema::zipPlaces());
+}
+
+double numberAt(const PGresult *result, int row, int column)
+{
+    return QByteArray::fromRawData(PQgetvalue(result, row, column), PQgetlength(result, row, column)).toDouble();
+}
+
+QString textAt(const PGresult *result, int row, int column)
+{
+    return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
+}
+
+// The place in the four columns from the first one on: ZIP, county, latitude, longitude.
+ZipPlace placeAt(const PGresult *result, int row, int first)
+{
+    ZipPlace place{textAt(result, row, first), textAt(result, row, first + 1), std::nullopt};
+    if (!PQgetisnull(result, row, first + 2) && !PQgetisnull(result, row, first + 3))
+        place.position = GeoPoint{numberAt(result, row, first + 2), numberAt(result, row, first + 3)};
+    return place;
 }
 
 } // namespace
@@ -202,16 +255,24 @@ PostgresZipStore::Connection PostgresZipStore::connectChecked() const
         throw std::runtime_error(
             QStringLiteral("The database's encoding is %1; Quillmap needs UTF8.").arg(encoding).toStdString());
 
-    if (!hasZipTable(db.get())) {
+    if (!hasEveryTable(db.get())) {
         const QByteArray rows = shippedRows(m_pristineCopy);
-        // One machine creates the table; the others wait for the lock, then find the table from a
-        // transaction begun after its creation. A failure ends this connection, and the lock with it.
-        // The key spells "Quillmap".
+        const QByteArray places = shippedPlaces(m_pristineCopy);
+        // One machine creates the tables; the others wait for the lock, then find them from a
+        // transaction begun after their creation. A failure ends this connection, and the lock with it.
+        // A server that has the ZIP table alone, from before places were kept, gets the places
+        // table the same way, its rows untouched. The key spells "Quillmap".
         run(db.get(), "select pg_advisory_lock(5869751240669061488)", {}, PGRES_TUPLES_OK);
-        if (!hasZipTable(db.get())) {
+        if (!hasEveryTable(db.get())) {
             Transaction creation(db.get());
-            run(db.get(), zipschema::zipCodes().postgresCreate.toUtf8().constData());
-            copyRows(db.get(), rows);
+            if (!hasTable(db.get(), zipschema::zipCodes())) {
+                run(db.get(), zipschema::zipCodes().postgresCreate.toUtf8().constData());
+                copyRows(db.get(), rows);
+            }
+            if (!hasTable(db.get(), zipschema::zipPlaces())) {
+                run(db.get(), zipschema::zipPlaces().postgresCreate.toUtf8().constData());
+                copyPlaces(db.get(), places);
+            }
             creation.commit();
         }
         run(db.get(), "select pg_advisory_unlock(5869751240669061488)", {}, PGRES_TUPLES_OK);
@@ -309,11 +370,14 @@ int PostgresZipStore::remove(const QString &zip)
 void PostgresZipStore::reset()
 {
     const QByteArray rows = shippedRows(m_pristineCopy);
+    const QByteArray places = shippedPlaces(m_pristineCopy);
     const Connection db = connectChecked();
     Transaction resetting(db.get());
     run(db.get(), kLockForWriting);
     run(db.get(), "delete from ZipCodes");
     copyRows(db.get(), rows);
+    run(db.get(), "delete from ZipPlaces");
+    copyPlaces(db.get(), places);
     resetting.commit();
 }
 
@@ -332,6 +396,59 @@ ImportPlan PostgresZipStore::planImport(const ZipImport &)
 ImportPlan PostgresZipStore::applyImport(const ZipImport &)
 {
     throw std::runtime_error(importRefusal().toStdString());
+}
+
+std::optional<ZipPlace> PostgresZipStore::place(const QString &zip)
+{
+    return withServer([&](PGconn *db) -> std::optional<ZipPlace> {
+        const Result found = run(db, "select ZipCode, County, Latitude, Longitude from ZipPlaces where ZipCode = $1",
+                                 {zip}, PGRES_TUPLES_OK);
+        if (PQntuples(found.get()) == 0)
+            return std::nullopt;
+        return placeAt(found.get(), 0, 0);
+    });
+}
+
+QHash<QString, ZipPlace> PostgresZipStore::places()
+{
+    return withServer([&](PGconn *db) {
+        const Result all = run(db, "select ZipCode, County, Latitude, Longitude from ZipPlaces", {}, PGRES_TUPLES_OK);
+        QHash<QString, ZipPlace> places;
+        places.reserve(PQntuples(all.get()));
+        for (int row = 0; row < PQntuples(all.get()); ++row) {
+            ZipPlace read = placeAt(all.get(), row, 0);
+            places.insert(read.zip, std::move(read));
+        }
+        return places;
+    });
+}
+
+std::vector<NearbyRow> PostgresZipStore::rowsNear(const QString &zip, double miles)
+{
+    const std::optional<ZipPlace> centre = place(zip);
+    if (!centre || !centre->position)
+        return {};
+    // As in the embedded store: the position index narrows to a box, widened by a hair against
+    // rounding at its edges; the exact distance and the order are measured here.
+    const GeoBox box = boxAround(*centre->position, miles);
+    constexpr double kHair = 1e-9;
+    const QByteArray sql = QByteArray("select z.ZipCode, z.City, z.State, p.ZipCode, p.County, p.Latitude, p.Longitude"
+                                      " from ZipPlaces p join ZipCodes z on z.ZipCode = p.ZipCode"
+                                      " where p.Latitude between $1::float8 and $2::float8 and ")
+        + (box.west > box.east ? "(p.Longitude >= $3::float8 or p.Longitude <= $4::float8)"
+                               : "p.Longitude between $3::float8 and $4::float8");
+    return withServer([&](PGconn *db) {
+        const Result near = run(db, sql.constData(),
+                                {coordinateText(box.south - kHair), coordinateText(box.north + kHair),
+                                 coordinateText(box.west - kHair), coordinateText(box.east + kHair)},
+                                PGRES_TUPLES_OK);
+        std::vector<NearbyRow> candidates;
+        candidates.reserve(size_t(PQntuples(near.get())));
+        for (int row = 0; row < PQntuples(near.get()); ++row)
+            candidates.push_back({{textAt(near.get(), row, 0), textAt(near.get(), row, 1), textAt(near.get(), row, 2)},
+                                  placeAt(near.get(), row, 3), 0});
+        return nearestFirst(zip, *centre->position, miles, std::move(candidates));
+    });
 }
 
 std::vector<ProvenanceEntry> PostgresZipStore::provenance()

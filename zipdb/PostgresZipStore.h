@@ -8,7 +8,8 @@ struct pg_conn;
 
 // The store an office shares: a PostgreSQL server reached through libpq. The first connection
 // that finds no ZIP table creates it and loads the shipped rows from the pristine copy, once,
-// however many machines start together. Matching and order are the embedded store's, not the
+// however many machines start together; the places table beside it likewise, also where a server
+// set up before places were kept has the ZIP table alone. Matching and order are the embedded store's, not the
 // server's own collation rules. A server that cannot be reached or goes away fails the operation
 // with libpq's message; the next operation connects again.
 class PostgresZipStore : public ZipStore
@@ -33,6 +34,9 @@ public:
     QString importRefusal() const override;
     ImportPlan planImport(const ZipImport &import) override;
     ImportPlan applyImport(const ZipImport &import) override;
+    std::optional<ZipPlace> place(const QString &zip) override;
+    QHash<QString, ZipPlace> places() override;
+    std::vector<NearbyRow> rowsNear(const QString &zip, double miles) override;
     std::vector<ProvenanceEntry> provenance() override;
 
 private:

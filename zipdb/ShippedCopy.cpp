@@ -2,7 +2,6 @@
 
 #include "Provenance.h"
 #include "ZipPlace.h"
-#include "ZipPlacesSchema.h"
 #include "ZipQuery.h"
 #include "ZipRows.h"
 #include "ZipSchema.h"
@@ -28,7 +27,8 @@ std::vector<ProvenanceEntry> ShippedCopy::sources() const
 std::vector<ZipPlace> ShippedCopy::places() const
 {
     std::vector<ZipPlace> places;
-    for (ZipQuery place(m_db.get(), QString::fromUtf8(kSelectZipPlacesSql), {}); !place.atEnd(); place.moveNext())
-        places.push_back(placeFromText(place.text(0), place.text(1), place.text(2), place.text(3)));
+    const QString byZip = QString::fromUtf8(zipschema::kSelectZipPlacesSql) + QStringLiteral(" order by ZipCode");
+    for (ZipQuery place(m_db.get(), byZip, {}); !place.atEnd(); place.moveNext())
+        places.push_back(readZipPlace(place));
     return places;
 }

@@ -6,7 +6,10 @@
 #include "ZipCursor.h"
 #include "ZipEdits.h"
 #include "ZipImport.h"
+#include "GreatCircle.h"
 #include "ZipQuery.h"
+#include "ZipRows.h"
+#include "ZipSchema.h"
 #include "ZipSearch.h"
 
 #include <stdexcept>
@@ -83,6 +86,51 @@ ImportPlan SqliteZipStore::planImport(const ZipImport &import)
 ImportPlan SqliteZipStore::applyImport(const ZipImport &import)
 {
     return import.apply(m_connection);
+}
+
+std::optional<ZipPlace> SqliteZipStore::place(const QString &zip)
+{
+    const ZipQuery found = m_connection.query(QString::fromUtf8(zipschema::kSelectZipPlacesSql)
+                                                  + QStringLiteral(" where ZipCode = ?1"),
+                                              {zip});
+    if (found.atEnd())
+        return std::nullopt;
+    return readZipPlace(found);
+}
+
+QHash<QString, ZipPlace> SqliteZipStore::places()
+{
+    QHash<QString, ZipPlace> places;
+    places.reserve(42'000);
+    for (ZipQuery place = m_connection.query(QString::fromUtf8(zipschema::kSelectZipPlacesSql)); !place.atEnd();
+         place.moveNext()) {
+        ZipPlace read = readZipPlace(place);
+        places.insert(read.zip, std::move(read));
+    }
+    return places;
+}
+
+std::vector<NearbyRow> SqliteZipStore::rowsNear(const QString &zip, double miles)
+{
+    const std::optional<ZipPlace> centre = place(zip);
+    if (!centre || !centre->position)
+        return {};
+    // The index on latitude and longitude reads only the box around the circle; the join to the
+    // rows is by the ZIP index. The box's edges are widened by a hair so that rounding in them
+    // cannot drop a ZIP right on the circle.
+    const GeoBox box = boxAround(*centre->position, miles);
+    constexpr double kHair = 1e-9;
+    const bool acrossAntimeridian = box.west > box.east;
+    const QString sql = QStringLiteral("select z.ZipCode, z.City, z.State, p.ZipCode, p.County, p.Latitude, p.Longitude"
+                                       " from ZipPlaces p join ZipCodes z on z.ZipCode = p.ZipCode"
+                                       " where p.Latitude between ?1 and ?2 and ")
+        + QLatin1String(acrossAntimeridian ? "(p.Longitude >= ?3 or p.Longitude <= ?4)" : "p.Longitude between ?3 and ?4");
+    std::vector<NearbyRow> candidates;
+    for (ZipQuery near = m_connection.query(sql, {coordinateText(box.south - kHair), coordinateText(box.north + kHair),
+                                                  coordinateText(box.west - kHair), coordinateText(box.east + kHair)});
+         !near.atEnd(); near.moveNext())
+        candidates.push_back({{near.text(0), near.text(1), near.text(2)}, readZipPlace(near, 3), 0});
+    return nearestFirst(zip, *centre->position, miles, std::move(candidates));
 }
 
 std::vector<ProvenanceEntry> SqliteZipStore::provenance()

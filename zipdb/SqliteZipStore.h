@@ -23,6 +23,9 @@ public:
     QString importRefusal() const override;
     ImportPlan planImport(const ZipImport &import) override;
     ImportPlan applyImport(const ZipImport &import) override;
+    std::optional<ZipPlace> place(const QString &zip) override;
+    QHash<QString, ZipPlace> places() override;
+    std::vector<NearbyRow> rowsNear(const QString &zip, double miles) override;
     std::vector<ProvenanceEntry> provenance() override;
 
 private:

@@ -1,6 +1,5 @@
 #include "ZipDatabaseFile.h"
 
-#include "ZipPlacesSchema.h"
 #include "ZipQuery.h"
 #include "ZipSchema.h"
 

@@ -1,6 +1,7 @@
 #include "ZipPlace.h"
 
 #include "CsvRecords.h"
+#include "GreatCircle.h"
 
 #include <QByteArray>
 #include <QLocale>
@@ -121,4 +122,26 @@ std::vector<ZipPlace> readZipPlacesCsv(const QByteArray &csv, const QString &nam
                 .toStdString());
     }
     return places;
+}
+
+std::vector<NearbyRow> nearestFirst(const QString &centreZip, GeoPoint centre, double miles,
+                                    std::vector<NearbyRow> candidates)
+{
+    std::erase_if(candidates, [&](NearbyRow &candidate) {
+        if (!candidate.place.position)
+            return true;
+        candidate.miles = milesBetween(centre, *candidate.place.position);
+        return !(candidate.miles <= miles);
+    });
+    std::ranges::sort(candidates, [&](const NearbyRow &a, const NearbyRow &b) {
+        // Another ZIP on the very same spot must not come before the centre's own rows.
+        const bool aCentre = a.row.zip == centreZip;
+        const bool bCentre = b.row.zip == centreZip;
+        if (aCentre != bCentre)
+            return aCentre;
+        if (a.miles != b.miles)
+            return a.miles < b.miles;
+        return a.row < b.row;
+    });
+    return candidates;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GeoPoint.h"
+#include "ZipRow.h"
 
 #include <QString>
 #include <QStringView>
@@ -20,6 +21,20 @@ struct ZipPlace {
 
     bool operator==(const ZipPlace &) const = default;
 };
+
+// One row of the ZIP table with its ZIP's place and its distance from the centre of a "near" query.
+struct NearbyRow {
+    ZipRow row;
+    ZipPlace place;
+    // Great-circle miles (milesBetween()) from the centre ZIP's position.
+    double miles = 0;
+};
+
+// The candidates that lie within the miles of the centre, their miles measured, nearest first
+// (ties by ZIP, then city, then state), the centre ZIP's own rows first of all. Both stores narrow
+// the candidates with an index and leave the exact distance and the order to this.
+std::vector<NearbyRow> nearestFirst(const QString &centreZip, GeoPoint centre, double miles,
+                                    std::vector<NearbyRow> candidates);
 
 // A place from the texts of a data file. The coordinates are plain decimal degrees ("42.3535",
 // "-71.1329"), both given or both empty. Throws std::runtime_error with the reason, naming the

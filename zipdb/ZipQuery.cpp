@@ -66,6 +66,20 @@ QString ZipQuery::text(int column) const
     return QString::fromUtf8(value, sqlite3_column_bytes(m_statement.get(), column));
 }
 
+double ZipQuery::number(int column) const
+{
+    if (m_atEnd)
+        throw std::runtime_error("Either BOF or EOF is True, or the current record has been deleted.");
+    return sqlite3_column_double(m_statement.get(), column);
+}
+
+bool ZipQuery::isNull(int column) const
+{
+    if (m_atEnd)
+        throw std::runtime_error("Either BOF or EOF is True, or the current record has been deleted.");
+    return sqlite3_column_type(m_statement.get(), column) == SQLITE_NULL;
+}
+
 void ZipQuery::moveNext()
 {
     if (m_atEnd)

@@ -25,6 +25,9 @@ public:
     bool atEnd() const { return m_atEnd; }
     // The text of a column of the current row; an empty value reads as the empty text.
     QString text(int column) const;
+    // The number in a column of the current row, and whether the column holds NULL.
+    double number(int column) const;
+    bool isNull(int column) const;
     void moveNext();
 
 private:

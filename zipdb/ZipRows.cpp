@@ -33,3 +33,11 @@ std::vector<ZipRow> readZipRows(ZipStore &store)
 {
     return readSorted(*store.search(QString()));
 }
+
+ZipPlace readZipPlace(const ZipQuery &query, int first)
+{
+    ZipPlace place{query.text(first), query.text(first + 1), std::nullopt};
+    if (!query.isNull(first + 2) && !query.isNull(first + 3))
+        place.position = GeoPoint{query.number(first + 2), query.number(first + 3)};
+    return place;
+}

@@ -42,12 +42,15 @@ const std::vector<Table> &tables()
         // the coordinates NULL where unknown.
         {QStringLiteral("ZipPlaces"),
          {QStringLiteral("ZipCode"), QStringLiteral("County"), QStringLiteral("Latitude"), QStringLiteral("Longitude")},
-         // The index SQLite makes for the primary key.
-         {QStringLiteral("sqlite_autoindex_ZipPlaces_1")},
+         // The index SQLite makes for the primary key, and the one that narrows a search by distance
+         // to the ZIPs in a box of latitudes and longitudes.
+         {QStringLiteral("sqlite_autoindex_ZipPlaces_1"), QStringLiteral("ZipPlaces_Position")},
          QStringLiteral("create table ZipPlaces (ZipCode TEXT PRIMARY KEY, County TEXT NOT NULL, Latitude REAL,"
                         " Longitude REAL)"),
-         {},
-         {}},
+         QStringLiteral("create index ZipPlaces_Position on ZipPlaces (Latitude, Longitude)"),
+         QStringLiteral("create table ZipPlaces (ZipCode text collate \"C\" primary key, County text not null,"
+                        " Latitude double precision, Longitude double precision);"
+                        " create index ZipPlaces_Position on ZipPlaces (Latitude, Longitude)")},
     };
     return all;
 }

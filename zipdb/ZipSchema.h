@@ -37,6 +37,10 @@ const Table &zipCodes();
 const Table &provenance();
 // Each ZIP's county and coordinates.
 const Table &zipPlaces();
+// The statements that write and read the places. The insert binds ZIP, county, latitude and
+// longitude to ?1 .. ?4; the select reads the same four columns.
+inline constexpr char kInsertZipPlaceSql[] = "insert into ZipPlaces values (?1, ?2, ?3, ?4)";
+inline constexpr char kSelectZipPlacesSql[] = "select ZipCode, County, Latitude, Longitude from ZipPlaces";
 // Every table a zip database may hold besides SQLite's own.
 const std::vector<Table> &tables();
 // The table of that name in any letter case, as SQLite matches names, or null.

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "Provenance.h"
+#include "ZipPlace.h"
 
+#include <QHash>
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class ZipCursor;
@@ -49,6 +52,15 @@ public:
     // and apply()). A store that takes no import throws its importRefusal().
     virtual ImportPlan planImport(const ZipImport &import) = 0;
     virtual ImportPlan applyImport(const ZipImport &import) = 0;
+
+    // The ZIP's county and position; none when no place is kept for it (a ZIP the person added).
+    virtual std::optional<ZipPlace> place(const QString &zip) = 0;
+    // Every ZIP's place, keyed by ZIP: the command line's columns and the map's dots.
+    virtual QHash<QString, ZipPlace> places() = 0;
+    // Every row whose ZIP's position lies within `miles` of the centre ZIP's position, nearest
+    // first (ties by ZIP, then city), the centre ZIP's own rows first of all. Empty when the
+    // centre ZIP has no position or no place.
+    virtual std::vector<NearbyRow> rowsNear(const QString &zip, double miles) = 0;
 
     // Where the rows came from: the shipped sources and the imports since. Reads a closed store
     // too, for --version.

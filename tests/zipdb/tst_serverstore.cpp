@@ -1,20 +1,38 @@
 #include "FaultSeed.h"
+#include "GreatCircle.h"
 #include "HostileText.h"
 #include "PostgresServer.h"
 #include "PostgresZipStore.h"
+#include "ShippedCopy.h"
 #include "SqliteZipStore.h"
 #include "TestMachine.h"
 #include "WorkingCopy.h"
 #include "ZipConnection.h"
+#include "ZipSchema.h"
 
 #include <QDir>
 #include <QRegularExpression>
 #include <QTest>
 #include <QThread>
 
+#include <libpq-fe.h>
+
 #include <atomic>
 #include <optional>
 #include <thread>
+
+namespace {
+
+QStringList nearText(const std::vector<NearbyRow> &rows)
+{
+    QStringList text;
+    for (const NearbyRow &near : rows)
+        text.append(rowText(near.row.zip, near.row.city, near.row.state) + QLatin1Char('|') + near.place.county
+                    + QLatin1Char('|') + QString::number(near.miles, 'f', 9));
+    return text;
+}
+
+} // namespace
 
 class TestServerStore : public QObject
 {
@@ -70,6 +88,95 @@ private slots:
         embedded.reset();
         shared.reset();
         QCOMPARE(searchRows(shared, ""), rowsOf(machine.pristineCopy()));
+    }
+
+    void nearRowsAreEveryRowWithinTheMiles_data()
+    {
+        QTest::addColumn<QString>("centre");
+        QTest::addColumn<double>("miles");
+        QTest::newRow("Manhattan, 3 miles") << "10001" << 3.0;
+        QTest::newRow("Allston, 25 miles") << "02134" << 25.0;
+        QTest::newRow("none but the centre") << "99546" << 0.1;
+        QTest::newRow("Adak, across the antimeridian") << "99546" << 500.0;
+        QTest::newRow("Guam, west of it") << "96910" << 2000.0;
+        QTest::newRow("no such ZIP") << "00000" << 100.0;
+        QTest::newRow("a ZIP added by hand") << "99990" << 100.0;
+    }
+
+    // The embedded store against every shipped row measured, the server against the embedded store.
+    void nearRowsAreEveryRowWithinTheMiles()
+    {
+        QFETCH(QString, centre);
+        QFETCH(double, miles);
+        QDir().mkpath(machine.dataFolder());
+        provisionWorkingCopy(machine.pristineCopy(), machine.workingCopy());
+        SqliteZipStore embedded(machine.platform);
+        PostgresZipStore shared(server->newDatabase(), machine.pristineCopy());
+        embedded.open();
+        shared.open();
+        for (ZipStore *store : {static_cast<ZipStore *>(&embedded), static_cast<ZipStore *>(&shared)})
+            store->add(QStringLiteral("99990"), QStringLiteral("Added"), QStringLiteral("AK"));
+
+        const ShippedCopy shipped(machine.pristineCopy());
+        QHash<QString, ZipPlace> places;
+        for (const ZipPlace &place : shipped.places())
+            places.insert(place.zip, place);
+        QCOMPARE(embedded.places(), places);
+        QCOMPARE(shared.places(), places);
+        QCOMPARE(shared.place(centre), embedded.place(centre));
+        QStringList expected;
+        const std::optional<GeoPoint> at = places.value(centre).position;
+        for (const ZipRow &row : shipped.rows()) {
+            const ZipPlace place = places.value(row.zip);
+            if (at && place.position && milesBetween(*at, *place.position) <= miles)
+                expected.append(rowText(row.zip, row.city, row.state));
+        }
+        const std::vector<NearbyRow> near = embedded.rowsNear(centre, miles);
+        QStringList found;
+        for (const NearbyRow &each : near)
+            found.append(rowText(each.row.zip, each.row.city, each.row.state));
+        QVERIFY(found.isEmpty() || found.first().startsWith(centre));
+        QVERIFY(std::is_sorted(near.begin() + std::ranges::count(found, centre, [](const QString &row) { return row.left(5); }),
+                               near.end(), [](const NearbyRow &a, const NearbyRow &b) { return a.miles < b.miles; }));
+        found.sort();
+        QCOMPARE(found, expected);
+        QCOMPARE(nearText(shared.rowsNear(centre, miles)), nearText(near));
+    }
+
+    // A server set up before places were kept has the ZIP table alone: the first start after gets
+    // the places, once however many start at once, and keeps the office's rows; a reset restores both.
+    void aServerWithoutPlacesGetsThemOnceAndKeepsItsRows()
+    {
+        const QString database = server->newDatabase();
+        {
+            PGconn *db = PQconnectdb(database.toUtf8().constData());
+            for (const QString &sql : {zipschema::zipCodes().postgresCreate,
+                                       QStringLiteral("insert into ZipCodes values ('99990', 'Office', 'AK')")})
+                PQclear(PQexec(db, sql.toUtf8().constData()));
+            PQfinish(db);
+        }
+        std::vector<std::thread> starts;
+        std::atomic<int> failures = 0;
+        for (int i = 0; i < 4; ++i)
+            starts.emplace_back([&] {
+                try {
+                    PostgresZipStore(database, machine.pristineCopy()).open();
+                } catch (const std::runtime_error &) {
+                    ++failures;
+                }
+            });
+        for (std::thread &start : starts)
+            start.join();
+        QCOMPARE(failures.load(), 0);
+        PostgresZipStore shared(database, machine.pristineCopy());
+        shared.open();
+        QCOMPARE(searchRows(shared, ""), QStringList{"99990|Office|AK"});
+        const std::vector<ZipPlace> shipped = ShippedCopy(machine.pristineCopy()).places();
+        QCOMPARE(shared.places().size(), qsizetype(shipped.size()));
+        QCOMPARE(shared.place("02134")->county, QStringLiteral("Suffolk"));
+        shared.reset();
+        QCOMPARE(searchRows(shared, ""), rowsOf(machine.pristineCopy()));
+        QCOMPARE(shared.places().size(), qsizetype(shipped.size()));
     }
 
     void clientsAddingAndDeletingAtOnceLoseNoRow_data()

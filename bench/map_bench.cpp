@@ -1,24 +1,23 @@
 // The map window on the whole table: a paint of all 41,703 dots with the outlines, the window
-// opened on them (places read from a SQLite table, projected, drawn), and the resident memory
-// the open window adds. Until the shipped copy carries the places, each ZIP gets a seeded point
-// in its state's region. Run: QT_QPA_PLATFORM=offscreen build/bin/map_bench
+// opened on them (places read from the working copy through the store, projected, drawn), and
+// the resident memory the open window adds. Run: QT_QPA_PLATFORM=offscreen build/bin/map_bench
+#include "FirstStart.h"
 #include "MapCanvas.h"
 #include "MapScene.h"
 #include "MapWindow.h"
 #include "ResultsModel.h"
-#include "ScriptedPlatform.h"
-#include "ZipPlacesLookup.h"
+#include "SqliteZipStore.h"
+#include "TestMachine.h"
+#include "ZipCursor.h"
+#include "ZipRow.h"
 
 #include <QApplication>
 #include <QItemSelectionModel>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include "FigureReporter.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -32,67 +31,25 @@ double residentMegabytes()
     return resident * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-GeoPoint seededPoint(QRandomGenerator &random, const QString &state)
-{
-    const auto within = [&random](double south, double north, double west, double east) {
-        return GeoPoint{south + random.generateDouble() * (north - south),
-                        west + random.generateDouble() * (east - west)};
-    };
-    if (state == u"AK")
-        return within(55, 70, -165, -135);
-    if (state == u"HI")
-        return within(19, 22, -159.5, -155);
-    if (state == u"PR")
-        return within(18, 18.4, -67.2, -65.7);
-    return within(25, 49, -124, -67);
-}
-
-// The whole shipped table listed, and a database file whose ZipPlaces table holds a point for
-// every ZIP, as the working copy will.
+// The whole shipped table listed, over a working copy on a machine of the benchmark's own, whose
+// places the window reads through the store as the program's does.
 struct WholeTable {
     WholeTable()
     {
         for (const char *caption : {"Zip", "City", "State"})
             rows.addColumn(QLatin1String(caption));
-        sqlite3 *shipped = nullptr;
-        sqlite3_open_v2(QUILLMAP_PRISTINE_DB, &shipped, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3 *places = nullptr;
-        placesFile = folder.filePath(QStringLiteral("places.db"));
-        sqlite3_open(placesFile.toUtf8().constData(), &places);
-        sqlite3_exec(places, "create table ZipPlaces (ZipCode TEXT PRIMARY KEY, County TEXT NOT NULL, Latitude REAL, "
-                             "Longitude REAL); begin",
-                     nullptr, nullptr, nullptr);
-        sqlite3_stmt *insert = nullptr;
-        sqlite3_prepare_v2(places, "insert or ignore into ZipPlaces values (?1, '', ?2, ?3)", -1, &insert, nullptr);
-        sqlite3_stmt *select = nullptr;
-        sqlite3_prepare_v2(shipped, "select ZipCode, City, State from ZipCodes order by ZipCode", -1, &select, nullptr);
-        QRandomGenerator random(21);
+        prepareFirstStart(machine.platform);
+        store.open();
         ResultsModel::Appender appender(rows);
-        while (sqlite3_step(select) == SQLITE_ROW) {
-            const auto text = [select](int column) {
-                return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(select, column)));
-            };
-            appender.addRow(text(0), text(1), text(2));
-            const GeoPoint point = seededPoint(random, text(2));
-            const QByteArray zip = text(0).toUtf8();
-            sqlite3_bind_text(insert, 1, zip.constData(), int(zip.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_double(insert, 2, point.latitude);
-            sqlite3_bind_double(insert, 3, point.longitude);
-            sqlite3_step(insert);
-            sqlite3_reset(insert);
-        }
+        for (const auto listed = store.search(QString()); !listed->atEnd(); listed->moveNext())
+            appender.addRow(listed->text(ZipCodeColumn), listed->text(CityColumn), listed->text(StateColumn));
         appender.commit();
-        sqlite3_finalize(select);
-        sqlite3_finalize(insert);
-        sqlite3_exec(places, "commit", nullptr, nullptr, nullptr);
-        sqlite3_close(places);
-        sqlite3_close(shipped);
     }
 
     std::unique_ptr<MapWindow> open()
     {
-        auto window = std::make_unique<MapWindow>(platform, rows, selection,
-                                                  [this] { return readZipPlacesFromFile(placesFile); },
+        auto window = std::make_unique<MapWindow>(machine.platform, rows, selection,
+                                                  [this] { return positionsOf(store.places()); },
                                                   QStringLiteral(QUILLMAP_OUTLINE_FILE));
         window->resize(960, 640);
         window->show();
@@ -100,9 +57,8 @@ struct WholeTable {
         return window;
     }
 
-    QTemporaryDir folder;
-    QString placesFile;
-    ScriptedPlatform platform;
+    TestMachine machine;
+    SqliteZipStore store{machine.platform};
     ResultsModel rows;
     QItemSelectionModel selection{&rows};
 };

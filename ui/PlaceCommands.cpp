@@ -45,8 +45,8 @@ QString detailsText(const ResultsModel &results, int row, const std::optional<Zi
 std::optional<double> milesFromText(QStringView text)
 {
     static const QRegularExpression plainDecimal(QStringLiteral("\\A(?:[0-9]+\\.?[0-9]*|\\.[0-9]+)\\z"));
-    const QStringView trimmed = text.trimmed();
-    if (!plainDecimal.matchView(trimmed).hasMatch())
+    const QString trimmed = text.trimmed().toString();
+    if (!plainDecimal.match(trimmed).hasMatch())
         return std::nullopt;
     bool read = false;
     const double miles = QLocale::c().toDouble(trimmed, &read);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPointer>
 #include <QTreeView>
 
 class QMenu;
@@ -15,7 +14,7 @@ class ResultsView : public QTreeView
 public:
     explicit ResultsView(QWidget *parent = nullptr);
 
-    // The menu stays its owner's; none shows no menu.
+    // The menu stays its owner's and must outlive the view (a child of it does); none shows no menu.
     void setContextMenu(QMenu *menu) { m_contextMenu = menu; }
 
 protected:
@@ -26,5 +25,5 @@ private:
     void popUpMenu(const QPoint &globalPos);
     QPoint currentRowCorner() const;
 
-    QPointer<QMenu> m_contextMenu;
+    QMenu *m_contextMenu = nullptr;
 };

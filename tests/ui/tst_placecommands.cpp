@@ -5,6 +5,7 @@
 #include "MapWindow.h"
 #include "PlaceCommands.h"
 #include "WindowFixture.h"
+#include "WindowPointer.h"
 #include "ZipSession.h"
 #include "ZipStore.h"
 
@@ -199,7 +200,6 @@ private slots:
         QVERIFY(form->mapWindow() && form->mapWindow()->isVisible());
         QCOMPARE(form->mapWindow()->scene().rowCount(), form->results().rowCount());
         QCOMPARE(form->mapWindow()->scene().rowsWithoutCoordinates(), 0);
-        QCOMPARE(form->mapWindow()->notice(), QString());
         form->searchCommands().clearList();
         QCOMPARE(form->mapWindow()->scene().rowCount(), 0);
         QCOMPARE(platform().boxes, Boxes{});

@@ -1,0 +1,103 @@
+// The built program's --search "" as a script runs it: a process that lists the whole table with
+// each ZIP's place, its output written to a file, against --search of one ZIP, which pays the same
+// start. The program keeps its working copy in /var/lib where it may (as root), so each run is in
+// a mount namespace of its own whose /var/lib is a folder of the benchmark's; a first run
+// provisions the working copy there. Run: build/bin/cli_bench
+#include "FigureReporter.h"
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+std::string g_dataRoot;
+std::string g_output;
+
+// The seconds from the start of `quillmap --search TEXT` to its end, or -1 when it failed.
+double searchSeconds(const std::string &text)
+{
+    std::vector<std::string> arguments{"unshare", "--mount"};
+    if (geteuid() != 0)
+        arguments.push_back("--map-root-user");
+    for (const char *argument : {"--", "sh", "-c", "mount --bind \"$1\" /var/lib && shift && exec \"$@\"", "_"})
+        arguments.push_back(argument);
+    arguments.insert(arguments.end(), {g_dataRoot, QUILLMAP_EXECUTABLE, "--search", text});
+    std::vector<char *> argv;
+    for (std::string &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t redirect;
+    posix_spawn_file_actions_init(&redirect);
+    posix_spawn_file_actions_addopen(&redirect, STDOUT_FILENO, g_output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t child = 0;
+    const int spawned = posix_spawnp(&child, "unshare", &redirect, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&redirect);
+    if (spawned != 0)
+        return -1;
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void measure(benchmark::State &state, const std::string &text)
+{
+    for (auto _ : state) {
+        const double seconds = searchSeconds(text);
+        if (seconds < 0) {
+            state.SkipWithError("quillmap --search failed (is unshare --mount refused here?)");
+            return;
+        }
+        state.SetIterationTime(seconds);
+    }
+    std::ifstream rows(g_output);
+    state.counters["lines"] = double(std::count(std::istreambuf_iterator<char>(rows), {}, '\n'));
+}
+
+void BM_SearchOneZipAsProcess(benchmark::State &state)
+{
+    measure(state, "02134");
+}
+BENCHMARK(BM_SearchOneZipAsProcess)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void BM_SearchWholeTableAsProcess(benchmark::State &state)
+{
+    measure(state, "");
+}
+BENCHMARK(BM_SearchWholeTableAsProcess)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    char folder[] = "/tmp/cli_bench.XXXXXX";
+    if (!mkdtemp(folder))
+        return 1;
+    g_dataRoot = std::string(folder) + "/var-lib";
+    g_output = std::string(folder) + "/rows.tsv";
+    std::filesystem::create_directory(g_dataRoot);
+    searchSeconds("02134"); // the first start, which copies the working copy
+    const int status = runBenchmarksWithFigures(argc, argv, {
+        {Figure::Milliseconds, "--search \"\" of the whole table, as a process", "BM_SearchWholeTableAsProcess", "",
+         500.0},
+    });
+    std::filesystem::remove_all(folder);
+    return status;
+}

@@ -37,6 +37,8 @@ const Table &zipCodes();
 const Table &provenance();
 // Each ZIP's county and coordinates.
 const Table &zipPlaces();
+// Each import's rows for the ZIPs it spoke for, the base of the next; kept only in the files.
+const Table &importedRows();
 // The statements that write and read the places. The insert binds ZIP, county, latitude and
 // longitude to ?1 .. ?4; the select reads the same four columns.
 inline constexpr char kInsertZipPlaceSql[] = "insert into ZipPlaces values (?1, ?2, ?3, ?4)";

@@ -36,6 +36,12 @@ SqliteZipStore::SqliteZipStore(Platform &platform) : m_platform(platform) {}
 void SqliteZipStore::open()
 {
     m_connection.open(paths::workingCopy(m_platform));
+    try {
+        upgradeWorkingCopy(m_connection, paths::pristineCopy(m_platform));
+    } catch (const std::runtime_error &) {
+        m_connection.close();
+        throw;
+    }
 }
 
 bool SqliteZipStore::isOpen() const

@@ -1,5 +1,6 @@
 #include "ZipImport.h"
 
+#include "JsonText.h"
 #include "Provenance.h"
 #include "ShippedCopy.h"
 #include "ZipConnection.h"
@@ -88,22 +89,6 @@ private:
     bool m_open = true;
 };
 
-// A JSON string, written by hand: for tens of thousands of rows QJsonArray takes longer to build
-// than SQLite takes to insert them.
-void appendJsonString(QString &json, const QString &text)
-{
-    json += u'"';
-    for (const QChar c : text) {
-        if (c == u'"' || c == u'\\')
-            json += u'\\';
-        if (c.unicode() < 0x20)
-            json += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            json += c;
-    }
-    json += u'"';
-}
-
 void appendJsonRow(QString &json, const ZipRow &row)
 {
     json += u'[';
@@ -113,13 +98,6 @@ void appendJsonRow(QString &json, const ZipRow &row)
     }
     json.back() = u']';
     json += u',';
-}
-
-void closeJsonArray(QString &json)
-{
-    if (json.size() > 1)
-        json.chop(1);
-    json += u']';
 }
 
 // The places of the ZIPs the file adds or renames, where it gives them; a ZIP it removes keeps its
@@ -136,21 +114,11 @@ void writePlaces(ZipConnection &working, const ImportPlan &plan, const ZipDataFi
         const ZipPlace *place = change.outcome == ZipOutcome::Added || change.outcome == ZipOutcome::Renamed
             ? byZip.value(change.zip)
             : nullptr;
-        if (!place)
-            continue;
-        places += u'[';
-        appendJsonString(places, place->zip);
-        places += u',';
-        appendJsonString(places, place->county);
-        places += place->position ? u',' + coordinateText(place->position->latitude) + u','
-                + coordinateText(place->position->longitude)
-                                  : QStringLiteral(",null,null");
-        places += QStringLiteral("],");
+        if (place)
+            appendJsonPlace(places, *place);
     }
     closeJsonArray(places);
-    working.execute(QStringLiteral("insert or replace into ZipPlaces (ZipCode, County, Latitude, Longitude)"
-                                   " select value ->> 0, value ->> 1, value ->> 2, value ->> 3 from json_each(?1)"),
-                    {places});
+    working.execute(QString::fromUtf8(zipschema::kInsertZipPlacesFromJsonSql), {places});
 }
 
 // The file's rows become the base of the ZIPs it spoke for; a ZIP it removed is recorded as one

@@ -2,6 +2,7 @@
 
 #include "CsvRecords.h"
 #include "GreatCircle.h"
+#include "JsonText.h"
 
 #include <QByteArray>
 #include <QLocale>
@@ -67,6 +68,17 @@ ZipPlace placeFromText(QStringView zip, QStringView county, QStringView latitude
 QString coordinateText(double degrees)
 {
     return QLocale::c().toString(degrees, 'f', QLocale::FloatingPointShortest);
+}
+
+void appendJsonPlace(QString &json, const ZipPlace &place)
+{
+    json += u'[';
+    appendJsonString(json, place.zip);
+    json += u',';
+    appendJsonString(json, place.county);
+    json += place.position ? u',' + coordinateText(place.position->latitude) + u',' + coordinateText(place.position->longitude)
+                           : QStringLiteral(",null,null");
+    json += QStringLiteral("],");
 }
 
 void keepFirstPlaceOfEachZip(std::vector<ZipPlace> &places)

@@ -44,6 +44,10 @@ ZipPlace placeFromText(QStringView zip, QStringView county, QStringView latitude
 // A coordinate as the data files write it: the shortest decimal text that reads back as the same number.
 QString coordinateText(double degrees);
 
+// Appends the place as the JSON array [zip, county, latitude, longitude], followed by a comma, the
+// coordinates null where unknown (zipschema::kInsertZipPlacesFromJsonSql reads such arrays).
+void appendJsonPlace(QString &json, const ZipPlace &place);
+
 // Keeps the first place of each ZIP, in their order.
 void keepFirstPlaceOfEachZip(std::vector<ZipPlace> &places);
 

@@ -78,6 +78,21 @@ const QString &newerDump()
     return path;
 }
 
+// The dump of the year after: what the newer dump renamed renamed again, what it removed back,
+// and other ZIPs renamed; imported over the newer dump's record of its rows.
+const QString &nextYearsDump()
+{
+    static const QString path = writeDump(
+        QStringLiteral("next-year.txt"),
+        [](qsizetype i, QStringList row) {
+            if (i % 50 == 7 || i % 41 == 3)
+                row[1] += QStringLiteral(" Next");
+            return row;
+        },
+        300);
+    return path;
+}
+
 const QString &everyZipRenamedDump()
 {
     static const QString path = writeDump(
@@ -115,6 +130,20 @@ void BM_ImportNewerDump(benchmark::State &state)
     importEachTime(state, newerDump());
 }
 BENCHMARK(BM_ImportNewerDump)->Unit(benchmark::kMillisecond);
+
+void BM_ImportNextYearsDumpOverTheNewer(benchmark::State &state)
+{
+    qsizetype changed = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        resetWorkingCopy(provisionedMachine().pristineCopy(), provisionedMachine().workingCopy());
+        importWithSummary(newerDump());
+        state.ResumeTiming();
+        changed = importWithSummary(nextYearsDump()).changes.size();
+    }
+    state.counters["zips_changed"] = double(changed);
+}
+BENCHMARK(BM_ImportNextYearsDumpOverTheNewer)->Unit(benchmark::kMillisecond);
 
 void BM_ImportDumpRenamingEveryZip(benchmark::State &state)
 {
@@ -190,6 +219,10 @@ int main(int argc, char *argv[])
         {Figure::Ratio, "import of a newer dump, summary included / bare bulk insert", "BM_ImportNewerDump",
          "BM_BareSqliteBulkInsert", 3.0},
         {Figure::Milliseconds, "import of a newer dump, summary included", "BM_ImportNewerDump", "", 1000.0},
+        {Figure::Ratio, "next year's dump over the newer one's record / bare bulk insert",
+         "BM_ImportNextYearsDumpOverTheNewer", "BM_BareSqliteBulkInsert", 3.0},
+        {Figure::Ratio, "next year's dump over the newer one's record / the newer dump",
+         "BM_ImportNextYearsDumpOverTheNewer", "BM_ImportNewerDump", 1.2},
         {Figure::Ratio, "import renaming every ZIP / bare bulk insert", "BM_ImportDumpRenamingEveryZip",
          "BM_BareSqliteBulkInsert", 3.0},
         {Figure::Milliseconds, "import renaming every ZIP", "BM_ImportDumpRenamingEveryZip", "", 1000.0},

@@ -30,11 +30,9 @@ struct NearbyRow {
     double miles = 0;
 };
 
-// The candidates that lie within the miles of the centre, their miles measured, nearest first
-// (ties by ZIP, then city, then state), the centre ZIP's own rows first of all. Both stores narrow
-// the candidates with an index and leave the exact distance and the order to this.
-std::vector<NearbyRow> nearestFirst(const QString &centreZip, GeoPoint centre, double miles,
-                                    std::vector<NearbyRow> candidates);
+// Sorts the rows of a near query nearest first (ties by ZIP, then city, then state), the centre
+// ZIP's own rows first of all, so that another ZIP on the very same spot comes after them.
+void sortNearestFirst(std::vector<NearbyRow> &rows, const QString &centreZip);
 
 // A place from the texts of a data file. The coordinates are plain decimal degrees ("42.3535",
 // "-71.1329"), both given or both empty. Throws std::runtime_error with the reason, naming the

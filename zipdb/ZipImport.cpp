@@ -106,17 +106,14 @@ void writePlaces(ZipConnection &working, const ImportPlan &plan, const ZipDataFi
 {
     if (file.places.empty())
         return;
-    QHash<QString, const ZipPlace *> byZip;
-    for (const ZipPlace &place : file.places)
-        byZip.insert(place.zip, &place);
+    QSet<QString> addedOrRenamed;
+    for (const ZipChange &change : plan.changes)
+        if (change.outcome == ZipOutcome::Added || change.outcome == ZipOutcome::Renamed)
+            addedOrRenamed.insert(change.zip);
     QString places(u'[');
-    for (const ZipChange &change : plan.changes) {
-        const ZipPlace *place = change.outcome == ZipOutcome::Added || change.outcome == ZipOutcome::Renamed
-            ? byZip.value(change.zip)
-            : nullptr;
-        if (place)
-            appendJsonPlace(places, *place);
-    }
+    for (const ZipPlace &place : file.places)
+        if (addedOrRenamed.contains(place.zip))
+            appendJsonPlace(places, place);
     closeJsonArray(places);
     working.execute(QString::fromUtf8(zipschema::kInsertZipPlacesFromJsonSql), {places});
 }

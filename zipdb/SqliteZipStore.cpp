@@ -138,7 +138,7 @@ std::vector<NearbyRow> SqliteZipStore::rowsNear(const QString &zip, double miles
                                  coordinateText(box.west - kHair), coordinateText(box.east + kHair));
     std::vector<NearbyRow> near;
     for (ZipQuery candidate = m_connection.query(sql); !candidate.atEnd(); candidate.moveNext()) {
-        // Measured before any text is read: a fifth of the box lies outside the circle.
+        // Measured before any text is read, so the corners of the box outside the circle cost none.
         const GeoPoint position{candidate.number(0), candidate.number(1)};
         const double distance = milesBetween(at, position);
         if (!(distance <= miles))

@@ -1,13 +1,16 @@
 // Importing a whole GeoNames dump into the working copy, merge and summary included, beside a bare
 // SQLite bulk insert of the same rows in one transaction; and the resident memory the import adds
 // at its peak. The dumps are the shipped rows of the states GeoNames covers, once as a newer dump
-// would change them (some ZIPs renamed, gone or new) and once with every ZIP renamed.
+// would change them (some ZIPs renamed, gone or new) and once with every ZIP renamed, each ZIP
+// where the shipped data has it; and a dump of the year after imported over the first's record.
 // Run: build/bin/import_bench
 #include "BenchMachine.h"
+#include "ShippedCopy.h"
 #include "TestMachine.h"
 #include "WorkingCopy.h"
 #include "ZipConnection.h"
 #include "ZipImport.h"
+#include "ZipPlace.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -38,14 +41,31 @@ const QStringList &geoNamesRows()
     return rows;
 }
 
+// Each shipped ZIP's county and coordinates as a dump's line gives them.
+const QHash<QString, QStringList> &shippedPlaceFields()
+{
+    static const QHash<QString, QStringList> fields = [] {
+        QHash<QString, QStringList> byZip;
+        for (const ZipPlace &place : ShippedCopy(provisionedMachine().pristineCopy()).places())
+            byZip.insert(place.zip, {place.county, place.position ? coordinateText(place.position->latitude) : QString(),
+                                     place.position ? coordinateText(place.position->longitude) : QString()});
+        return byZip;
+    }();
+    return fields;
+}
+
 // Writes a dump of those rows, each changed by change(index, row) (an empty row is left out),
-// with the new rows after them; returns its path.
+// with the new rows after them; returns its path. A ZIP lies where the shipped data has it, as
+// year after year it does in GeoNames; a new one in New York.
 template <class Change>
 QString writeDump(const QString &name, Change &&change, int newZips)
 {
     QByteArray dump;
     const auto line = [&](const QStringList &row) {
-        dump += QStringLiteral("US\t%1\t%2\tName\t%3\t\t\t\t\t40.7\t-73.9\t4\n").arg(row[0], row[1], row[2]).toUtf8();
+        const QStringList place = shippedPlaceFields().value(row[0], {QString(), QStringLiteral("40.7"), QStringLiteral("-73.9")});
+        dump += QStringLiteral("US\t%1\t%2\tName\t%3\t%4\t\t\t\t%5\t%6\t4\n")
+                    .arg(row[0], row[1], row[2], place[0], place[1], place[2])
+                    .toUtf8();
     };
     for (qsizetype i = 0; i < geoNamesRows().size(); ++i) {
         const QStringList row = change(i, geoNamesRows()[i].split(u'|'));
@@ -72,6 +92,21 @@ const QString &newerDump()
                 return QStringList{};
             if (i % 50 == 7)
                 row[1] += QStringLiteral(" Renamed");
+            return row;
+        },
+        300);
+    return path;
+}
+
+// The dump of the year after: what the newer dump renamed renamed again, what it removed back,
+// and other ZIPs renamed; imported over the newer dump's record of its rows.
+const QString &nextYearsDump()
+{
+    static const QString path = writeDump(
+        QStringLiteral("next-year.txt"),
+        [](qsizetype i, QStringList row) {
+            if (i % 50 == 7 || i % 41 == 3)
+                row[1] += QStringLiteral(" Next");
             return row;
         },
         300);
@@ -115,6 +150,20 @@ void BM_ImportNewerDump(benchmark::State &state)
     importEachTime(state, newerDump());
 }
 BENCHMARK(BM_ImportNewerDump)->Unit(benchmark::kMillisecond);
+
+void BM_ImportNextYearsDumpOverTheNewer(benchmark::State &state)
+{
+    qsizetype changed = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        resetWorkingCopy(provisionedMachine().pristineCopy(), provisionedMachine().workingCopy());
+        importWithSummary(newerDump());
+        state.ResumeTiming();
+        changed = importWithSummary(nextYearsDump()).changes.size();
+    }
+    state.counters["zips_changed"] = double(changed);
+}
+BENCHMARK(BM_ImportNextYearsDumpOverTheNewer)->Unit(benchmark::kMillisecond);
 
 void BM_ImportDumpRenamingEveryZip(benchmark::State &state)
 {
@@ -190,6 +239,10 @@ int main(int argc, char *argv[])
         {Figure::Ratio, "import of a newer dump, summary included / bare bulk insert", "BM_ImportNewerDump",
          "BM_BareSqliteBulkInsert", 3.0},
         {Figure::Milliseconds, "import of a newer dump, summary included", "BM_ImportNewerDump", "", 1000.0},
+        {Figure::Ratio, "next year's dump over the newer one's record / bare bulk insert",
+         "BM_ImportNextYearsDumpOverTheNewer", "BM_BareSqliteBulkInsert", 3.0},
+        {Figure::Ratio, "next year's dump over the newer one's record / the newer dump",
+         "BM_ImportNextYearsDumpOverTheNewer", "BM_ImportNewerDump", 1.2},
         {Figure::Ratio, "import renaming every ZIP / bare bulk insert", "BM_ImportDumpRenamingEveryZip",
          "BM_BareSqliteBulkInsert", 3.0},
         {Figure::Milliseconds, "import renaming every ZIP", "BM_ImportDumpRenamingEveryZip", "", 1000.0},

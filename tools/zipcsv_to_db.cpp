@@ -123,6 +123,7 @@ void build(const std::string &csvPath, const std::string &sourcesPath, const std
     exec(db.get(), QStringLiteral("begin"));
     exec(db.get(), zipschema::provenance().sqliteCreate);
     exec(db.get(), zipschema::zipPlaces().sqliteCreate);
+    exec(db.get(), zipschema::importedRows().sqliteCreate);
     {
         const Statement zipRow = prepare(db.get(), "insert into ZipCodes values (?1, ?2, ?3)");
         for (const ZipRow &row : csv.rows)

@@ -432,22 +432,29 @@ std::vector<NearbyRow> PostgresZipStore::rowsNear(const QString &zip, double mil
     // rounding at its edges; the exact distance and the order are measured here.
     const GeoBox box = boxAround(*centre->position, miles);
     constexpr double kHair = 1e-9;
-    const QByteArray sql = QByteArray("select z.ZipCode, z.City, z.State, p.ZipCode, p.County, p.Latitude, p.Longitude"
+    const QByteArray sql = QByteArray("select p.Latitude, p.Longitude, z.ZipCode, z.City, z.State, p.County"
                                       " from ZipPlaces p join ZipCodes z on z.ZipCode = p.ZipCode"
                                       " where p.Latitude between $1::float8 and $2::float8 and ")
         + (box.west > box.east ? "(p.Longitude >= $3::float8 or p.Longitude <= $4::float8)"
                                : "p.Longitude between $3::float8 and $4::float8");
     return withServer([&](PGconn *db) {
-        const Result near = run(db, sql.constData(),
-                                {coordinateText(box.south - kHair), coordinateText(box.north + kHair),
-                                 coordinateText(box.west - kHair), coordinateText(box.east + kHair)},
-                                PGRES_TUPLES_OK);
-        std::vector<NearbyRow> candidates;
-        candidates.reserve(size_t(PQntuples(near.get())));
-        for (int row = 0; row < PQntuples(near.get()); ++row)
-            candidates.push_back({{textAt(near.get(), row, 0), textAt(near.get(), row, 1), textAt(near.get(), row, 2)},
-                                  placeAt(near.get(), row, 3), 0});
-        return nearestFirst(zip, *centre->position, miles, std::move(candidates));
+        const Result candidates = run(db, sql.constData(),
+                                      {coordinateText(box.south - kHair), coordinateText(box.north + kHair),
+                                       coordinateText(box.west - kHair), coordinateText(box.east + kHair)},
+                                      PGRES_TUPLES_OK);
+        std::vector<NearbyRow> near;
+        for (int row = 0; row < PQntuples(candidates.get()); ++row) {
+            const GeoPoint position{numberAt(candidates.get(), row, 0), numberAt(candidates.get(), row, 1)};
+            const double distance = milesBetween(*centre->position, position);
+            if (!(distance <= miles))
+                continue;
+            const QString rowZip = textAt(candidates.get(), row, 2);
+            near.push_back({{rowZip, textAt(candidates.get(), row, 3), textAt(candidates.get(), row, 4)},
+                            {rowZip, textAt(candidates.get(), row, 5), position},
+                            distance});
+        }
+        sortNearestFirst(near, zip);
+        return near;
     });
 }
 

@@ -36,6 +36,12 @@ SqliteZipStore::SqliteZipStore(Platform &platform) : m_platform(platform) {}
 void SqliteZipStore::open()
 {
     m_connection.open(paths::workingCopy(m_platform));
+    try {
+        upgradeWorkingCopy(m_connection, paths::pristineCopy(m_platform));
+    } catch (const std::runtime_error &) {
+        m_connection.close();
+        throw;
+    }
 }
 
 bool SqliteZipStore::isOpen() const
@@ -117,20 +123,31 @@ std::vector<NearbyRow> SqliteZipStore::rowsNear(const QString &zip, double miles
         return {};
     // The index on latitude and longitude reads only the box around the circle; the join to the
     // rows is by the ZIP index. The box's edges are widened by a hair so that rounding in them
-    // cannot drop a ZIP right on the circle.
-    const GeoBox box = boxAround(*centre->position, miles);
+    // cannot drop a ZIP right on the circle; they go in as literals, which SQLite compares with
+    // the coordinates as they are, and they read back exact.
+    const GeoPoint at = *centre->position;
+    const GeoBox box = boxAround(at, miles);
     constexpr double kHair = 1e-9;
-    const bool acrossAntimeridian = box.west > box.east;
-    const QString sql = QStringLiteral("select z.ZipCode, z.City, z.State, p.ZipCode, p.County, p.Latitude, p.Longitude"
-                                       " from ZipPlaces p join ZipCodes z on z.ZipCode = p.ZipCode"
-                                       " where p.Latitude between ?1 and ?2 and ")
-        + QLatin1String(acrossAntimeridian ? "(p.Longitude >= ?3 or p.Longitude <= ?4)" : "p.Longitude between ?3 and ?4");
-    std::vector<NearbyRow> candidates;
-    for (ZipQuery near = m_connection.query(sql, {coordinateText(box.south - kHair), coordinateText(box.north + kHair),
-                                                  coordinateText(box.west - kHair), coordinateText(box.east + kHair)});
-         !near.atEnd(); near.moveNext())
-        candidates.push_back({{near.text(0), near.text(1), near.text(2)}, readZipPlace(near, 3), 0});
-    return nearestFirst(zip, *centre->position, miles, std::move(candidates));
+    const QString longitudes = box.west > box.east ? QStringLiteral("(p.Longitude >= %3 or p.Longitude <= %4)")
+                                                   : QStringLiteral("p.Longitude between %3 and %4");
+    const QString sql = (QStringLiteral("select p.Latitude, p.Longitude, z.ZipCode, z.City, z.State, p.County"
+                                        " from ZipPlaces p join ZipCodes z on z.ZipCode = p.ZipCode"
+                                        " where p.Latitude between %1 and %2 and ")
+                         + longitudes)
+                            .arg(coordinateText(box.south - kHair), coordinateText(box.north + kHair),
+                                 coordinateText(box.west - kHair), coordinateText(box.east + kHair));
+    std::vector<NearbyRow> near;
+    for (ZipQuery candidate = m_connection.query(sql); !candidate.atEnd(); candidate.moveNext()) {
+        // Measured before any text is read, so the corners of the box outside the circle cost none.
+        const GeoPoint position{candidate.number(0), candidate.number(1)};
+        const double distance = milesBetween(at, position);
+        if (!(distance <= miles))
+            continue;
+        const QString rowZip = candidate.text(2);
+        near.push_back({{rowZip, candidate.text(3), candidate.text(4)}, {rowZip, candidate.text(5), position}, distance});
+    }
+    sortNearestFirst(near, zip);
+    return near;
 }
 
 std::vector<ProvenanceEntry> SqliteZipStore::provenance()

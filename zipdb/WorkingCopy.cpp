@@ -2,7 +2,12 @@
 
 #include "DataFolder.h"
 #include "FileDescriptor.h"
+#include "JsonText.h"
 #include "NetworkFileSystem.h"
+#include "ShippedCopy.h"
+#include "ZipConnection.h"
+#include "ZipPlace.h"
+#include "ZipQuery.h"
 #include "ZipDatabaseFile.h"
 #include "ZipSchema.h"
 
@@ -169,6 +174,15 @@ private:
     bool m_placed = false;
 };
 
+bool hasPlaces(const ZipConnection &working)
+{
+    return working
+               .query(QStringLiteral("select count(*) from sqlite_schema where type = 'table' and name = ?1 collate nocase"),
+                      {zipschema::zipPlaces().name})
+               .text(0)
+        != u"0";
+}
+
 enum class Backup { Done, ReplaceFile };
 
 // Writes every page of the source into the working copy under the working copy's own locks.
@@ -231,4 +245,33 @@ void copyDatabaseFile(const QString &source, const QString &target)
     TemporaryCopy copy(target);
     copy.fill(source);
     copy.replaceTarget();
+}
+
+void upgradeWorkingCopy(ZipConnection &working, const QString &pristine)
+{
+    if (hasPlaces(working))
+        return;
+    // Read before the write lock is taken, so other instances wait no longer than the writes.
+    QString places(u'[');
+    for (const ZipPlace &place : ShippedCopy(pristine).places())
+        appendJsonPlace(places, place);
+    closeJsonArray(places);
+    working.execute(QStringLiteral("begin immediate"));
+    try {
+        // Another instance may have upgraded it while this one waited for the lock.
+        if (!hasPlaces(working)) {
+            working.execute(zipschema::zipPlaces().sqliteCreate);
+            working.execute(QString::fromUtf8(zipschema::kInsertZipPlacesFromJsonSql), {places});
+            working.execute(zipschema::zipPlaces().sqliteIndexes);
+            working.execute(zipschema::importedRows().sqliteCreate);
+        }
+        working.execute(QStringLiteral("commit"));
+    } catch (const std::runtime_error &) {
+        try {
+            working.execute(QStringLiteral("rollback"));
+        } catch (const std::runtime_error &) {
+            // SQLite has rolled it back already when the failure ended the transaction.
+        }
+        throw;
+    }
 }

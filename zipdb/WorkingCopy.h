@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class ZipConnection;
+
 // The working copy's file: putting the pristine copy in place on the first start, and the reset.
 // Every user and every running instance of the program share one working copy, so nothing here
 // replaces a file that another instance may hold open while it is a readable database, and a
@@ -22,6 +24,14 @@ void provisionWorkingCopy(const QString &pristine, const QString &working);
 // pristine rows next. Only a working copy that is missing, no database at all or crafted so that
 // no backup can write it is replaced as a file, after the journals beside it are removed.
 void resetWorkingCopy(const QString &pristine, const QString &working);
+
+// Brings a working copy made before places were kept (version 1.0: the ZIP rows and their
+// provenance alone) up to date: the places table filled from the pristine copy, its index, and the
+// empty record of imports, all in one transaction in the file itself, so every row stays, the
+// file keeps its owner, group and mode for the other members, and a kill leaves the old file or
+// the upgraded one, which the next open finishes or finds done. A working copy that has its places
+// is left as it is.
+void upgradeWorkingCopy(ZipConnection &working, const QString &pristine);
 
 // Copies a database file over another in one step: the copy is written beside the target and
 // renamed into place, so a copy cut short never leaves a half-written target and a copy that

@@ -1,5 +1,6 @@
 #include "ZipImport.h"
 
+#include "JsonText.h"
 #include "Provenance.h"
 #include "ShippedCopy.h"
 #include "ZipConnection.h"
@@ -88,20 +89,60 @@ private:
     bool m_open = true;
 };
 
-// A JSON string, written by hand: for tens of thousands of rows QJsonArray takes longer to build
-// than SQLite takes to insert them.
-void appendJsonString(QString &json, const QString &text)
+void appendJsonRow(QString &json, const ZipRow &row)
 {
-    json += u'"';
-    for (const QChar c : text) {
-        if (c == u'"' || c == u'\\')
-            json += u'\\';
-        if (c.unicode() < 0x20)
-            json += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            json += c;
+    json += u'[';
+    for (const QString *value : {&row.zip, &row.city, &row.state}) {
+        appendJsonString(json, *value);
+        json += u',';
     }
-    json += u'"';
+    json.back() = u']';
+    json += u',';
+}
+
+// The places of the ZIPs the file adds or renames, where it gives them; a ZIP it removes keeps its
+// place, which nothing shows without rows and a later file that brings the ZIP back replaces.
+void writePlaces(ZipConnection &working, const ImportPlan &plan, const ZipDataFile &file)
+{
+    if (file.places.empty())
+        return;
+    QSet<QString> addedOrRenamed;
+    for (const ZipChange &change : plan.changes)
+        if (change.outcome == ZipOutcome::Added || change.outcome == ZipOutcome::Renamed)
+            addedOrRenamed.insert(change.zip);
+    QString places(u'[');
+    for (const ZipPlace &place : file.places)
+        if (addedOrRenamed.contains(place.zip))
+            appendJsonPlace(places, place);
+    closeJsonArray(places);
+    working.execute(QString::fromUtf8(zipschema::kInsertZipPlacesFromJsonSql), {places});
+}
+
+// The file's rows become the base of the ZIPs it spoke for; a ZIP it removed is recorded as one
+// row without city and state.
+void writeRecord(ZipConnection &working, const ImportPlan &plan)
+{
+    working.execute(zipschema::importedRows().sqliteCreate);
+    if (plan.record.empty())
+        return;
+    QString zips(u'[');
+    QString rows(u'[');
+    for (const RecordChange &change : plan.record) {
+        appendJsonString(zips, change.zip);
+        zips += u',';
+        if (!change.rows)
+            continue;
+        for (const ZipRow &row : *change.rows)
+            appendJsonRow(rows, row);
+        if (change.rows->empty())
+            appendJsonRow(rows, ZipRow{change.zip, {}, {}});
+    }
+    closeJsonArray(zips);
+    closeJsonArray(rows);
+    working.execute(QStringLiteral("delete from ImportedRows where ZipCode in (select value from json_each(?1))"), {zips});
+    working.execute(QStringLiteral("insert into ImportedRows (ZipCode, City, State) select value ->> 0,"
+                                   " nullif(value ->> 1, ''), nullif(value ->> 2, '') from json_each(?1)"),
+                    {rows});
 }
 
 // The rows go to SQLite as one JSON text each, so thousands of rows cost two statements.
@@ -114,21 +155,11 @@ void writeChanges(ZipConnection &working, const ImportPlan &plan)
             continue;
         appendJsonString(zips, change.zip);
         zips += u',';
-        for (const ZipRow &row : change.imported) {
-            rows += u'[';
-            for (const QString *value : {&row.zip, &row.city, &row.state}) {
-                appendJsonString(rows, *value);
-                rows += u',';
-            }
-            rows.back() = u']';
-            rows += u',';
-        }
+        for (const ZipRow &row : change.imported)
+            appendJsonRow(rows, row);
     }
-    for (QString *array : {&zips, &rows}) {
-        if (array->size() > 1)
-            array->chop(1);
-        *array += u']';
-    }
+    closeJsonArray(zips);
+    closeJsonArray(rows);
     working.execute(QStringLiteral("delete from ZipCodes where ZipCode in (select value from json_each(?1))"), {zips});
     working.execute(QStringLiteral("insert into ZipCodes (ZipCode, City, State) select json_extract(value, '$[0]'),"
                                    " json_extract(value, '$[1]'), json_extract(value, '$[2]') from json_each(?1)"),
@@ -169,16 +200,26 @@ qsizetype ImportPlan::count(ZipOutcome outcome) const
     return std::ranges::count(changes, outcome, &ZipChange::outcome);
 }
 
-ImportPlan planImport(const std::vector<ZipRow> &shipped, const std::vector<ZipRow> &current,
-                      const ZipDataFile &file)
+ImportPlan planImport(const std::vector<ZipRow> &shipped, const ImportRecord &record,
+                      const std::vector<ZipRow> &current, const ZipDataFile &file)
 {
     const bool completeForItsStates = file.format == ZipDataFile::Format::GeoNamesDump;
     ImportPlan plan;
-    forEachZip<3>({&shipped, &current, &file.rows}, [&](const QString &zip, const std::array<Rows, 3> &groups) {
-        const auto &[base, yours, imported] = groups;
+    forEachZip<4>({&shipped, &record.rows, &current, &file.rows}, [&](const QString &zip, const std::array<Rows, 4> &groups) {
+        const auto &[shippedRows, recorded, yours, imported] = groups;
+        const bool hasRecord = record.zips.contains(zip);
+        const Rows base = hasRecord ? recorded : shippedRows;
         const bool speaks = !imported.empty()
             || (completeForItsStates && (namesStateOf(base, file.states) || namesStateOf(yours, file.states)));
-        if (!speaks || same(yours, imported))
+        if (!speaks)
+            return;
+        // Where the person's rows are the file's, or the person's own are kept, the file's rows
+        // still become the base: the next file's changes are measured against them.
+        const bool shippedAgain = same(imported, shippedRows);
+        if (shippedAgain ? hasRecord : !hasRecord || !same(recorded, imported))
+            plan.record.push_back({zip, shippedAgain ? std::nullopt
+                                                     : std::optional(std::vector<ZipRow>(imported.begin(), imported.end()))});
+        if (same(yours, imported))
             return;
         ZipOutcome outcome = ZipOutcome::Renamed;
         if (!same(yours, base))
@@ -213,9 +254,28 @@ ZipImport::ZipImport(ZipDataFile file, const QString &pristine)
     sortUnique(m_file.rows);
 }
 
+ImportRecord readImportRecord(const ZipConnection &working)
+{
+    ImportRecord record;
+    const zipschema::Table &table = zipschema::importedRows();
+    if (working.query(QStringLiteral("select count(*) from sqlite_schema where type = 'table' and name = ?1 collate nocase"),
+                      {table.name})
+            .text(0)
+        == u"0")
+        return record;
+    for (ZipQuery row = working.query(table.selectList()); !row.atEnd(); row.moveNext()) {
+        record.zips.insert(row.text(ZipCodeColumn));
+        if (!row.isNull(CityColumn))
+            record.rows.push_back({row.text(ZipCodeColumn), row.text(CityColumn), row.text(StateColumn)});
+    }
+    sortUnique(record.rows);
+    return record;
+}
+
 ImportPlan ZipImport::plan(const ZipConnection &working) const
 {
-    return planImport(m_shipped, readZipRows(working.query(zipschema::zipCodes().selectList())), m_file);
+    return planImport(m_shipped, readImportRecord(working), readZipRows(working.query(zipschema::zipCodes().selectList())),
+                      m_file);
 }
 
 ImportPlan ZipImport::apply(ZipConnection &working) const
@@ -223,6 +283,8 @@ ImportPlan ZipImport::apply(ZipConnection &working) const
     WriteTransaction transaction(working);
     ImportPlan done = plan(working);
     writeChanges(working, done);
+    writePlaces(working, done, m_file);
+    writeRecord(working, done);
     ProvenanceEntry entry;
     entry.source = QDir::toNativeSeparators(QFileInfo(m_file.name).absoluteFilePath());
     entry.dataDate = m_file.modified.toString(Qt::ISODate);

@@ -1,7 +1,7 @@
 #include "ZipPlace.h"
 
 #include "CsvRecords.h"
-#include "GreatCircle.h"
+#include "JsonText.h"
 
 #include <QByteArray>
 #include <QLocale>
@@ -69,6 +69,17 @@ QString coordinateText(double degrees)
     return QLocale::c().toString(degrees, 'f', QLocale::FloatingPointShortest);
 }
 
+void appendJsonPlace(QString &json, const ZipPlace &place)
+{
+    json += u'[';
+    appendJsonString(json, place.zip);
+    json += u',';
+    appendJsonString(json, place.county);
+    json += place.position ? u',' + coordinateText(place.position->latitude) + u',' + coordinateText(place.position->longitude)
+                           : QStringLiteral(",null,null");
+    json += QStringLiteral("],");
+}
+
 void keepFirstPlaceOfEachZip(std::vector<ZipPlace> &places)
 {
     QSet<QString> seen;
@@ -124,24 +135,15 @@ std::vector<ZipPlace> readZipPlacesCsv(const QByteArray &csv, const QString &nam
     return places;
 }
 
-std::vector<NearbyRow> nearestFirst(const QString &centreZip, GeoPoint centre, double miles,
-                                    std::vector<NearbyRow> candidates)
+void sortNearestFirst(std::vector<NearbyRow> &rows, const QString &centreZip)
 {
-    std::erase_if(candidates, [&](NearbyRow &candidate) {
-        if (!candidate.place.position)
-            return true;
-        candidate.miles = milesBetween(centre, *candidate.place.position);
-        return !(candidate.miles <= miles);
-    });
-    std::ranges::sort(candidates, [&](const NearbyRow &a, const NearbyRow &b) {
-        // Another ZIP on the very same spot must not come before the centre's own rows.
-        const bool aCentre = a.row.zip == centreZip;
-        const bool bCentre = b.row.zip == centreZip;
-        if (aCentre != bCentre)
-            return aCentre;
+    // The centre lies 0 miles from itself, so only ties in the miles need to look for it.
+    std::ranges::sort(rows, [&](const NearbyRow &a, const NearbyRow &b) {
         if (a.miles != b.miles)
             return a.miles < b.miles;
+        const bool aCentre = a.row.zip == centreZip;
+        if (aCentre != (b.row.zip == centreZip))
+            return aCentre;
         return a.row < b.row;
     });
-    return candidates;
 }

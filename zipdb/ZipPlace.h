@@ -30,11 +30,9 @@ struct NearbyRow {
     double miles = 0;
 };
 
-// The candidates that lie within the miles of the centre, their miles measured, nearest first
-// (ties by ZIP, then city, then state), the centre ZIP's own rows first of all. Both stores narrow
-// the candidates with an index and leave the exact distance and the order to this.
-std::vector<NearbyRow> nearestFirst(const QString &centreZip, GeoPoint centre, double miles,
-                                    std::vector<NearbyRow> candidates);
+// Sorts the rows of a near query nearest first (ties by ZIP, then city, then state), the centre
+// ZIP's own rows first of all, so that another ZIP on the very same spot comes after them.
+void sortNearestFirst(std::vector<NearbyRow> &rows, const QString &centreZip);
 
 // A place from the texts of a data file. The coordinates are plain decimal degrees ("42.3535",
 // "-71.1329"), both given or both empty. Throws std::runtime_error with the reason, naming the
@@ -43,6 +41,10 @@ std::vector<NearbyRow> nearestFirst(const QString &centreZip, GeoPoint centre, d
 ZipPlace placeFromText(QStringView zip, QStringView county, QStringView latitude, QStringView longitude);
 // A coordinate as the data files write it: the shortest decimal text that reads back as the same number.
 QString coordinateText(double degrees);
+
+// Appends the place as the JSON array [zip, county, latitude, longitude], followed by a comma, the
+// coordinates null where unknown (zipschema::kInsertZipPlacesFromJsonSql reads such arrays).
+void appendJsonPlace(QString &json, const ZipPlace &place);
 
 // Keeps the first place of each ZIP, in their order.
 void keepFirstPlaceOfEachZip(std::vector<ZipPlace> &places);

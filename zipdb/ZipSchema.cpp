@@ -51,6 +51,15 @@ const std::vector<Table> &tables()
          QStringLiteral("create table ZipPlaces (ZipCode text collate \"C\" primary key, County text not null,"
                         " Latitude double precision, Longitude double precision);"
                         " create index ZipPlaces_Position on ZipPlaces (Latitude, Longitude)")},
+        // What the imports wrote for the ZIPs they spoke for, where it differs from the shipped rows:
+        // the next import's base. A ZIP an import removed has one row with NULL city and state. The
+        // shipped copy holds it empty, so a reset clears it with the rows.
+        {QStringLiteral("ImportedRows"),
+         {QStringLiteral("ZipCode"), QStringLiteral("City"), QStringLiteral("State")},
+         {},
+         QStringLiteral("create table if not exists ImportedRows (ZipCode TEXT, City TEXT, State TEXT)"),
+         {},
+         {}},
     };
     return all;
 }
@@ -68,6 +77,11 @@ const Table &provenance()
 const Table &zipPlaces()
 {
     return tables()[2];
+}
+
+const Table &importedRows()
+{
+    return tables()[3];
 }
 
 const Table *findTable(const QString &name)

@@ -37,10 +37,21 @@ const Table &zipCodes();
 const Table &provenance();
 // Each ZIP's county and coordinates.
 const Table &zipPlaces();
+// Each import's rows for the ZIPs it spoke for, the base of the next; kept only in the files.
+const Table &importedRows();
 // The statements that write and read the places. The insert binds ZIP, county, latitude and
 // longitude to ?1 .. ?4; the select reads the same four columns.
 inline constexpr char kInsertZipPlaceSql[] = "insert into ZipPlaces values (?1, ?2, ?3, ?4)";
 inline constexpr char kSelectZipPlacesSql[] = "select ZipCode, County, Latitude, Longitude from ZipPlaces";
+// Writes the places of a JSON array of [zip, county, latitude, longitude] arrays bound to ?1, each
+// in place of the ZIP's place there was. A place that is already there as it is stays untouched,
+// so its pages are neither journaled nor written again.
+inline constexpr char kInsertZipPlacesFromJsonSql[] =
+    "insert into ZipPlaces (ZipCode, County, Latitude, Longitude)"
+    " select value ->> 0, value ->> 1, value ->> 2, value ->> 3 from json_each(?1) where true"
+    " on conflict (ZipCode) do update set County = excluded.County, Latitude = excluded.Latitude,"
+    " Longitude = excluded.Longitude"
+    " where (County, Latitude, Longitude) is not (excluded.County, excluded.Latitude, excluded.Longitude)";
 // Every table a zip database may hold besides SQLite's own.
 const std::vector<Table> &tables();
 // The table of that name in any letter case, as SQLite matches names, or null.

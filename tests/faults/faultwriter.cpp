@@ -9,7 +9,10 @@
 //     opens the working copy, prints "ready", closes it, resets it, prints "reset" and opens it again;
 //   faultwriter import <data folder> <pristine copy> <data file>
 //     opens the working copy, reads the file, prints "ready" and waits for a line or the end of its
-//     input; then imports the file without asking and prints "imported".
+//     input; then imports the file without asking and prints "imported";
+//   faultwriter upgrade <data folder> <pristine copy>
+//     opens the working copy, prints "ready" and waits for a line or the end of its input; then
+//     upgrades it as the program's open does and prints "upgraded".
 #include "AppInfo.h"
 #include "WorkingCopy.h"
 #include "ZipConnection.h"
@@ -53,10 +56,12 @@ int main(int argc, char **argv)
     const bool adding = mode == QLatin1String("add") && argc == 6;
     const bool resetting = mode == QLatin1String("reset") && argc == 4;
     const bool importing = mode == QLatin1String("import") && argc == 5;
-    if (!adding && !resetting && !importing) {
+    const bool upgrading = mode == QLatin1String("upgrade") && argc == 4;
+    if (!adding && !resetting && !importing && !upgrading) {
         std::fputs("usage: faultwriter add <data folder> <first> <count> <city>\n"
                    "       faultwriter reset <data folder> <pristine copy>\n"
-                   "       faultwriter import <data folder> <pristine copy> <data file>\n",
+                   "       faultwriter import <data folder> <pristine copy> <data file>\n"
+                   "       faultwriter upgrade <data folder> <pristine copy>\n",
                    stderr);
         return 2;
     }
@@ -69,13 +74,16 @@ int main(int argc, char **argv)
         if (importing)
             import.emplace(readZipDataFile(QString::fromLocal8Bit(argv[4])), QString::fromLocal8Bit(argv[3]));
         say(QStringLiteral("ready"));
-        if (adding || importing) {
+        if (adding || importing || upgrading) {
             // Several writers start together once each has opened the working copy.
             for (int c = std::getchar(); c != '\n' && c != EOF; c = std::getchar()) {
             }
         }
         if (adding) {
             addRows(connection, std::atoi(argv[3]), std::atoi(argv[4]), QString::fromLocal8Bit(argv[5]));
+        } else if (upgrading) {
+            upgradeWorkingCopy(connection, QString::fromLocal8Bit(argv[3]));
+            say(QStringLiteral("upgraded"));
         } else if (importing) {
             import->apply(connection);
             say(QStringLiteral("imported"));

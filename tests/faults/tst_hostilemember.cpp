@@ -128,6 +128,9 @@ private slots:
                                                     " select * from Z") << 142 << "the table Z" + crafted;
         QTest::newRow("an index on an expression") << sql.arg("create index Spin on ZipCodes (length(City))") << 142
                                                    << "the index Spin" + crafted;
+        QTest::newRow("the record of imports with a column of its own")
+            << sql.arg("drop table ImportedRows; create table ImportedRows (ZipCode, City, State, Extra)") << 142
+            << "the table ImportedRows" + crafted;
         QTest::newRow("an index on the provenance, allowed") << sql.arg("create index Days on Provenance (DataDate)")
                                                               << 142 << "";
         QTest::newRow("-journal a link, while open") << "ln -s \"$PRIVATE\" dbZipsWorking.mdb-journal" << 104

@@ -227,6 +227,26 @@ QByteArray newYorkDump()
     return dump;
 }
 
+// What a working copy holds besides its rows: "1.0" (no places, no record of imports),
+// "upgraded" (every shipped place, their index, the record) or what else it has.
+QString shapeOf(const QString &working)
+{
+    ZipConnection connection;
+    connection.open(working);
+    const QString shape = connection.query(QStringLiteral(
+        "select (select group_concat(name, ' ') from (select name from sqlite_schema where name in"
+        " ('ZipPlaces', 'ZipPlaces_Position', 'ImportedRows') order by name))")).text(0);
+    if (shape.isEmpty())
+        return QStringLiteral("1.0");
+    if (shape != u"ImportedRows ZipPlaces ZipPlaces_Position")
+        return shape;
+    const QString places = connection.query(QStringLiteral("select count(*) from ZipPlaces")).text(0);
+    ZipConnection pristine;
+    pristine.open(kPristine);
+    return places == pristine.query(QStringLiteral("select count(*) from ZipPlaces")).text(0) ? QStringLiteral("upgraded")
+                                                                                           : places + QStringLiteral(" places");
+}
+
 QString describe(int kill, const Writer &writer, const Inspection &found)
 {
     return QStringLiteral("kill %1: %2 %3; added %4; gone %5")
@@ -379,6 +399,44 @@ private slots:
         qInfo("%d of %d kills left a journal, %d cut an import short", journalsLeft, kKills / 2, importsCut);
         QVERIFY(journalsLeft > 0);
         QVERIFY(importsCut > 0);
+    }
+
+    void aWriterKilledWhileUpgradingLeavesTheOldCopyOrTheUpgradedOne()
+    {
+        QRandomGenerator random(faultSeed());
+        const QStringList arguments{QStringLiteral("upgrade"), dir->path(), kPristine};
+        const auto old = [&] {
+            makeOldWorkingCopy(kPristine, working);
+            addRow(working, QStringLiteral("99990"), QStringLiteral("Mine"), QStringLiteral("AK"));
+        };
+        const qint64 runTime = uncutRun(arguments, old);
+        QVERIFY(runTime > 0);
+        QCOMPARE(shapeOf(working), QStringLiteral("upgraded"));
+        const Inspection rows = inspect(working);
+        QCOMPARE(rows.added, Rows{"99990|Mine|AK"});
+        int journalsLeft = 0;
+        int upgradesCut = 0;
+        for (int kill = 0; kill < kKills / 4; ++kill) {
+            old();
+            Writer writer(arguments);
+            QVERIFY2(writer.ready(), qPrintable(writer.errors));
+            writer.goAlone();
+            killWithin(writer, random, runTime, journalsLeft);
+
+            const Inspection found = inspect(working);
+            const QString shape = shapeOf(working);
+            const QString context = describe(kill, writer, found) + QStringLiteral("; ") + shape;
+            QVERIFY2(found == rows, qPrintable(context));
+            QVERIFY2(shape == u"1.0" || shape == u"upgraded", qPrintable(context));
+            QVERIFY2(onlyTheWorkingCopyAndItsJournal(dir->path()), qPrintable(context));
+            upgradesCut += shape == u"1.0";
+            ZipConnection next; // the next start
+            next.open(working);
+            upgradeWorkingCopy(next, kPristine);
+            QVERIFY2(shapeOf(working) == u"upgraded", qPrintable(context));
+        }
+        qInfo("%d of %d kills left a journal, %d cut an upgrade short", journalsLeft, kKills / 4, upgradesCut);
+        QVERIFY(upgradesCut > 0);
     }
 
     void instancesAddingAtOnceLoseNoRow_data()

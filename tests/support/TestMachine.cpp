@@ -69,6 +69,18 @@ QStringList rowsOf(const QString &databaseFile, const QString &where)
     return rows;
 }
 
+void makeOldWorkingCopy(const QString &pristine, const QString &path)
+{
+    QFile::remove(path);
+    QFile::copy(pristine, path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    ZipConnection connection;
+    connection.open(path);
+    for (const char *table : {"ZipPlaces", "ImportedRows"})
+        connection.execute(QStringLiteral("drop table if exists ") + QLatin1String(table));
+    connection.execute(QStringLiteral("vacuum"));
+}
+
 void addRow(const QString &databaseFile, const QString &zip, const QString &city, const QString &state)
 {
     ZipConnection connection;

@@ -1,5 +1,6 @@
 #include "GreatCircle.h"
 #include "ShippedCopy.h"
+#include "SqliteZipStore.h"
 #include "TestMachine.h"
 #include "WorkingCopy.h"
 #include "ZipPlace.h"
@@ -108,6 +109,29 @@ private slots:
         QTemporaryDir dir;
         provisionWorkingCopy(QStringLiteral(QUILLMAP_PRISTINE_DB), dir.filePath(QStringLiteral("dbZipsWorking.mdb")));
         QVERIFY(ShippedCopy(dir.filePath(QStringLiteral("dbZipsWorking.mdb"))).places() == places);
+    }
+
+    // A member's 1.0 copy, shared with the group: the first open upgrades it for everyone.
+    void anOldWorkingCopyOpensWithItsRowsAndThePlaces()
+    {
+        TestMachine machine;
+        QDir().mkpath(machine.dataFolder());
+        makeOldWorkingCopy(machine.pristineCopy(), machine.workingCopy());
+        addRow(machine.workingCopy(), QStringLiteral("99990"), QStringLiteral("Mine"), QStringLiteral("AK"));
+        QFile::setPermissions(machine.workingCopy(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
+        const QStringList rows = rowsOf(machine.workingCopy());
+        const QFile::Permissions mode = QFileInfo(machine.workingCopy()).permissions();
+        SqliteZipStore store(machine.platform);
+        store.open();
+        QCOMPARE(store.place(QStringLiteral("02134"))->county, QStringLiteral("Suffolk"));
+        QCOMPARE(store.places().size(), qsizetype(ShippedCopy(machine.pristineCopy()).places().size()));
+        QCOMPARE(store.rowsNear(QStringLiteral("02134"), 1).front().row.city, QStringLiteral("Allston"));
+        QVERIFY(!store.place(QStringLiteral("99990")));
+        store.close();
+        store.open();
+        QCOMPARE(rowsOf(machine.workingCopy()), rows);
+        QCOMPARE(QFileInfo(machine.workingCopy()).permissions(), mode);
+        QCOMPARE(integrityOf(machine.workingCopy()), QStringLiteral("ok"));
     }
 
     void milesOnTheSphere_data()

@@ -1,4 +1,6 @@
+#include "ShippedCopy.h"
 #include "TestMachine.h"
+#include "WorkingCopy.h"
 #include "ZipConnection.h"
 #include "ZipImport.h"
 
@@ -101,6 +103,92 @@ private slots:
             << QStringList{"10004 added", "90028 renamed"}
             << kShipped + QStringList{"10004|New York, NY|NY", "90028|Hollywood|CA"};
     }
+    // Files imported one after another, with the person's edits between ("edit zip|city|state" sets
+    // the ZIP's one row, "edit zip|" deletes it) and the reset: each file's base is the last file
+    // that spoke for the ZIP. Checked: the last import's outcomes, the rows after and 10001's place.
+    void successiveImportsMergeAgainstTheLastFile_data()
+    {
+        QTest::addColumn<QByteArrayList>("steps");
+        QTest::addColumn<QStringList>("outcomes");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("place");
+        const QByteArray ny = geo("10001", "New York"), chelsea = geo("10001", "Chelsea"), penn = geo("10001", "Penn");
+        const QByteArray ny2 = geo("10002", "New York"), ny3 = geo("10003", "New York");
+        const QStringList others{"00601|Adjuntas|PR", "10002|New York|NY", "10003|New York|NY", "90028|Los Angeles|CA"};
+        const QString shippedPlace = "New York|40.7484|-73.9967", dumpPlace = "|40.7|-73.9";
+        QTest::newRow("a dump B that renames a ZIP dump A renamed leaves B's name")
+            << QByteArrayList{chelsea + ny2 + ny3, penn + ny2 + ny3} << QStringList{"10001 renamed"}
+            << others + QStringList{"10001|Penn|NY"} << dumpPlace;
+        QTest::newRow("a second dump applies its changes to what the first changed, not 'kept'")
+            << QByteArrayList{chelsea + ny2, penn + geo("10002", "Lower East Side") + ny3}
+            << QStringList{"10001 renamed", "10002 renamed", "10003 added"}
+            << QStringList{"00601|Adjuntas|PR", "10001|Penn|NY", "10002|Lower East Side|NY", "10003|New York|NY",
+                           "90028|Los Angeles|CA"}
+            << dumpPlace;
+        QTest::newRow("the person's change after an import stays theirs")
+            << QByteArrayList{chelsea + ny2 + ny3, "edit 10001|Mine|NY", penn + ny2 + ny3} << QStringList{"10001 kept"}
+            << others + QStringList{"10001|Mine|NY"} << dumpPlace;
+        QTest::newRow("the person's delete after an import stays theirs")
+            << QByteArrayList{chelsea + ny2 + ny3, "edit 10001|", penn + ny2 + ny3} << QStringList{"10001 kept"}
+            << others << dumpPlace;
+        QTest::newRow("rows the person had as the file's become the base all the same")
+            << QByteArrayList{"edit 10001|Chelsea|NY", chelsea + ny2 + ny3, penn + ny2 + ny3}
+            << QStringList{"10001 renamed"} << others + QStringList{"10001|Penn|NY"} << dumpPlace;
+        QTest::newRow("a second CSV takes back the name the first added, leaving the place")
+            << QByteArrayList{"ZIP,City,State\n10001,New York,NY\n10001,Chelsea,NY\n", "ZIP,City,State\n10001,New York,NY\n"}
+            << QStringList{"10001 renamed"} << others + QStringList{"10001|New York|NY"} << shippedPlace;
+        QTest::newRow("a CSV's place columns give the place of what it renames")
+            << QByteArrayList{"ZIP,City,State,County,Latitude,Longitude\n10001,Chelsea,NY,New York,40.75,-74\n"}
+            << QStringList{"10001 renamed"} << others + QStringList{"10001|Chelsea|NY"} << "New York|40.75|-74";
+        QTest::newRow("three dumps: back to the shipped name, then another")
+            << QByteArrayList{chelsea + ny2 + ny3, ny + ny2 + ny3, penn + ny2 + ny3} << QStringList{"10001 renamed"}
+            << others + QStringList{"10001|Penn|NY"} << dumpPlace;
+        QTest::newRow("a ZIP a dump removed comes back with the next")
+            << QByteArrayList{ny + ny2, ny + ny2 + ny3, ny + ny2} << QStringList{"10003 removed"}
+            << QStringList{"00601|Adjuntas|PR", "10001|New York|NY", "10002|New York|NY", "90028|Los Angeles|CA"}
+            << shippedPlace;
+        QTest::newRow("the reset forgets the imports")
+            << QByteArrayList{chelsea + ny2 + ny3, "reset", "edit 10001|Chelsea|NY", penn + ny2 + ny3}
+            << QStringList{"10001 kept"} << others + QStringList{"10001|Chelsea|NY"} << shippedPlace;
+    }
+    void successiveImportsMergeAgainstTheLastFile()
+    {
+        QFETCH(QByteArrayList, steps);
+        QFETCH(QStringList, outcomes);
+        QFETCH(QStringList, after);
+        QFETCH(QString, place);
+        QTemporaryDir dir;
+        const QString shipped = dir.filePath(QStringLiteral("shipped.mdb")), working = dir.filePath(QStringLiteral("working.mdb"));
+        makeDatabase(shipped, kShipped);
+        makeDatabase(working, kShipped);
+        ImportPlan last;
+        for (const QByteArray &step : steps) {
+            ZipConnection db;
+            if (step == "reset") {
+                resetWorkingCopy(shipped, working);
+            } else if (step.startsWith("edit ")) {
+                const QStringList row = QString::fromUtf8(step.mid(5)).split(u'|');
+                db.open(working);
+                db.execute(QStringLiteral("delete from ZipCodes where ZipCode = ?1"), {row[0]});
+                if (row.size() == 3)
+                    db.execute(QStringLiteral("insert into ZipCodes values (?1, ?2, ?3)"), row);
+            } else {
+                writeFile(dir.filePath(QStringLiteral("update")), step);
+                db.open(working);
+                last = ZipImport(readZipDataFile(dir.filePath(QStringLiteral("update"))), shipped).apply(db);
+            }
+        }
+        QCOMPARE(outcomesOf(last), outcomes);
+        after.sort();
+        QCOMPARE(rowsOf(working), after);
+        for (const ZipPlace &each : ShippedCopy(working).places())
+            if (each.zip == u"10001")
+                QCOMPARE(QStringList({each.county, coordinateText(each.position->latitude),
+                                      coordinateText(each.position->longitude)})
+                             .join(u'|'),
+                         place);
+    }
+
     void placesComeWithTheRows_data()
     {
         QTest::addColumn<QByteArray>("file");

@@ -7,6 +7,7 @@
 #include "ResultsModel.h"
 #include "UsMapProjection.h"
 #include "ZipPlace.h"
+#include "ZipRow.h"
 
 #include <QBoxLayout>
 #include <QFileInfo>
@@ -20,10 +21,6 @@
 #include <QSvgGenerator>
 
 namespace {
-
-constexpr int kZipColumn = 0;
-constexpr int kCityColumn = 1;
-constexpr int kStateColumn = 2;
 
 std::vector<StateOutline> readOutlines(const QString &path, QString &failure)
 {
@@ -133,7 +130,7 @@ void MapWindow::rebuild()
         readPlaces();
     std::vector<std::optional<GeoPoint>> rows(size_t(m_rows.rowCount()));
     for (int row = 0; row < m_rows.rowCount(); ++row)
-        if (const auto found = m_places.constFind(m_rows.cell(row, kZipColumn)); found != m_places.cend())
+        if (const auto found = m_places.constFind(m_rows.cell(row, ZipCodeColumn)); found != m_places.cend())
             rows[size_t(row)] = *found;
     m_scene->setRows(rows);
     m_sceneStale = false;
@@ -183,7 +180,7 @@ void MapWindow::followCurrentRow()
 
 void MapWindow::chooseRow(int row)
 {
-    m_selection.setCurrentIndex(m_rows.index(row, kZipColumn),
+    m_selection.setCurrentIndex(m_rows.index(row, ZipCodeColumn),
                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     emit rowChosen(row);
 }
@@ -192,8 +189,8 @@ QString MapWindow::rowText(int row) const
 {
     if (row < 0 || row >= m_rows.rowCount())
         return {};
-    return m_rows.cell(row, kZipColumn) + QLatin1Char(' ') + m_rows.cell(row, kCityColumn) + QStringLiteral(", ")
-           + m_rows.cell(row, kStateColumn);
+    return m_rows.cell(row, ZipCodeColumn) + QLatin1Char(' ') + m_rows.cell(row, CityColumn) + QStringLiteral(", ")
+           + m_rows.cell(row, StateColumn);
 }
 
 void MapWindow::saveImage()

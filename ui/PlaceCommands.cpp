@@ -5,6 +5,7 @@
 #include "ResultsModel.h"
 #include "WindowPointer.h"
 #include "ZipPlace.h"
+#include "ZipRow.h"
 #include "ZipSession.h"
 #include "ZipStore.h"
 
@@ -16,15 +17,11 @@
 
 namespace {
 
-constexpr int kZipColumn = 0;
-constexpr int kCityColumn = 1;
-constexpr int kStateColumn = 2;
-
 QString detailsText(const ResultsModel &results, int row, const std::optional<ZipPlace> &place)
 {
-    const QString zip = results.cell(row, kZipColumn);
-    QStringList lines{QStringLiteral("ZIP: ") + zip, QStringLiteral("City: ") + results.cell(row, kCityColumn),
-                      QStringLiteral("State: ") + results.cell(row, kStateColumn)};
+    const QString zip = results.cell(row, ZipCodeColumn);
+    QStringList lines{QStringLiteral("ZIP: ") + zip, QStringLiteral("City: ") + results.cell(row, CityColumn),
+                      QStringLiteral("State: ") + results.cell(row, StateColumn)};
     if (!place) {
         lines << QString()
               << QStringLiteral("No county or coordinates are kept for %1: it was added to the database by hand.")
@@ -69,7 +66,7 @@ void PlaceCommands::showDetails()
     if (r.test(100, [&] { return !(row = currentRow()); }))
         return;
     // Without the look-up there is nothing true to show.
-    if (!r.step(102, [&] { place = m_zipSession.store().place(m_results.cell(*row, kZipColumn)); }))
+    if (!r.step(102, [&] { place = m_zipSession.store().place(m_results.cell(*row, ZipCodeColumn)); }))
         return;
     r.step(104, [&] {
         m_dialogs.messageBox(detailsText(m_results, *row, place), Dialogs::OkOnly, QStringLiteral("Details"));
@@ -89,7 +86,7 @@ void PlaceCommands::listZipsNear()
     ResultsModel::Appender list(m_results);
     if (r.test(100, [&] { return !(row = currentRow()); }))
         return;
-    if (!r.step(102, [&] { centre = m_zipSession.store().place(zip = m_results.cell(*row, kZipColumn)); }))
+    if (!r.step(102, [&] { centre = m_zipSession.store().place(zip = m_results.cell(*row, ZipCodeColumn)); }))
         return;
     if (r.test(104, [&] { return !centre || !centre->position; })) {
         r.step(106, [&] {
@@ -121,6 +118,6 @@ void PlaceCommands::listZipsNear()
         list.commit();
     });
     // The centre stays the current row, so the map marks it and a second "ZIPs Near…" starts there.
-    r.step(124, [&] { m_list.setCurrentIndex(m_results.index(0, kZipColumn)); });
+    r.step(124, [&] { m_list.setCurrentIndex(m_results.index(0, ZipCodeColumn)); });
     r.step(126, [&] { m_pointer.set(WindowPointer::Default); });
 }

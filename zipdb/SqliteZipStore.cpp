@@ -1,12 +1,12 @@
 #include "SqliteZipStore.h"
 
 #include "DataFolder.h"
+#include "GreatCircle.h"
 #include "Provenance.h"
 #include "WorkingCopy.h"
 #include "ZipCursor.h"
 #include "ZipEdits.h"
 #include "ZipImport.h"
-#include "GreatCircle.h"
 #include "ZipQuery.h"
 #include "ZipRows.h"
 #include "ZipSchema.h"

@@ -63,8 +63,10 @@ private slots:
         QFETCH(QPointF, metres);
         QFETCH(double, scale);
 
-        static const QHash<int, GeoPoint> origins{{int(Region::Lower48), {37.5, -96}}, {int(Region::Alaska), {50, -154}},
-                                                  {int(Region::Hawaii), {13, -157}}, {int(Region::PuertoRico), {18, -66.5}}};
+        static const QHash<int, GeoPoint> origins{{int(Region::Lower48), {37.5, -96}},
+                                                  {int(Region::Alaska), {50, -154}},
+                                                  {int(Region::Hawaii), {13, -157}},
+                                                  {int(Region::PuertoRico), {18, -66.5}}};
         const GeoPoint points[] = {origins.value(region), place};
         QPointF projected[2];
         m_projection.project(Region(region), points, projected);

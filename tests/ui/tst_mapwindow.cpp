@@ -91,7 +91,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QSignalSpy chosen(window.get(), &MapWindow::rowChosen);
         MapCanvas &canvas = window->canvas();
-        const auto dotOf = [&](int row) { return canvas.toCanvas(window->scene().dots()[window->scene().dotOfRow(row)]).toPoint(); };
+        const MapScene &scene = window->scene();
+        const auto dotOf = [&](int row) { return canvas.toCanvas(scene.dots()[scene.dotOfRow(row)]).toPoint(); };
         const QPoint anchorage = dotOf(1);
 
         QHelpEvent hover(QEvent::ToolTip, anchorage, canvas.mapToGlobal(anchorage));

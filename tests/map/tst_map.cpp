@@ -5,7 +5,7 @@
 #include "OutlineFile.h"
 #include "UsMapProjection.h"
 
-#include <QtEndian>
+#include <QDataStream>
 #include <QTest>
 
 using Region = UsMapProjection::Region;
@@ -16,19 +16,13 @@ namespace {
 QByteArray oneStateFile(const char *codes = "MA25", quint32 points = 4, qint32 latitude = 42'000'000)
 {
     QByteArray bytes("QMOUTLN1");
-    const auto add32 = [&bytes](quint32 value) {
-        char le[4];
-        qToLittleEndian(value, le);
-        bytes.append(le, 4);
-    };
-    add32(1);
-    bytes.append(codes, 4);
-    add32(1);
-    add32(points);
-    for (quint32 i = 0; i < points; ++i) {
-        add32(quint32(qint32(-71'000'000 - qint32(i % 2) * 500'000)));
-        add32(quint32(latitude + qint32(i / 2) * 500'000));
-    }
+    QDataStream out(&bytes, QIODevice::Append);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint32(1);
+    out.writeRawData(codes, 4);
+    out << quint32(1) << points;
+    for (quint32 i = 0; i < points; ++i)
+        out << qint32(-71'000'000 - qint32(i % 2) * 500'000) << qint32(latitude + qint32(i / 2) * 500'000);
     return bytes;
 }
 

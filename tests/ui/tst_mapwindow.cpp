@@ -23,10 +23,11 @@ const QHash<QString, GeoPoint> kPlaces = {
 };
 
 struct Fixture {
-    Fixture()
+    explicit Fixture(const QStringList &zips = {})
     {
         for (const char *caption : {"Zip", "City", "State"})
             rows.addColumn(QLatin1String(caption));
+        list(zips);
     }
     void list(const QStringList &zips)
     {
@@ -74,8 +75,7 @@ private slots:
         QFETCH(QStringList, then);
         QFETCH(int, dots);
         QFETCH(QString, legend);
-        Fixture f;
-        f.list(first);
+        Fixture f(first);
         const auto window = f.open();
         QCOMPARE(window->scene().rowCount(), first.size());
         f.list(then);
@@ -85,8 +85,7 @@ private slots:
 
     void clickChoosesTheRowAndTheCurrentRowIsMarked()
     {
-        Fixture f;
-        f.list({"02134", "99501", "96813"});
+        Fixture f({"02134", "99501", "96813"});
         const auto window = f.open();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QSignalSpy chosen(window.get(), &MapWindow::rowChosen);
@@ -112,8 +111,7 @@ private slots:
 
     void dragMovesAndWheelZoomsAboutThePointer()
     {
-        Fixture f;
-        f.list({"02134"});
+        Fixture f({"02134"});
         const auto window = f.open();
         MapCanvas &canvas = window->canvas();
         const QPointF boston = window->scene().dots().front();
@@ -145,8 +143,7 @@ private slots:
         const QString path = folder.filePath(QStringLiteral("states.outline"));
         QFile file(path);
         QVERIFY(content.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content) && file.flush()));
-        Fixture f;
-        f.list({"02134", "99501"});
+        Fixture f({"02134", "99501"});
         const auto window = f.open(path);
         QVERIFY(window->scene().outlines().isEmpty());
         QCOMPARE(int(window->scene().dots().size()), 2);
@@ -169,8 +166,7 @@ private slots:
         QFETCH(QString, written);
         QFETCH(QByteArray, start);
         QTemporaryDir folder;
-        Fixture f;
-        f.list({"02134", "99501"});
+        Fixture f({"02134", "99501"});
         const auto window = f.open();
         f.platform.savePaths = {folder.filePath(chosen)};
         window->saveImage();

@@ -62,32 +62,6 @@ private slots:
         form->listMenu().close();
     }
 
-    // A plain decimal number of miles from 0.1 to 500; an empty answer (Cancel) does nothing.
-    void milesBox_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("taken");
-        for (const char *typed : {"0", "0.05", "500.1", "abc", "-3", "+3", "1e2", "2,5", "3 miles", "inf", "0x10"})
-            QTest::newRow(typed) << typed << false;
-        for (const char *typed : {"0.1", " 500 ", ".5"})
-            QTest::newRow(typed) << typed << true;
-        QTest::newRow("empty or Cancel") << "" << false;
-    }
-    void milesBox()
-    {
-        QFETCH(QString, typed);
-        QFETCH(bool, taken);
-        pick(QStringLiteral("10001"));
-        form->results().setTicked({0}, true); // a refilled list has new rows, unticked
-        platform().typed = {typed};
-        form->placeCommands().listZipsNear();
-        const bool refused = !taken && !typed.isEmpty();
-        QCOMPARE(platform().boxes,
-                 refused ? Boxes{box("The distance must be a number of miles from 0.1 to 500, such as 2.5.")} : Boxes{});
-        QCOMPARE(form->results().ticked(0), !taken);
-        QCOMPARE(form->results().cell(0, 0), QStringLiteral("10001"));
-    }
-
     // The list and the map it drives: the ZIP, then every ZIP within the miles, nearest first.
     void zipsNearListsTheZipThenEveryZipWithinNearestFirst()
     {
@@ -114,32 +88,54 @@ private slots:
                      qPrintable(form->results().cell(row, 0)));
     }
 
-    // Each command's box about a shipped ZIP and about one added by hand, which has no place.
+    // Each command's box, or none, about a shipped ZIP and one added by hand, which has no place.
+    // ZIPs Near takes a plain decimal number of miles from 0.1 to 500; an empty answer (Cancel)
+    // does nothing. Only a taken distance refills the list.
     void placeBoxes_data()
     {
-        QTest::addColumn<QString>("zip");
         QTest::addColumn<bool>("details");
+        QTest::addColumn<QString>("zip");
+        QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("says");
-        QTest::newRow("Details") << "02134" << true
+        QTest::addColumn<QString>("title");
+        QTest::newRow("Details") << true << "02134" << ""
                                  << "^ZIP: 02134\nCity: Allston\nState: MA\nCounty: Suffolk\nLatitude: 42\\.35\\d*\n"
-                                    "Longitude: -71\\.13\\d*$";
-        QTest::newRow("Details, by hand") << "99990" << true
+                                    "Longitude: -71\\.13\\d*$"
+                                 << "Details";
+        QTest::newRow("Details, by hand") << true << "99990" << ""
                                           << "^ZIP: 99990\nCity: Nowhere\nState: ZZ\n\nNo county or coordinates are "
-                                             "kept for 99990";
-        QTest::newRow("ZIPs Near, by hand") << "99990" << false << "^99990 has no coordinates";
+                                             "kept for 99990"
+                                          << "Details";
+        QTest::newRow("ZIPs Near, by hand") << false << "99990" << "3" << "^99990 has no coordinates" << "Quillmap";
+        const QString refusal =
+            QRegularExpression::anchoredPattern(QRegularExpression::escape("The distance must be a number of miles from 0.1 to 500, such as 2.5."));
+        for (const char *typed : {"0", "0.05", "500.1", "abc", "-3", "+3", "1e2", "2,5", "3 miles", "inf", "0x10"})
+            QTest::newRow(typed) << false << "10001" << typed << refusal << "Quillmap";
+        for (const char *typed : {"0.1", " 500 ", ".5", ""})
+            QTest::newRow(*typed ? typed : "empty or Cancel") << false << "10001" << typed << "" << "";
     }
     void placeBoxes()
     {
-        QFETCH(QString, zip);
         QFETCH(bool, details);
+        QFETCH(QString, zip);
+        QFETCH(QString, typed);
         QFETCH(QString, says);
+        QFETCH(QString, title);
         form->zipSession().store().add(QStringLiteral("99990"), QStringLiteral("Nowhere"), QStringLiteral("ZZ"));
         pick(zip);
+        form->results().setTicked({0}, true); // a refilled list has new rows, unticked
+        platform().typed = {typed};
         details ? form->placeCommands().showDetails() : form->placeCommands().listZipsNear();
-        QCOMPARE(platform().boxes.size(), 1);
-        QVERIFY2(QRegularExpression(says).match(platform().boxes[0].text).hasMatch(), qPrintable(platform().boxes[0].text));
-        QCOMPARE(platform().prompts, QStringList());
-        QCOMPARE(listedRows(*form).size(), 1);
+        QCOMPARE(platform().boxes.size(), int(!says.isEmpty()));
+        if (!says.isEmpty()) {
+            const QString text = platform().boxes[0].text;
+            QVERIFY2(QRegularExpression(says).match(text).hasMatch(), qPrintable(text));
+            QCOMPARE(platform().boxes[0].title, title);
+        }
+        QCOMPARE(platform().prompts.size(), int(!details && zip == u"10001")); // no place, no question
+        const bool refilled = !details && zip == u"10001" && says.isEmpty() && !typed.isEmpty();
+        QCOMPARE(form->results().ticked(0), !refilled);
+        QVERIFY(refilled || listedRows(*form).size() == 1);
     }
 };
 

@@ -4,15 +4,12 @@
 // a mount namespace of its own whose /var/lib is a folder of the benchmark's; a first run
 // provisions the working copy there. Run: build/bin/cli_bench
 #include "FigureReporter.h"
+#include "ProcessTiming.h"
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,7 +17,6 @@
 #include <string>
 #include <vector>
 
-extern char **environ;
 
 namespace {
 
@@ -36,25 +32,7 @@ double searchSeconds(const std::string &text)
     for (const char *argument : {"--", "sh", "-c", "mount --bind \"$1\" /var/lib && shift && exec \"$@\"", "_"})
         arguments.push_back(argument);
     arguments.insert(arguments.end(), {g_dataRoot, QUILLMAP_EXECUTABLE, "--search", text});
-    std::vector<char *> argv;
-    for (std::string &argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t redirect;
-    posix_spawn_file_actions_init(&redirect);
-    posix_spawn_file_actions_addopen(&redirect, STDOUT_FILENO, g_output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = 0;
-    const int spawned = posix_spawnp(&child, "unshare", &redirect, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&redirect);
-    if (spawned != 0)
-        return -1;
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return secondsToRun("unshare", std::move(arguments), g_output);
 }
 
 void measure(benchmark::State &state, const std::string &text)

@@ -10,16 +10,13 @@
 #include <QWindow>
 
 #include "FigureReporter.h"
+#include "ProcessTiming.h"
 
 #include <benchmark/benchmark.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cstring>
 #include <string>
-
-extern char **environ;
 
 namespace {
 
@@ -69,19 +66,7 @@ int runChild(int argc, char *argv[])
 
 double spawnSeconds(const std::vector<std::string> &arguments)
 {
-    std::vector<char *> argv;
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    argv.push_back(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = 0;
-    if (posix_spawn(&child, g_self.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return secondsToRun(g_self, arguments);
 }
 
 void measure(benchmark::State &state, const std::vector<std::string> &arguments)

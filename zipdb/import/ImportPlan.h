@@ -5,8 +5,6 @@
 #include <optional>
 #include <vector>
 
-class ZipConnection;
-
 // What an import does to one ZIP.
 enum class ZipOutcome { Added, Removed, Renamed, Kept };
 
@@ -51,8 +49,6 @@ struct ImportPlan {
 // so a ZIP of those states that it lacks goes; a CSV speaks only for the ZIPs it lists.
 ImportPlan planImport(const std::vector<ZipRow> &shipped, const ImportRecord &record,
                       const std::vector<ZipRow> &current, const ZipDataFile &file);
-// The record the working copy holds; none when it has no record table.
-ImportRecord readImportRecord(const ZipConnection &working);
 
 // How many ZIPs the working copy has that the shipped data lacks, lacks that it has, and has with
 // other rows.
@@ -63,24 +59,5 @@ struct ShippedDifferences {
 };
 ShippedDifferences differencesFromShipped(const std::vector<ZipRow> &shipped, const std::vector<ZipRow> &current);
 
-// One import of a file that was not refused into the working copy.
-class ZipImport
-{
-public:
-    ZipImport(ZipDataFile file, const QString &pristine);
-
-    const ZipDataFile &file() const { return m_file; }
-    // What importing would do now.
-    ImportPlan plan(const ZipConnection &working) const;
-    // Plans again under the working copy's write lock and writes the changes, the places the file
-    // gives for the ZIPs it adds or renames, the record and the import's provenance in one
-    // transaction: a crash leaves the old rows or the new ones, and another
-    // instance's edit between plan() and apply() is never lost. Returns what it did.
-    ImportPlan apply(ZipConnection &working) const;
-    // What a person reads before saying yes: the counts and up to ten examples of each.
-    QString summary(const ImportPlan &plan) const;
-
-private:
-    ZipDataFile m_file;
-    std::vector<ZipRow> m_shipped;
-};
+// What a person reads before saying yes: the counts and up to ten examples of each.
+QString importSummary(const ZipDataFile &file, const ImportPlan &plan);

@@ -3,7 +3,7 @@
 #include "FirstStart.h"
 #include "Form1.h"
 #include "ImportSession.h"
-#include "PlaceCommands.h"
+#include "MilesRange.h"
 #include "Provenance.h"
 #include "QtPlatform.h"
 #include "ServerSetting.h"
@@ -70,7 +70,7 @@ struct Options {
                                            "ZIP, nearest first, the ZIP itself first, with a last column Miles."),
                             QStringLiteral("zip")};
     QCommandLineOption miles{QStringLiteral("miles"),
-                             QStringLiteral("With --near: the distance in miles, a positive number such as 2.5."),
+                             QStringLiteral("With --near: the distance in miles, from 0.1 to 500, such as 2.5."),
                              QStringLiteral("n")};
 };
 
@@ -184,7 +184,7 @@ int printSearch(Platform &platform, const QString &text)
     return printed > 0 ? 0 : 1;
 }
 
-int printNear(Platform &platform, const QString &zip, double miles)
+int printNear(Platform &platform, const QString &zip, double distance)
 {
     ZipSession session;
     openStore(platform, session);
@@ -193,8 +193,8 @@ int printNear(Platform &platform, const QString &zip, double miles)
         throw std::runtime_error(QStringLiteral("no ZIP %1 in the ZIP list").arg(zip).toStdString());
     if (const std::optional<ZipPlace> centre = store.place(zip); !centre || !centre->position)
         throw std::runtime_error(
-            QStringLiteral("%1 has no coordinates (a ZIP added by hand has none)").arg(zip).toStdString());
-    const std::vector<NearbyRow> nearby = store.rowsNear(zip, miles);
+            miles::noCoordinatesText(zip).toStdString());
+    const std::vector<NearbyRow> nearby = store.rowsNear(zip, distance);
     QTextStream out(stdout);
     out << kPlaceHeader << "\tMiles\n";
     for (const NearbyRow &near : nearby) {
@@ -219,11 +219,11 @@ int printRows(Options &options, Platform &platform)
         if (options.parser.isSet(options.search))
             return printSearch(platform, options.parser.value(options.search));
         const QString typed = options.parser.value(options.miles);
-        const std::optional<double> miles = milesFromText(typed);
-        if (!miles || *miles <= 0)
-            return refuse(QStringLiteral("the distance must be a positive number of miles, such as 2.5, not '%1'")
-                              .arg(typed));
-        return printNear(platform, options.parser.value(options.near).trimmed(), *miles);
+        const std::optional<double> distance = miles::inRange(typed);
+        if (!distance)
+            return refuse(QStringLiteral("the distance must be a number of miles from %1, such as 2.5, not '%2'")
+                              .arg(miles::rangeText(), typed));
+        return printNear(platform, options.parser.value(options.near).trimmed(), *distance);
     } catch (const std::exception &failure) {
         return refuse(QString::fromUtf8(failure.what()));
     }

@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "FormRoutine.h"
+#include "MilesRange.h"
 #include "ResultsModel.h"
 #include "WindowPointer.h"
 #include "ZipPlace.h"
@@ -11,7 +12,6 @@
 
 #include <QAbstractItemView>
 #include <QLocale>
-#include <QRegularExpression>
 
 #include <vector>
 
@@ -38,17 +38,6 @@ QString detailsText(const ResultsModel &results, int row, const std::optional<Zi
 }
 
 } // namespace
-
-std::optional<double> milesFromText(QStringView text)
-{
-    static const QRegularExpression plainDecimal(QStringLiteral("\\A(?:[0-9]+\\.?[0-9]*|\\.[0-9]+)\\z"));
-    const QString trimmed = text.trimmed().toString();
-    if (!plainDecimal.match(trimmed).hasMatch())
-        return std::nullopt;
-    bool read = false;
-    const double miles = QLocale::c().toDouble(trimmed, &read);
-    return read ? std::optional(miles) : std::nullopt;
-}
 
 std::optional<int> PlaceCommands::currentRow() const
 {
@@ -81,7 +70,7 @@ void PlaceCommands::listZipsNear()
     std::optional<int> row;
     QString zip, typed;
     std::optional<ZipPlace> centre;
-    std::optional<double> miles;
+    std::optional<double> distance;
     std::vector<NearbyRow> nearby;
     ResultsModel::Appender list(m_results);
     if (r.test(100, [&] { return !(row = currentRow()); }))
@@ -90,28 +79,26 @@ void PlaceCommands::listZipsNear()
         return;
     if (r.test(104, [&] { return !centre || !centre->position; })) {
         r.step(106, [&] {
-            m_dialogs.messageBox(zip + QStringLiteral(" has no coordinates, so no distance can be measured from it "
-                                                      "(a ZIP added by hand has none)."),
-                                 Dialogs::OkOnly);
+            m_dialogs.messageBox(miles::noCoordinatesText(zip) + u'.', Dialogs::OkOnly);
         });
         return;
     }
     r.step(108, [&] {
-        typed = m_dialogs.inputBox(QStringLiteral("Distance from %1 in miles (0.1 to 500): ").arg(zip),
+        typed = m_dialogs.inputBox(QStringLiteral("Distance from %1 in miles (%2): ").arg(zip, miles::rangeText()),
                                    QStringLiteral("ZIPs Near"));
     });
     if (r.test(110, [&] { return typed.trimmed().isEmpty(); }))
         return;
-    if (r.test(112, [&] { return !(miles = milesFromText(typed)) || *miles < kFewestMiles || *miles > kMostMiles; })) {
+    if (r.test(112, [&] { return !(distance = miles::inRange(typed)); })) {
         r.step(114, [&] {
-            m_dialogs.messageBox(QStringLiteral("The distance must be a number of miles from 0.1 to 500, such as 2.5."),
+            m_dialogs.messageBox(QStringLiteral("The distance must be a number of miles from %1, such as 2.5.").arg(miles::rangeText()),
                                  Dialogs::OkOnly);
         });
         return;
     }
     r.step(116, [&] { m_pointer.set(WindowPointer::Busy); });
     r.step(118, [&] { m_results.clear(); });
-    r.step(120, [&] { nearby = m_zipSession.store().rowsNear(zip, *miles); });
+    r.step(120, [&] { nearby = m_zipSession.store().rowsNear(zip, *distance); });
     r.step(122, [&] {
         for (const NearbyRow &near : nearby)
             list.addRow(near.row.zip, near.row.city, near.row.state);

@@ -12,20 +12,12 @@ class WindowPointer;
 class ZipSession;
 struct ZipPlace;
 
-// A distance in miles as a person or a script types it: decimal digits with at most one point
-// (the C locale's), blanks around it ignored. None for anything else: a sign, an exponent, a comma.
-std::optional<double> milesFromText(QStringView text);
-
 // The results list's context menu beyond the original commands: where the current row's ZIP
 // lies, and the list refilled with the ZIPs near it. Each a routine of numbered steps through the
 // failure handler; each does nothing while the pointer is busy or when the list has no current row.
 class PlaceCommands
 {
 public:
-    // The distances "ZIPs Near…" takes, in miles.
-    static constexpr double kFewestMiles = 0.1;
-    static constexpr double kMostMiles = 500;
-
     PlaceCommands(Dialogs &dialogs, ZipSession &zipSession, ResultsModel &results, QAbstractItemView &list,
                   WindowPointer &pointer)
         : m_dialogs(dialogs), m_zipSession(zipSession), m_results(results), m_list(list), m_pointer(pointer)

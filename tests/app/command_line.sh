@@ -53,9 +53,10 @@ done << 'CASES'
 1|--search zzqq|
 2|--near 10001|--near and --miles go together
 2|--miles 3|--near and --miles go together
-2|--near 10001 --miles 0|positive number
-2|--near 10001 --miles -3|positive number
-2|--near 10001 --miles abc|positive number
+2|--near 10001 --miles 0|from 0.1 to 500
+2|--near 10001 --miles -3|from 0.1 to 500
+2|--near 10001 --miles abc|from 0.1 to 500
+2|--near 10001 --miles 500.1|from 0.1 to 500
 2|--near 00000 --miles 3|no ZIP 00000
 2|--near 99990 --miles 3|99990 has no coordinates
 2|--search 021 --near 10001 --miles 3|one at a time

@@ -27,6 +27,9 @@ QString aboutText(ZipStore &store, const QString &pristineCopy)
           << QStringLiteral("ZIP data from GeoNames (https://www.geonames.org/), licensed under Creative Commons "
                             "Attribution 4.0 (https://creativecommons.org/licenses/by/4.0/). Territory ZIPs from the "
                             "npm package zipcodes, Copyright (c) 2007 Dav Glass, BSD licence. "
+                            "ZIP counties, population and time zones from the SimpleMaps US ZIP Code Database "
+                            "(https://simplemaps.com/data/us-zips), licensed under Creative Commons Attribution 4.0; "
+                            "other ZIPs' time zones from the npm package tz-lookup (CC0). "
                             "Map outlines from the U.S. Census Bureau (public domain) as the npm package us-atlas, "
                             "Copyright 2013-2019 Michael Bostock, ISC licence.");
     return lines.join(u'\n');

@@ -1,5 +1,7 @@
 // The results list's context menu on a machine of its own with the shipped data, boxes scripted.
 #include "GreatCircle.h"
+#include "ListActions.h"
+#include "MapCommands.h"
 #include "MapScene.h"
 #include "MapWindow.h"
 #include "PlaceCommands.h"
@@ -34,32 +36,43 @@ private slots:
         dropForm();
     }
 
+    // Each entry is enabled when it has what it works on: a current row, or rows to tick.
     void contextMenuOpensWithItsEntriesNamed_data()
     {
         QTest::addColumn<int>("key");
-        QTest::newRow("right click") << 0;
-        QTest::newRow("Menu key") << int(Qt::Key_Menu);
-        QTest::newRow("Shift+F10") << int(Qt::Key_F10);
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<bool>("current");
+        QTest::addColumn<QStringList>("enabled");
+        const QStringList all{"Details", "ZIPs Near…", "Show On Map", "Tick All", "Untick All"};
+        QTest::newRow("right click") << 0 << "02134" << true << all;
+        QTest::newRow("Menu key") << int(Qt::Key_Menu) << "02134" << true << all;
+        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << "02134" << true << all;
+        QTest::newRow("no current row") << int(Qt::Key_Menu) << "021" << false
+                                        << QStringList{"Show On Map", "Tick All", "Untick All"};
+        QTest::newRow("no rows") << int(Qt::Key_Menu) << "no such place" << false << QStringList{"Show On Map"};
     }
     void contextMenuOpensWithItsEntriesNamed()
     {
         QFETCH(int, key);
+        QFETCH(QString, search);
+        QFETCH(bool, current);
+        QFETCH(QStringList, enabled);
         form->show();
-        pick(QStringLiteral("02134"));
+        current ? pick(search) : void(searchThrough(*form, search));
         const QPoint at = list()->visualRect(form->results().index(0, 1)).center();
         QContextMenuEvent click(QContextMenuEvent::Mouse, at, list()->viewport()->mapToGlobal(at));
         if (key == 0)
             QApplication::sendEvent(list()->viewport(), &click);
         else
             QTest::keyClick(list(), Qt::Key(key), key == Qt::Key_F10 ? Qt::ShiftModifier : Qt::NoModifier);
-        QTRY_VERIFY(form->listMenu().isVisible());
-        QAccessibleInterface *menu = QAccessible::queryAccessibleInterface(&form->listMenu());
+        QTRY_VERIFY(form->listActions().menu().isVisible());
+        QAccessibleInterface *menu = QAccessible::queryAccessibleInterface(&form->listActions().menu());
         QStringList enabledNames;
         for (int i = 0; i < menu->childCount(); ++i)
             if (!menu->child(i)->state().disabled)
                 enabledNames.append(menu->child(i)->text(QAccessible::Name));
-        QCOMPARE(enabledNames, (QStringList{"Details", "ZIPs Near…", "Show On Map"}));
-        form->listMenu().close();
+        QCOMPARE(enabledNames, enabled);
+        form->listActions().menu().close();
     }
 
     // The list and the map it drives: the ZIP, then every ZIP within the miles, nearest first.
@@ -75,13 +88,13 @@ private slots:
             within += milesTo(row.section(u'|', 0, 0)) <= 3;
         form->show();
         pick(QStringLiteral("10001"));
-        form->showMap();
+        form->mapCommands().showMap();
         platform().typed = {QStringLiteral("3")};
         form->placeCommands().listZipsNear();
         QCOMPARE(form->results().rowCount(), within);
         QVERIFY(within > 50);
-        QCOMPARE(form->mapWindow()->scene().rowCount(), within);
-        QCOMPARE(form->mapWindow()->scene().rowsWithoutCoordinates(), 0);
+        QCOMPARE(form->mapCommands().mapWindow()->scene().rowCount(), within);
+        QCOMPARE(form->mapCommands().mapWindow()->scene().rowsWithoutCoordinates(), 0);
         QCOMPARE(form->results().cell(0, 0), QStringLiteral("10001"));
         for (int row = 1; row < within; ++row)
             QVERIFY2(milesTo(form->results().cell(row, 0)) >= milesTo(form->results().cell(row - 1, 0)) - 1e-9,

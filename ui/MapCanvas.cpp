@@ -23,7 +23,7 @@ constexpr double kClickSlack = 4;
 constexpr double kMostZoom = 256;
 // The least a frame shows around its dots, in map units (metres): a lone ZIP with its
 // surroundings, a town's ZIPs apart from each other.
-constexpr double kLeastFrame = 100'000;
+constexpr double kLeastFrame = 50'000;
 const QColor kLand(0xf2, 0xef, 0xe6);
 const QColor kBorder(0x9a, 0x94, 0x88);
 const QColor kDot(0x1f, 0x4e, 0x96, 190);

@@ -61,7 +61,7 @@ private:
     const MapScene *m_scene = nullptr;
     int m_selectedRow = -1;
     std::function<QString(int)> m_rowText;
-    QRectF m_shown; // the area of the map drawn whole, centred on the canvas
+    QRectF m_shown{0, 0, 1, 1}; // the area of the map drawn whole, centred on the canvas
     QPointF m_pressedAt;
     QPointF m_lastDragAt;
     bool m_dragged = false;

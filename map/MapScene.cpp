@@ -96,6 +96,17 @@ void MapScene::setRows(std::span<const std::optional<GeoPoint>> rows)
     indexDots();
 }
 
+std::optional<QRectF> MapScene::dotBounds() const
+{
+    if (m_dots.empty())
+        return std::nullopt;
+    const auto [left, right] = std::minmax_element(m_dots.begin(), m_dots.end(),
+                                                   [](QPointF a, QPointF b) { return a.x() < b.x(); });
+    const auto [top, bottom] = std::minmax_element(m_dots.begin(), m_dots.end(),
+                                                   [](QPointF a, QPointF b) { return a.y() < b.y(); });
+    return QRectF(QPointF(left->x(), top->y()), QPointF(right->x(), bottom->y()));
+}
+
 int MapScene::dotOfRow(int row) const
 {
     return row >= 0 && row < int(m_rowDots.size()) ? m_rowDots[row] : -1;

@@ -35,6 +35,8 @@ public:
     QRectF bounds() const;
 
     const std::vector<QPointF> &dots() const { return m_dots; }
+    // The smallest rectangle holding every dot (of no size for a single one); none without dots.
+    std::optional<QRectF> dotBounds() const;
     int rowOfDot(int dot) const { return m_dotRows[dot]; }
     // The row's dot, or -1 when the row has none.
     int dotOfRow(int row) const;

@@ -71,6 +71,15 @@ void ResultsModel::setTicked(const QList<int> &rows, bool ticked)
     }
 }
 
+void ResultsModel::setAllTicked(bool ticked)
+{
+    if (m_rows.empty())
+        return;
+    for (Row &row : m_rows)
+        row.ticked = ticked;
+    emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
+}
+
 const QString &ResultsModel::header(int column) const
 {
     if (column < 0 || size_t(column) >= m_headers.size())

@@ -45,6 +45,8 @@ public:
     void addColumn(const QString &caption);
     void clear();
     void setTicked(const QList<int> &rows, bool ticked);
+    // Every row at once, told to the views in one change.
+    void setAllTicked(bool ticked);
 
     // References stay valid until the rows or columns change.
     const QString &header(int column) const;

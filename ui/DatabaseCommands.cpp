@@ -10,9 +10,25 @@
 #include "ZipStore.h"
 
 #include <QAbstractItemView>
+#include <QLocale>
 
+#include <cmath>
 #include <optional>
 #include <stdexcept>
+
+namespace {
+
+// Why a typed ZIP is refused: a text that reads as a number (blanks around it, a sign, a
+// separator or an exponent, under the person's locale) is refused for not being five digits.
+QString zipRefusal(const QString &typed)
+{
+    bool numeric = false;
+    const double value = QLocale().toDouble(typed, &numeric);
+    return numeric && std::isfinite(value) ? QStringLiteral("Zip code must be five digits, such as 02134.")
+                                           : QStringLiteral("Zip code must be a numerical value.");
+}
+
+} // namespace
 
 void DatabaseCommands::addZip()
 {
@@ -27,9 +43,7 @@ void DatabaseCommands::addZip()
     if (r.test(102, [&] { return typed.isEmpty(); }))
         return;
     if (r.test(104, [&] { return !(zip = storedZip(typed)); })) {
-        r.step(128, [&] {
-            m_platform.messageBox(QStringLiteral("Zip code must be a numerical value."), Platform::OkOnly);
-        });
+        r.step(128, [&] { m_platform.messageBox(zipRefusal(typed), Platform::OkOnly); });
         return;
     }
     r.step(108, [&] { exists = m_zipSession.store().exists(*zip); });

@@ -9,7 +9,8 @@
 #include "HoverFilter.h"
 #include "ImportCommands.h"
 #include "FormRoutine.h"
-#include "MapWindow.h"
+#include "ListActions.h"
+#include "MapCommands.h"
 #include "PlaceCommands.h"
 #include "Platform.h"
 #include "ResultsModel.h"
@@ -20,17 +21,13 @@
 #include "Twips.h"
 #include "WindowLayout.h"
 #include "WindowPointer.h"
-#include "ZipPlace.h"
 #include "ZipSession.h"
-#include "ZipStore.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -100,8 +97,9 @@ Form1::Form1(Platform &platform, QWidget *parent)
     m_importCommands = std::make_unique<ImportCommands>(m_platform, *m_zipSession, *m_results, *m_pointer,
                                                         *m_searchCommands);
     m_placeCommands = std::make_unique<PlaceCommands>(m_platform, *m_zipSession, *m_results, *m_list, *m_pointer);
+    m_mapCommands = std::make_unique<MapCommands>(m_platform, *m_zipSession, *m_results, *m_list, *m_pointer, *this);
     m_aboutBox = std::make_unique<AboutBox>(m_platform, *m_zipSession, *m_pointer);
-    buildListMenu();
+    m_listActions = new ListActions(*this, *m_list);
     orderTabs();
     bindEvents();
     centreOnScreen();
@@ -141,28 +139,6 @@ void Form1::buildControls()
     m_copyButton = makeButton(this, kCopyButton);
 }
 
-void Form1::buildListMenu()
-{
-    m_listMenu = new QMenu(m_list);
-    m_listMenu->setObjectName(QStringLiteral("mnuList"));
-    m_listMenu->setAccessibleName(QStringLiteral("Results list menu"));
-    QAction *details = m_listMenu->addAction(QStringLiteral("Details"), this, [this] { m_placeCommands->showDetails(); });
-    details->setToolTip(QStringLiteral("The ZIP's city, state, county and coordinates, in a box to copy from"));
-    QAction *near = m_listMenu->addAction(QStringLiteral("ZIPs Near…"), this, [this] { m_placeCommands->listZipsNear(); });
-    near->setToolTip(QStringLiteral("Lists the ZIPs within a distance of this one, nearest first"));
-    QAction *map = m_listMenu->addAction(QStringLiteral("Show On Map"), this, [this] { showMap(); });
-    map->setToolTip(QStringLiteral("Opens the map of the listed ZIPs"));
-    map->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
-    map->setShortcutVisibleInContextMenu(true);
-    // Both need a row to start from.
-    connect(m_listMenu, &QMenu::aboutToShow, this, [this, details, near] {
-        const bool hasRow = m_list->currentIndex().isValid();
-        details->setEnabled(hasRow);
-        near->setEnabled(hasRow);
-    });
-    m_list->setContextMenu(m_listMenu);
-}
-
 void Form1::orderTabs()
 {
     // Frames and the progress bar take no focus; the rest follow their tab indexes.
@@ -190,8 +166,13 @@ void Form1::bindEvents()
     connect(m_saveTextButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsText(); });
     connect(m_saveWorkbookButton, &QPushButton::clicked, this, [this] { m_exportCommands->saveResultsAsWorkbook(); });
     connect(m_copyButton, &QPushButton::clicked, this, [this] { m_exportCommands->copyResultsToClipboard(); });
+    using A = ListActions;
+    m_listActions->bind(A::Details, [this] { m_placeCommands->showDetails(); });
+    m_listActions->bind(A::ZipsNear, [this] { m_placeCommands->listZipsNear(); });
+    m_listActions->bind(A::ShowOnMap, [this] { m_mapCommands->showMap(); });
+    m_listActions->bind(A::TickAll, [this] { m_searchCommands->tickAll(); });
+    m_listActions->bind(A::UntickAll, [this] { m_searchCommands->untickAll(); });
     new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { m_aboutBox->show(); });
-    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this, [this] { showMap(); });
     new FileDropFilter(this, [this](const QString &path) { m_importCommands->importDroppedFile(path); });
     bindMouseMoves();
     // At log-off or system shutdown the session ends the program without closing the window.
@@ -212,30 +193,6 @@ void Form1::bindMouseMoves()
                      {this, P::Default}, {m_searchFrame, P::Default}, {m_editFrame, P::Default},
                      {m_list, P::Default}, {m_list->viewport(), P::Default}},
                     this);
-}
-
-void Form1::showMap()
-{
-    if (m_pointer->isBusy())
-        return;
-    Routine r = formRoutine(m_platform, QStringLiteral("mnuShowOnMap_Click"));
-    if (!m_mapWindow && !r.step(100, [&] { m_mapWindow = makeMapWindow(); }))
-        return;
-    r.step(102, [&] {
-        m_mapWindow->show();
-        m_mapWindow->raise();
-        m_mapWindow->activateWindow();
-    });
-}
-
-MapWindow *Form1::makeMapWindow()
-{
-    auto *window = new MapWindow(
-        m_platform, *m_results, *m_list->selectionModel(),
-        [this] { return positionsOf(m_zipSession->store().places()); },
-        QDir(m_platform.programFolder()).filePath(QStringLiteral("states.outline")), this);
-    connect(window, &MapWindow::rowChosen, this, [this](int row) { m_list->scrollTo(m_results->index(row, 0)); });
-    return window;
 }
 
 void Form1::centreOnScreen()

@@ -9,11 +9,10 @@ class CaptionProgressBar;
 class DatabaseCommands;
 class ExportCommands;
 class ImportCommands;
-class MapWindow;
+class ListActions;
+class MapCommands;
 class PlaceCommands;
 class Platform;
-class QAction;
-class QMenu;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -44,15 +43,12 @@ public:
     ExportCommands &exportCommands() const { return *m_exportCommands; }
     ImportCommands &importCommands() const { return *m_importCommands; }
     PlaceCommands &placeCommands() const { return *m_placeCommands; }
-    // The results list's context menu: "Details", "ZIPs Near…", "Show On Map".
-    QMenu &listMenu() const { return *m_listMenu; }
+    MapCommands &mapCommands() const { return *m_mapCommands; }
+    // The commands beyond the buttons, in the list's context menu and on the window.
+    ListActions &listActions() const { return *m_listActions; }
     WindowPointer &pointer() const { return *m_pointer; }
     ResultsModel &results() const { return *m_results; }
     ZipSession &zipSession() const { return *m_zipSession; }
-    // The map window once "Show On Map" or Ctrl+M has opened it, else none.
-    MapWindow *mapWindow() const { return m_mapWindow; }
-    // Opens the map window on the list, or brings it forward.
-    void showMap();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -60,9 +56,6 @@ protected:
 
 private:
     void buildControls();
-    void buildListMenu();
-    // Throws when the map's projection cannot be made.
-    MapWindow *makeMapWindow();
     void orderTabs();
     void bindEvents();
     void bindMouseMoves();
@@ -98,7 +91,7 @@ private:
     std::unique_ptr<ExportCommands> m_exportCommands;
     std::unique_ptr<ImportCommands> m_importCommands;
     std::unique_ptr<PlaceCommands> m_placeCommands;
-    QMenu *m_listMenu = nullptr;
-    MapWindow *m_mapWindow = nullptr;
+    std::unique_ptr<MapCommands> m_mapCommands;
+    ListActions *m_listActions = nullptr;
     std::unique_ptr<AboutBox> m_aboutBox;
 };

@@ -21,10 +21,20 @@ constexpr double kSelectedRadius = 6;
 // A press that moves less than this is a click, not a drag.
 constexpr double kClickSlack = 4;
 constexpr double kMostZoom = 256;
+// The least a frame shows around its dots, in map units (metres): a lone ZIP with its
+// surroundings, a town's ZIPs apart from each other.
+constexpr double kLeastFrame = 50'000;
 const QColor kLand(0xf2, 0xef, 0xe6);
 const QColor kBorder(0x9a, 0x94, 0x88);
 const QColor kDot(0x1f, 0x4e, 0x96, 190);
 const QColor kSelected(0xf5, 0x8a, 0x07);
+
+// The scale at which the area fits a canvas of the size, inside the margin.
+double scaleToFit(const QRectF &area, QSize size)
+{
+    const double fit = std::min((size.width() - 2 * kMargin) / area.width(), (size.height() - 2 * kMargin) / area.height());
+    return std::max(fit, 1e-9);
+}
 
 // One antialiased dot at the device's pixel ratio, drawn once and then stamped at every place.
 QImage makeDotStamp(qreal devicePixelRatio, double radius)
@@ -55,13 +65,28 @@ MapCanvas::MapCanvas(QWidget *parent) : QWidget(parent)
 void MapCanvas::setScene(const MapScene *scene)
 {
     m_scene = scene;
-    m_zoom = 1;
-    m_centre = scene ? scene->bounds().center() : QPointF();
-    update();
+    showWholeCountry();
 }
 
 void MapCanvas::sceneChanged()
 {
+    update();
+}
+
+void MapCanvas::frameDots()
+{
+    const std::optional<QRectF> dots = m_scene ? m_scene->dotBounds() : std::nullopt;
+    if (!dots)
+        return showWholeCountry();
+    const double width = std::max(dots->width(), kLeastFrame);
+    const double height = std::max(dots->height(), kLeastFrame);
+    m_shown = QRectF(dots->center().x() - width / 2, dots->center().y() - height / 2, width, height);
+    update();
+}
+
+void MapCanvas::showWholeCountry()
+{
+    m_shown = m_scene ? m_scene->bounds() : QRectF(0, 0, 1, 1);
     update();
 }
 
@@ -75,17 +100,17 @@ void MapCanvas::setSelectedRow(int row)
 
 double MapCanvas::dotRadius() const
 {
-    return std::min(kDotRadius * std::sqrt(m_zoom), kLargestDotRadius);
+    return std::min(kDotRadius * std::sqrt(zoom()), kLargestDotRadius);
+}
+
+double MapCanvas::zoom() const
+{
+    return m_scene ? scaleFor(size()) / scaleToFit(m_scene->bounds(), size()) : 1;
 }
 
 double MapCanvas::scaleFor(QSize size) const
 {
-    if (!m_scene)
-        return 1;
-    const QRectF bounds = m_scene->bounds();
-    const double fit = std::min((size.width() - 2 * kMargin) / bounds.width(),
-                                (size.height() - 2 * kMargin) / bounds.height());
-    return std::max(fit, 1e-9) * m_zoom;
+    return scaleToFit(m_shown, size);
 }
 
 QTransform MapCanvas::mapToCanvas(QSize size) const
@@ -94,7 +119,7 @@ QTransform MapCanvas::mapToCanvas(QSize size) const
     QTransform transform;
     transform.translate(size.width() / 2.0, size.height() / 2.0);
     transform.scale(scale, scale);
-    transform.translate(-m_centre.x(), -m_centre.y());
+    transform.translate(-m_shown.center().x(), -m_shown.center().y());
     return transform;
 }
 
@@ -188,12 +213,10 @@ bool MapCanvas::event(QEvent *event)
 void MapCanvas::wheelEvent(QWheelEvent *event)
 {
     // The map point under the pointer stays under it.
-    const QPointF at = event->position();
-    const QPointF before = mapToCanvas(size()).inverted().map(at);
+    const QPointF at = mapToCanvas(size()).inverted().map(event->position());
     const double steps = event->angleDelta().y() / 120.0;
-    m_zoom = std::clamp(m_zoom * std::pow(1.25, steps), 1.0, kMostZoom);
-    const QPointF after = mapToCanvas(size()).inverted().map(at);
-    m_centre += before - after;
+    const double factor = std::clamp(zoom() * std::pow(1.25, steps), 1.0, kMostZoom) / zoom();
+    m_shown = QRectF(at + (m_shown.topLeft() - at) / factor, m_shown.size() / factor);
     update();
     event->accept();
 }
@@ -215,7 +238,7 @@ void MapCanvas::mouseMoveEvent(QMouseEvent *event)
         return;
     m_dragged = true;
     setCursor(Qt::ClosedHandCursor);
-    m_centre -= (at - m_lastDragAt) / scaleFor(size());
+    m_shown.translate(-(at - m_lastDragAt) / scaleFor(size()));
     m_lastDragAt = at;
     update();
 }

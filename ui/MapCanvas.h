@@ -10,9 +10,10 @@
 class MapScene;
 
 // The drawing of the map window: the outlines, a dot a row and the selected row's larger dot.
-// The wheel zooms about the pointer, a drag pans, a click on a dot reports its row, and resting
-// on a dot shows what the window says of its row. The scene is the window's; the canvas only
-// reads it, and is told when it changed.
+// It shows an area of the map whole, framing the dots or the whole country; the wheel zooms
+// about the pointer, a drag pans, a click on a dot reports its row, and resting on a dot shows
+// what the window says of its row. The scene is the window's; the canvas only reads it, and is
+// told when it changed.
 class MapCanvas : public QWidget
 {
     Q_OBJECT
@@ -22,9 +23,12 @@ public:
 
     explicit MapCanvas(QWidget *parent = nullptr);
 
-    // No scene draws an empty map.
+    // No scene draws an empty map. A new scene shows the whole country.
     void setScene(const MapScene *scene);
     void sceneChanged();
+    // Shows every dot, as close as a lone place allows; the whole country when there is none.
+    void frameDots();
+    void showWholeCountry();
     void setSelectedRow(int row);
     void setRowText(std::function<QString(int row)> rowText) { m_rowText = std::move(rowText); }
 
@@ -49,14 +53,15 @@ protected:
 
 private:
     double dotRadius() const;
+    // How far the map is zoomed in from the whole country, at the canvas's size.
+    double zoom() const;
     double scaleFor(QSize size) const;
     QTransform mapToCanvas(QSize size) const;
 
     const MapScene *m_scene = nullptr;
     int m_selectedRow = -1;
     std::function<QString(int)> m_rowText;
-    double m_zoom = 1;
-    QPointF m_centre;  // the map point at the canvas's centre
+    QRectF m_shown{0, 0, 1, 1}; // the area of the map drawn whole, centred on the canvas
     QPointF m_pressedAt;
     QPointF m_lastDragAt;
     bool m_dragged = false;

@@ -9,6 +9,7 @@
 #include "ZipPlace.h"
 #include "ZipRow.h"
 
+#include <QAction>
 #include <QBoxLayout>
 #include <QFileInfo>
 #include <QImage>
@@ -17,8 +18,10 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QShowEvent>
 #include <QShortcut>
 #include <QSvgGenerator>
+#include <QToolButton>
 
 namespace {
 
@@ -59,9 +62,10 @@ MapWindow::MapWindow(Dialogs &dialogs, ResultsModel &rows, QItemSelectionModel &
     m_canvas = new MapCanvas(this);
     m_canvas->setAccessibleName(QStringLiteral("Map of the listed ZIPs"));
     m_canvas->setAccessibleDescription(QStringLiteral(
-        "Each row of the results list is a dot on the states; the list's current row is the larger "
-        "outlined dot. Rest the pointer on a dot to see its ZIP, click it to make it the list's "
-        "current row, turn the wheel to zoom and drag to move the map. Escape closes the window."));
+        "Each row of the results list is a dot on the states, framed when the map opens and when the "
+        "list changes; the list's current row is the larger outlined dot. Rest the pointer on a dot "
+        "to see its ZIP, click it to make it the list's current row, turn the wheel to zoom and drag "
+        "to move the map. Home shows the whole country; Escape closes the window."));
     m_canvas->setScene(m_scene.get());
     m_canvas->setRowText([this](int row) { return rowText(row); });
     m_noticeLine = new QLabel(this);
@@ -71,18 +75,29 @@ MapWindow::MapWindow(Dialogs &dialogs, ResultsModel &rows, QItemSelectionModel &
     m_legendLine = new QLabel(this);
     m_legendLine->setTextFormat(Qt::PlainText);
     m_legendLine->setAccessibleName(QStringLiteral("Legend"));
+    auto *wholeCountry = new QAction(QStringLiteral("Whole Country"), this);
+    wholeCountry->setShortcut(QKeySequence(Qt::Key_Home));
+    wholeCountry->setToolTip(QStringLiteral("Shows the whole country instead of the listed ZIPs"));
+    addAction(wholeCountry);
+    auto *wholeCountryButton = new QToolButton(this);
+    wholeCountryButton->setObjectName(QStringLiteral("WholeCountry"));
+    wholeCountryButton->setDefaultAction(wholeCountry);
+    wholeCountryButton->setAccessibleName(wholeCountry->text());
+    wholeCountryButton->setAccessibleDescription(wholeCountry->toolTip());
     auto *saveButton = new QPushButton(QStringLiteral("Save Image…"), this);
     saveButton->setAccessibleName(QStringLiteral("Save Image"));
     saveButton->setAccessibleDescription(QStringLiteral("Saves the map as shown as a PNG or SVG file"));
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_legendLine, 1);
+    bottom->addWidget(wholeCountryButton);
     bottom->addWidget(saveButton);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_canvas, 1);
     layout->addWidget(m_noticeLine);
     layout->addLayout(bottom);
 
+    connect(wholeCountry, &QAction::triggered, m_canvas, &MapCanvas::showWholeCountry);
     connect(saveButton, &QPushButton::clicked, this, &MapWindow::saveImage);
     connect(m_canvas, &MapCanvas::rowClicked, this, &MapWindow::chooseRow);
     new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { close(); });
@@ -134,6 +149,7 @@ void MapWindow::rebuild()
             rows[size_t(row)] = *found;
     m_scene->setRows(rows);
     m_sceneStale = false;
+    m_canvas->frameDots();
 
     m_legendLine->setText(legend());
     const QString why = notice();
@@ -168,8 +184,11 @@ QString MapWindow::notice() const
 void MapWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // Opened again, not restored from the task bar: the listed rows are framed afresh.
     if (m_sceneStale)
         rebuild();
+    else if (!event->spontaneous())
+        m_canvas->frameDots();
 }
 
 void MapWindow::followCurrentRow()

@@ -24,8 +24,9 @@ struct ZipPlace;
 QHash<QString, GeoPoint> positionsOf(const QHash<QString, ZipPlace> &places);
 
 // The map window: every row of the results list as a dot over the state outlines, the list's
-// current row as a larger outlined dot. It follows the list and its current row, and a click on
-// a dot makes that row current. A missing or damaged outline file leaves the dots alone, with a
+// current row as a larger outlined dot. It follows the list and its current row, framing the
+// rows with coordinates when it opens and when the list changes ("Whole Country" goes back to
+// the whole map), and a click on a dot makes that row current. A missing or damaged outline file leaves the dots alone, with a
 // line that says so.
 class MapWindow : public QWidget
 {

@@ -17,11 +17,16 @@
 
 namespace {
 
-QString detailsText(const ResultsModel &results, int row, const std::optional<ZipPlace> &place)
+QString detailsText(const ResultsModel &results, int row, bool listed, const std::optional<ZipPlace> &place)
 {
     const QString zip = results.cell(row, ZipCodeColumn);
     QStringList lines{QStringLiteral("ZIP: ") + zip, QStringLiteral("City: ") + results.cell(row, CityColumn),
                       QStringLiteral("State: ") + results.cell(row, StateColumn)};
+    if (!listed) {
+        lines << QString()
+              << QStringLiteral("%1 is no longer in the ZIP list. Search again to see the list as it is now.").arg(zip);
+        return lines.join(u'\n');
+    }
     if (!place) {
         lines << QString()
               << QStringLiteral("No county or coordinates are kept for %1: it was added to the database by hand.")
@@ -51,14 +56,18 @@ void PlaceCommands::showDetails()
         return;
     Routine r = formRoutine(m_dialogs, QStringLiteral("mnuDetails_Click"));
     std::optional<int> row;
+    QString zip;
+    bool listed = false;
     std::optional<ZipPlace> place;
     if (r.test(100, [&] { return !(row = currentRow()); }))
         return;
-    // Without the look-up there is nothing true to show.
-    if (!r.step(102, [&] { place = m_zipSession.store().place(m_results.cell(*row, ZipCodeColumn)); }))
+    // Without the look-ups there is nothing true to show.
+    if (!r.step(102, [&] { listed = m_zipSession.store().exists(zip = m_results.cell(*row, ZipCodeColumn)); }))
         return;
-    r.step(104, [&] {
-        m_dialogs.messageBox(detailsText(m_results, *row, place), Dialogs::OkOnly, QStringLiteral("Details"));
+    if (listed && !r.step(104, [&] { place = m_zipSession.store().place(zip); }))
+        return;
+    r.step(106, [&] {
+        m_dialogs.messageBox(detailsText(m_results, *row, listed, place), Dialogs::OkOnly, QStringLiteral("Details"));
     });
 }
 
@@ -68,7 +77,7 @@ void PlaceCommands::listZipsNear()
         return;
     Routine r = formRoutine(m_dialogs, QStringLiteral("mnuZipsNear_Click"));
     std::optional<int> row;
-    QString zip, typed;
+    QString zip;
     std::optional<ZipPlace> centre;
     std::optional<double> distance;
     std::vector<NearbyRow> nearby;
@@ -83,19 +92,8 @@ void PlaceCommands::listZipsNear()
         });
         return;
     }
-    r.step(108, [&] {
-        typed = m_dialogs.inputBox(QStringLiteral("Distance from %1 in miles (%2): ").arg(zip, miles::rangeText()),
-                                   QStringLiteral("ZIPs Near"));
-    });
-    if (r.test(110, [&] { return typed.trimmed().isEmpty(); }))
+    if (!(distance = askDistance(r, zip)))
         return;
-    if (r.test(112, [&] { return !(distance = miles::inRange(typed)); })) {
-        r.step(114, [&] {
-            m_dialogs.messageBox(QStringLiteral("The distance must be a number of miles from %1, such as 2.5.").arg(miles::rangeText()),
-                                 Dialogs::OkOnly);
-        });
-        return;
-    }
     r.step(116, [&] { m_pointer.set(WindowPointer::Busy); });
     r.step(118, [&] { m_results.clear(); });
     r.step(120, [&] { nearby = m_zipSession.store().rowsNear(zip, *distance); });
@@ -107,4 +105,28 @@ void PlaceCommands::listZipsNear()
     // The centre stays the current row, so the map marks it and a second "ZIPs Near…" starts there.
     r.step(124, [&] { m_list.setCurrentIndex(m_results.index(0, ZipCodeColumn)); });
     r.step(126, [&] { m_pointer.set(WindowPointer::Default); });
+}
+
+std::optional<double> PlaceCommands::askDistance(Routine &r, const QString &zip)
+{
+    QString typed;
+    std::optional<double> distance;
+    // A distance out of range is refused and asked for again, until one is taken or the person
+    // gives up with an empty answer.
+    while (!distance) {
+        if (!r.step(108, [&] {
+                typed = m_dialogs.inputBox(QStringLiteral("Distance from %1 in miles (%2): ").arg(zip, miles::rangeText()),
+                                           QStringLiteral("ZIPs Near"));
+            }))
+            return std::nullopt;
+        if (r.test(110, [&] { return typed.trimmed().isEmpty(); }))
+            return std::nullopt;
+        if (r.test(112, [&] { return !(distance = miles::inRange(typed)); }))
+            r.step(114, [&] {
+                m_dialogs.messageBox(
+                    QStringLiteral("The distance must be a number of miles from %1, such as 2.5.").arg(miles::rangeText()),
+                    Dialogs::OkOnly);
+            });
+    }
+    return distance;
 }

@@ -7,6 +7,7 @@
 
 class Dialogs;
 class QAbstractItemView;
+class Routine;
 class ResultsModel;
 class WindowPointer;
 class ZipSession;
@@ -30,6 +31,8 @@ public:
 private:
     // The list's current row, or none.
     std::optional<int> currentRow() const;
+    // The miles asked for, or none when the person gave up.
+    std::optional<double> askDistance(Routine &r, const QString &zip);
 
     Dialogs &m_dialogs;
     ZipSession &m_zipSession;

@@ -13,9 +13,11 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
@@ -49,12 +51,33 @@ qint64 loopClockMs()
 #endif
 }
 
+// Icons and type names that never open the file: the kind of entry, then the name's extension.
+class IconsByName : public QFileIconProvider
+{
+public:
+    using QFileIconProvider::icon;
+    QIcon icon(const QFileInfo &info) const override
+    {
+        if (info.isRoot())
+            return QFileIconProvider::icon(Drive);
+        return QFileIconProvider::icon(info.isDir() ? Folder : File);
+    }
+    QString type(const QFileInfo &info) const override
+    {
+        if (!info.isFile() || info.isRoot())
+            return QFileIconProvider::type(info);
+        return QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension).comment();
+    }
+};
+
 } // namespace
 
 QtPlatform::QtPlatform()
 {
     m_lastPumpMs = loopClockMs();
 }
+
+QtPlatform::~QtPlatform() = default;
 
 Dialogs::BoxAnswer QtPlatform::showMessageBox(const QString &text, BoxStyle style, const QString &title)
 {
@@ -101,19 +124,28 @@ QString QtPlatform::inputBox(const QString &prompt, const QString &title)
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
+std::unique_ptr<QFileDialog> QtPlatform::fileDialog(const QString &title, const QString &filter)
+{
+    if (!m_fileIcons)
+        m_fileIcons = std::make_unique<IconsByName>();
+    auto dialog = std::make_unique<QFileDialog>(m_dialogParent, title, QString(), filter);
+    dialog->setFont(QApplication::font());
+    dialog->setIconProvider(m_fileIcons.get());
+    return dialog;
+}
+
 QString QtPlatform::saveFileName(const QString &title, const QString &filter)
 {
-    QFileDialog dialog(m_dialogParent, title, QString(), filter);
-    dialog.setFont(QApplication::font());
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    const std::unique_ptr<QFileDialog> dialog = fileDialog(title, filter);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
     // The command asks about an existing file itself, and a name typed without an extension
     // is used exactly as typed.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setDefaultSuffix(QString());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    dialog->setDefaultSuffix(QString());
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return {};
-    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+    return QDir::toNativeSeparators(dialog->selectedFiles().constFirst());
 }
 
 void QtPlatform::clipboardClear()

@@ -2,6 +2,10 @@
 
 #include "Platform.h"
 
+#include <memory>
+
+class QAbstractFileIconProvider;
+class QFileDialog;
 class QWidget;
 
 // The real desktop behind Platform: Qt's dialogs, clipboard, processes and event loop.
@@ -9,12 +13,17 @@ class QtPlatform : public Platform
 {
 public:
     QtPlatform();
+    ~QtPlatform() override;
 
     // Boxes and dialogs are modal to this window once it is set.
     void setDialogParent(QWidget *parent) { m_dialogParent = parent; }
 
     QString inputBox(const QString &prompt, const QString &title) override;
     QString saveFileName(const QString &title, const QString &filter) override;
+    // A file dialog as the program shows it, not yet shown. Its icons and file types come from
+    // each entry's kind and name alone: Qt's own read a file's first bytes, which blocks for good
+    // on a file that never ends (/proc/kmsg).
+    std::unique_ptr<QFileDialog> fileDialog(const QString &title, const QString &filter);
     void clipboardClear() override;
     void clipboardSetText(const QString &text) override;
     QString clipboardText() override;
@@ -42,5 +51,6 @@ private:
 
     QWidget *m_dialogParent = nullptr;
     qint64 m_lastPumpMs = 0;
+    std::unique_ptr<QAbstractFileIconProvider> m_fileIcons; // made with the first dialog
     SystemRandomSource m_random;
 };

@@ -21,6 +21,12 @@ ResultsView::ResultsView(QWidget *parent) : QTreeView(parent)
     header()->setSectionsMovable(false);
 }
 
+void ResultsView::reset()
+{
+    QTreeView::reset();
+    scrollToTop();
+}
+
 void ResultsView::keyPressEvent(QKeyEvent *event)
 {
     // Some platforms turn the Menu key into a context menu event of their own; the menu is

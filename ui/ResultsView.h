@@ -17,6 +17,10 @@ public:
     // The menu stays its owner's and must outlive the view (a child of it does); none shows no menu.
     void setContextMenu(QMenu *menu) { m_contextMenu = menu; }
 
+    // A new list (a search, "ZIPs Near…") starts at its first row, wherever the old one was
+    // scrolled to.
+    void reset() override;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;

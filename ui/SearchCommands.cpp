@@ -60,3 +60,22 @@ void SearchCommands::clearList()
             m_results.clear();
     });
 }
+
+void SearchCommands::tickAll()
+{
+    tickEveryRow(QStringLiteral("mnuTickAll_Click"), true);
+}
+
+void SearchCommands::untickAll()
+{
+    tickEveryRow(QStringLiteral("mnuUntickAll_Click"), false);
+}
+
+void SearchCommands::tickEveryRow(const QString &label, bool ticked)
+{
+    // An export reads the ticks as it walks the list.
+    if (m_pointer.isBusy())
+        return;
+    Routine r = formRoutine(m_dialogs, label);
+    r.step(100, [&] { m_results.setAllTicked(ticked); });
+}

@@ -2,12 +2,13 @@
 
 class Dialogs;
 class QLineEdit;
+class QString;
 class ResultsModel;
 class WindowPointer;
 class ZipSession;
 
-// The search frame's buttons and "Clear List": each a routine of numbered steps through the
-// failure handler.
+// The search frame's buttons and the list's own commands ("Clear List", "Tick All", "Untick
+// All"): each a routine of numbered steps through the failure handler.
 class SearchCommands
 {
 public:
@@ -21,8 +22,12 @@ public:
     void loadSampleSearch();
     void showSearchHint();
     void clearList();
+    void tickAll();
+    void untickAll();
 
 private:
+    void tickEveryRow(const QString &label, bool ticked);
+
     Dialogs &m_dialogs;
     ZipSession &m_zipSession;
     ResultsModel &m_results;

@@ -76,8 +76,12 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
         const QString notNumeric = QStringLiteral("Zip code must be a numerical value.");
-        for (const char *zip : {"abc", "12a", "123456", "   ", "1e3", "-123"})
+        for (const char *zip : {"abc", "12a", "   ", "0x10", "inf"})
             QTest::newRow(zip) << QString::fromLatin1(zip) << notNumeric;
+        // A number, but not a ZIP.
+        const QString notFiveDigits = QStringLiteral("Zip code must be five digits, such as 02134.");
+        for (const char *zip : {"123456", "1e3", "-123", "+123", "12.5", "1,000", " 1234567 "})
+            QTest::newRow(zip) << QString::fromLatin1(zip) << notFiveDigits;
         // A ZIP with a row is reported in its five digits.
         QTest::newRow("with a row, as stored") << "30530" << "30530 already exists";
         QTest::newRow("with a row, leading zero left out") << "2134" << "02134 already exists";

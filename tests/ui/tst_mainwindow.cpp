@@ -1,5 +1,6 @@
 #include "CaptionProgressBar.h"
 #include "Form1.h"
+#include "ListActions.h"
 #include "ResultsModel.h"
 #include "TestMachine.h"
 #include "WindowFixture.h"
@@ -8,6 +9,7 @@
 #include "ZipSession.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QGroupBox>
 #include <QHash>
@@ -251,6 +253,16 @@ private slots:
         QCOMPARE(zips.first(), QStringLiteral("00501"));
     }
 
+    // The old list's scrolling does not carry over: "0" lists from 00501.
+    void aNewSearchShowsItsFirstRow()
+    {
+        searchFor(QString());
+        list()->scrollToBottom();
+        QVERIFY(list()->indexAt(QPoint(1, 1)).row() > 1000);
+        searchFor(QStringLiteral("0"));
+        QCOMPARE(list()->model()->index(list()->indexAt(QPoint(1, 1)).row(), 0).data().toString(), QStringLiteral("00501"));
+    }
+
     void enterInTheSearchBoxRunsNothing()
     {
         searchBox()->setText(QStringLiteral("3053"));
@@ -330,6 +342,16 @@ private slots:
         QTest::keyClick(list(), Qt::Key_Space);
         for (int row = 0; row < form->results().rowCount(); ++row)
             QVERIFY(form->results().ticked(row));
+        // The menu's commands tick or untick every row in one change, whatever is selected.
+        QSignalSpy changed(&form->results(), &QAbstractItemModel::dataChanged);
+        list()->setCurrentIndex(list()->model()->index(1, 0));
+        form->listActions().action(ListActions::UntickAll).trigger();
+        for (int row = 0; row < form->results().rowCount(); ++row)
+            QVERIFY(!form->results().ticked(row));
+        form->listActions().action(ListActions::TickAll).trigger();
+        for (int row = 0; row < form->results().rowCount(); ++row)
+            QVERIFY(form->results().ticked(row));
+        QCOMPARE(changed.size(), 2);
 
         const QRect firstRow = list()->visualRect(list()->model()->index(0, 1));
         QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, firstRow.center());

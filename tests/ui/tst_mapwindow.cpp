@@ -6,6 +6,7 @@
 #include "ResultsModel.h"
 #include "ScriptedPlatform.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
 #include <QItemSelectionModel>
@@ -81,6 +82,39 @@ private slots:
         f.list(then);
         QCOMPARE(int(window->scene().dots().size()), dots);
         QCOMPARE(window->legend(), legend);
+    }
+
+    // The map opens on the listed rows and frames each new list; rows without a dot do not count,
+    // and a list with no dot shows the whole country, as "Whole Country" always does.
+    void framesTheListedRows_data()
+    {
+        QTest::addColumn<QStringList>("zips");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("one ZIP") << QStringList{"02134"} << false;
+        QTest::newRow("one ZIP and one without coordinates") << QStringList{"12345", "99501"} << false;
+        QTest::newRow("two regions") << QStringList{"02134", "96813", "96910"} << false;
+        QTest::newRow("no coordinates") << QStringList{"12345"} << true;
+        QTest::newRow("outside the map") << QStringList{"96910"} << true;
+    }
+    void framesTheListedRows()
+    {
+        QFETCH(QStringList, zips);
+        QFETCH(bool, whole);
+        Fixture f({"99501"});
+        const auto window = f.open();
+        MapCanvas &canvas = window->canvas();
+        const QRectF country = window->scene().bounds();
+        const auto shown = [&] { return canvas.mapTransform().inverted().mapRect(QRectF(canvas.rect())); };
+        QVERIFY(shown().width() < country.width() / 10);
+        f.list(zips);
+        for (const QPointF &dot : window->scene().dots())
+            QVERIFY(QRectF(canvas.rect()).contains(canvas.toCanvas(dot)));
+        QCOMPARE(shown().contains(country), whole);
+        QTest::mouseClick(window->findChild<QAbstractButton *>(QStringLiteral("WholeCountry")), Qt::LeftButton);
+        QVERIFY(shown().contains(country));
+        window->hide();
+        window->show();
+        QCOMPARE(shown().contains(country), whole);
     }
 
     void clickChoosesTheRowAndTheCurrentRowIsMarked()

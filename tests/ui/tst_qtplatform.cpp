@@ -3,10 +3,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QMimeDatabase>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+
+#include <memory>
+
+#include <sys/stat.h>
 
 class TestQtPlatform : public QObject
 {
@@ -66,6 +73,26 @@ private slots:
         if (!expected.isEmpty())
             expected.first() = bin + QLatin1Char('/') + expected.first();
         QCOMPARE(found, expected);
+    }
+
+    // Qt's own dialog reads a file to tell its type, and blocks for good on one that never ends
+    // (/proc/kmsg); the program's tells it by the name: a file named like none but holding a
+    // PDF's first bytes is listed by its name's type.
+    void fileDialogsTellTypesByNameWithoutReading()
+    {
+        QTemporaryDir folder;
+        QVERIFY(mkfifo(QFile::encodeName(folder.filePath(QStringLiteral("pipe"))).constData(), 0600) == 0);
+        const QString disguised = folder.filePath(QStringLiteral("zips"));
+        QFile file(disguised);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("%PDF-1.4\n") && file.flush());
+        QtPlatform desktop;
+        const std::unique_ptr<QFileDialog> dialog = desktop.fileDialog(QStringLiteral("Save"), QStringLiteral("All Files (*)"));
+        dialog->setDirectory(folder.path());
+        dialog->show();
+        const auto *files = dialog->findChild<QFileSystemModel *>();
+        const auto typeShown = [&] { return files->index(disguised).siblingAtColumn(2).data().toString(); };
+        QTRY_COMPARE(typeShown(), QMimeDatabase().mimeTypeForName(QStringLiteral("application/octet-stream")).comment());
+        dialog->close();
     }
 
     // The home-page visit on a desktop without xdg-open asks no one and reports nothing.

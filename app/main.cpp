@@ -8,6 +8,7 @@
 #include "QtPlatform.h"
 #include "ServerSetting.h"
 #include "ShippedCopy.h"
+#include "StoreLocations.h"
 #include "ZipCursor.h"
 #include "ZipPlace.h"
 #include "ZipRow.h"
@@ -92,7 +93,7 @@ int printVersion(Platform &platform)
     QTextStream out(stdout);
     out << appinfo::kDisplayName << ' ' << appinfo::kVersion << '\n';
     ZipSession session;
-    session.create(platform);
+    session.create(paths::storeLocations(platform));
     out << describeData(ShippedCopy(paths::pristineCopy(platform)).sources(), session.store().provenance()).join(u'\n')
         << '\n';
     return 0;
@@ -114,10 +115,11 @@ int importFile(Platform &platform, const QString &path, bool withoutAsking)
         QTextStream(stderr) << refusal << '\n';
         return 1;
     }
+    const StoreLocations locations = paths::storeLocations(platform);
     ZipSession session;
-    session.create(platform);
+    session.create(locations);
     ImportSession::requireImports(session.store());
-    prepareFirstStart(platform);
+    prepareFirstStart(locations);
     session.store().open();
     import.readShippedRows(paths::pristineCopy(platform));
     if (!withoutAsking) {
@@ -141,9 +143,10 @@ int importFile(Platform &platform, const QString &path, bool withoutAsking)
 // The store the window would use, with the first start's pieces as the window's start-up runs them.
 void openStore(Platform &platform, ZipSession &session)
 {
-    session.create(platform);
-    if (platform.serverSetting().isEmpty())
-        prepareFirstStart(platform);
+    const StoreLocations locations = paths::storeLocations(platform);
+    session.create(locations);
+    if (locations.server.isEmpty())
+        prepareFirstStart(locations);
     session.store().open();
 }
 

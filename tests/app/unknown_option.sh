@@ -14,6 +14,7 @@ status=$?
 [ ! -s "$scratch/out" ] || fail "--bogus wrote to standard output"
 grep -q "unknown option 'bogus'" "$scratch/err" || fail "--bogus did not name the option"
 grep -q -- '--import <file>' "$scratch/err" || fail "--bogus did not print the usage"
+grep -q '^Usage: quillmap ' "$scratch/err" || fail "the usage does not name quillmap: $(grep Usage "$scratch/err")"
 
 # Qt's own options among them are left for the window: only the unknown one is named.
 "$quillmap" -platform offscreen -style Fusion --bogus > /dev/null 2> "$scratch/err"

@@ -20,9 +20,18 @@ QString streamName(int descriptor)
 
 } // namespace
 
+StandardStream::StandardStream(int descriptor) : m_descriptor(descriptor)
+{
+    m_gathered.reserve(kBlockBytes * 2);
+}
+
 StandardStream &StandardStream::operator<<(QStringView text)
 {
-    m_gathered += text.toUtf8();
+    // Encoded in place: a whole-table search prints hundreds of thousands of fields.
+    const qsizetype start = m_gathered.size();
+    m_gathered.resize(start + m_utf8.requiredSpace(text.size()));
+    const char *end = m_utf8.appendToBuffer(m_gathered.data() + start, text);
+    m_gathered.truncate(end - m_gathered.constData());
     flushWhenFull();
     return *this;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QStringEncoder>
 #include <QStringView>
 
 // Standard output or standard error written through its descriptor, every write checked: a full
@@ -9,7 +10,7 @@
 class StandardStream
 {
 public:
-    explicit StandardStream(int descriptor) : m_descriptor(descriptor) {}
+    explicit StandardStream(int descriptor);
     StandardStream(const StandardStream &) = delete;
     StandardStream &operator=(const StandardStream &) = delete;
 
@@ -24,6 +25,7 @@ private:
     void flushWhenFull();
 
     int m_descriptor;
+    QStringEncoder m_utf8{QStringEncoder::Utf8};
     QByteArray m_gathered;
 };
 

@@ -38,7 +38,7 @@ struct WholeTable {
     {
         for (const char *caption : {"Zip", "City", "State"})
             rows.addColumn(QLatin1String(caption));
-        prepareFirstStart(machine.platform);
+        prepareFirstStart(machine.locations());
         store.open();
         ResultsModel::Appender appender(rows);
         for (const auto listed = store.search(QString()); !listed->atEnd(); listed->moveNext())
@@ -58,7 +58,7 @@ struct WholeTable {
     }
 
     TestMachine machine;
-    SqliteZipStore store{machine.platform};
+    SqliteZipStore store{machine.locations()};
     ResultsModel rows;
     QItemSelectionModel selection{&rows};
 };

@@ -20,7 +20,7 @@ constexpr double kMiles = 25;
 
 SqliteZipStore &openStore()
 {
-    static SqliteZipStore store(provisionedMachine().platform);
+    static SqliteZipStore store(provisionedMachine().locations());
     if (!store.isOpen())
         store.open();
     return store;

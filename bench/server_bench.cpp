@@ -20,7 +20,7 @@ namespace {
 struct Stores {
     TestMachine machine;
     PostgresServer server;
-    SqliteZipStore embedded{machine.platform};
+    SqliteZipStore embedded{machine.locations()};
     PostgresZipStore shared{server.newDatabase(), machine.pristineCopy()};
 
     Stores()

@@ -3,6 +3,7 @@
 #include "AppInfo.h"
 #include "FileDescriptor.h"
 #include "Platform.h"
+#include "StoreLocations.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -35,6 +36,37 @@ QString below(const QString &folder, const QString &piece)
     return folder + QDir::separator() + piece;
 }
 
+// A folder as a platform reports it, fit for appending pieces.
+QString cleanFolder(QString path)
+{
+    path.remove(QChar(0));
+    path = path.trimmed();
+    // Callers append their own separator.
+    while (path.size() > 1 && path.endsWith(QDir::separator()))
+        path.chop(1);
+    return path;
+}
+
+QString vendorFolderIn(const QString &commonAppData)
+{
+    return below(commonAppData, appinfo::kVendor);
+}
+
+QString dataFolderIn(const QString &commonAppData)
+{
+    return below(vendorFolderIn(commonAppData), appinfo::kDisplayName);
+}
+
+QString workingCopyIn(const QString &commonAppData)
+{
+    return below(dataFolderIn(commonAppData), appinfo::kWorkingCopyFile);
+}
+
+QString pristineCopyIn(const QString &programFolder)
+{
+    return below(programFolder, appinfo::kPristineCopyFile);
+}
+
 } // namespace
 
 QString specialFolderPath(Platform &platform, SpecialFolder folder)
@@ -45,12 +77,7 @@ QString specialFolderPath(Platform &platform, SpecialFolder folder)
         path = platform.commonAppDataFolder();
         break;
     }
-    path.remove(QChar(0));
-    path = path.trimmed();
-    // Callers append their own separator.
-    while (path.size() > 1 && path.endsWith(QDir::separator()))
-        path.chop(1);
-    return path;
+    return cleanFolder(path);
 }
 
 bool fileExists(const QString &path)
@@ -115,24 +142,35 @@ void shareWithFolderGroup(int entry, const QString &folder)
 
 namespace paths {
 
+StoreLocations storeLocations(const QString &commonAppData, const QString &programFolder, const QString &server)
+{
+    const QString root = cleanFolder(commonAppData);
+    return {vendorFolderIn(root), dataFolderIn(root), workingCopyIn(root), pristineCopyIn(programFolder), server};
+}
+
+StoreLocations storeLocations(Platform &platform)
+{
+    return storeLocations(platform.commonAppDataFolder(), platform.programFolder(), platform.serverSetting());
+}
+
 QString vendorFolder(Platform &platform)
 {
-    return below(specialFolderPath(platform, SpecialFolder::CommonAppData), appinfo::kVendor);
+    return vendorFolderIn(specialFolderPath(platform, SpecialFolder::CommonAppData));
 }
 
 QString dataFolder(Platform &platform)
 {
-    return below(vendorFolder(platform), appinfo::kDisplayName);
+    return dataFolderIn(specialFolderPath(platform, SpecialFolder::CommonAppData));
 }
 
 QString workingCopy(Platform &platform)
 {
-    return below(dataFolder(platform), appinfo::kWorkingCopyFile);
+    return workingCopyIn(specialFolderPath(platform, SpecialFolder::CommonAppData));
 }
 
 QString pristineCopy(Platform &platform)
 {
-    return below(platform.programFolder(), appinfo::kPristineCopyFile);
+    return pristineCopyIn(platform.programFolder());
 }
 
 QString cursorFile(Platform &platform)

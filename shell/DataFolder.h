@@ -3,6 +3,7 @@
 #include <QString>
 
 class Platform;
+struct StoreLocations;
 
 // The special folders the program asks for: only the machine-wide application-data folder.
 enum class SpecialFolder { CommonAppData };
@@ -31,6 +32,12 @@ void shareWithFolderGroup(int entry, const QString &folder);
 
 // The program's fixed paths, rebuilt from the platform on every call: nothing is cached.
 namespace paths {
+// The store's locations below the machine-wide application-data folder, as a platform reports
+// it, and the program folder.
+StoreLocations storeLocations(const QString &commonAppData, const QString &programFolder, const QString &server);
+// The same from the platform, its server setting included: throws the setting's refusal.
+StoreLocations storeLocations(Platform &platform);
+
 QString vendorFolder(Platform &platform);
 QString dataFolder(Platform &platform);
 QString workingCopy(Platform &platform);

@@ -2,8 +2,10 @@
 
 #include "AppInfo.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
@@ -29,4 +31,19 @@ QString chooseDataRoot(const QString &machineWide, const QString &userData)
     if (userData.isEmpty() || !QDir().mkpath(userData))
         return {};
     return QDir::toNativeSeparators(userData);
+}
+
+QString machineDataRoot()
+{
+#ifdef Q_OS_LINUX
+    const QString machineWide = QStringLiteral("/var/lib");
+#else
+    const QString machineWide;
+#endif
+    return chooseDataRoot(machineWide, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+}
+
+QString executableFolder()
+{
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
 }

@@ -243,17 +243,12 @@ QString QtPlatform::handedFilesFolder()
 
 QString QtPlatform::commonAppDataFolder()
 {
-#ifdef Q_OS_LINUX
-    const QString machineWide = QStringLiteral("/var/lib");
-#else
-    const QString machineWide;
-#endif
-    return chooseDataRoot(machineWide, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    return machineDataRoot();
 }
 
 QString QtPlatform::programFolder()
 {
-    return QDir::toNativeSeparators(QApplication::applicationDirPath());
+    return executableFolder();
 }
 
 QString QtPlatform::serverSetting()

@@ -10,6 +10,7 @@
 #include "ResultsModel.h"
 #include "SkinLoader.h"
 #include "StartupSteps.h"
+#include "StoreLocations.h"
 #include "Twips.h"
 #include "WindowLayout.h"
 #include "WindowPointer.h"
@@ -27,8 +28,8 @@ void Startup::load()
         r.step(102, [&] { createFolder(paths::vendorFolder(m_platform)); });
     if (r.test(104, [&] { return !entryExists(paths::dataFolder(m_platform)); }))
         r.step(106, [&] { createFolder(paths::dataFolder(m_platform)); });
-    if (r.test(108, [&] { return !keepsRowsOnServer() && lacksWorkingCopy(m_platform); }))
-        r.step(110, [&] { copyPristineToWorkingCopy(m_platform); });
+    if (r.test(108, [&] { return !keepsRowsOnServer() && lacksWorkingCopy(paths::storeLocations(m_platform)); }))
+        r.step(110, [&] { copyPristineToWorkingCopy(paths::storeLocations(m_platform)); });
     r.step(112, [&] { applySkin(); });
     r.step(116, [&] { m_window.setWindowTitle(appinfo::kDisplayName); });
     r.step(116, [&] { m_window.setWindowIcon(programIcon()); });
@@ -36,7 +37,7 @@ void Startup::load()
     if (r.test(118, [&] { return fileExists(paths::cursorFile(m_platform)); }))
         r.step(120, [&] { m_pointer.setHoverCursor(loadCursorFile(paths::cursorFile(m_platform))); });
     r.step(122, [&] { visitHomePageOccasionally(m_platform); });
-    r.step(140, [&] { m_zipSession.create(m_platform); });
+    r.step(140, [&] { m_zipSession.create(paths::storeLocations(m_platform)); });
     r.step(142, [&] { m_zipSession.store().open(); });
     r.step(144, [&] { m_results.addColumn(QLatin1String(layout::kZipColumn.caption)); });
     r.step(146, [&] { m_results.addColumn(QLatin1String(layout::kCityColumn.caption)); });

@@ -1,6 +1,7 @@
 #!/bin/bash
 # --search and --near as a script uses them: rows, header and order on standard output, and the
-# exit status with the reason on standard error.   usage: command_line.sh QUILLMAP
+# exit status of every option with the reason on standard error, a full or closed standard output
+# included.   usage: command_line.sh QUILLMAP
 # As root the program keeps its working copy in /var/lib: it runs in a mount namespace of its own
 # (--map-root-user for another user) whose /var/lib is a folder of this test.
 set -u
@@ -13,12 +14,24 @@ mkdir -p "$scratch/var-lib" "$scratch/home"
 namespace=(unshare --mount)
 [ "$(id -u)" -eq 0 ] || namespace+=(--map-root-user)
 "${namespace[@]}" true 2> /dev/null || fail "cannot give the program a /var/lib of its own: '${namespace[*]}' is refused here"
-run() {
+launch() {
     # shellcheck disable=SC2016 # expanded by the namespace's own shell
     HOME=$scratch/home XDG_DATA_HOME=$scratch/home/data XDG_CONFIG_HOME=$scratch/home/config \
         "${namespace[@]}" -- sh -c 'mount --bind "$1" /var/lib && shift && exec "$@"' _ "$scratch/var-lib" \
-        "$quillmap" "$@" > "$scratch/out" 2> "$scratch/err"
+        "$quillmap" "$@" < /dev/null 2> "$scratch/err"
 }
+# Standard output into $scratch/out, /dev/full (full) or closed (closed).
+run_into() {
+    local into=$1
+    shift
+    : > "$scratch/out"
+    case $into in
+        full) launch "$@" > /dev/full ;;
+        closed) launch "$@" >&- ;;
+        *) launch "$@" > "$scratch/out" ;;
+    esac
+}
+run() { run_into out "$@"; }
 header=$'ZIP\tCity\tState\tCounty\tLatitude\tLongitude'
 
 run --search 0213; status=$?
@@ -42,22 +55,48 @@ awk -F '\t' 'NR > 1 && ($7 > 3.005 || $7 !~ /^[0-9]+\.[0-9][0-9]$/) { exit 1 }' 
 [ "$(tail -n +2 "$scratch/out" | wc -l)" -gt 50 ] || fail "--near: too few rows for Manhattan"
 
 sqlite3 "$working_copy" "insert into ZipCodes values ('99990', 'Nowhere', 'ZZ')"
-# Status, then the options; the reason on standard error must hold the last field.
-while IFS='|' read -r expected_status options reason; do
+cd "$scratch" || fail "no scratch folder"
+printf 'ZIP,City,State\n99991,Newtown,AK\n' > new.csv
+printf 'not a ZIP file\n' > bad.csv
+# Status, where standard output goes, then the options; the reason on standard error must hold
+# the last field.
+while IFS='|' read -r expected_status into options reason; do
     read -ra arguments <<< "$options"
-    run "${arguments[@]}"; status=$?
+    run_into "$into" "${arguments[@]}"; status=$?
     [ "$status" = "$expected_status" ] || fail "$options exited $status, not $expected_status: $(cat "$scratch/err")"
     [ -z "$reason" ] || grep -q "^quillmap: .*$reason" "$scratch/err" || fail "$options: no reason '$reason' on standard error: $(cat "$scratch/err")"
     [ "$expected_status" = 1 ] || [ ! -s "$scratch/out" ] || fail "$options wrote to standard output"
 done << 'CASES'
-1|--search zzqq|
-2|--near 10001|--near and --miles go together
-2|--miles 3|--near and --miles go together
-2|--near 10001 --miles 0|from 0.1 to 500
-2|--near 10001 --miles -3|from 0.1 to 500
-2|--near 10001 --miles abc|from 0.1 to 500
-2|--near 10001 --miles 500.1|from 0.1 to 500
-2|--near 00000 --miles 3|no ZIP 00000
-2|--near 99990 --miles 3|99990 has no coordinates
-2|--search 021 --near 10001 --miles 3|one at a time
+1|out|--search zzqq|
+1|out|--import new.csv|
+2|out|--near 10001|--near and --miles go together
+2|out|--miles 3|--near and --miles go together
+2|out|--near 10001 --miles 0|from 0.1 to 500
+2|out|--near 10001 --miles -3|from 0.1 to 500
+2|out|--near 10001 --miles abc|from 0.1 to 500
+2|out|--near 10001 --miles 500.1|from 0.1 to 500
+2|out|--near 00000 --miles 3|no ZIP 00000
+2|out|--near 99990 --miles 3|99990 has no coordinates
+2|out|--search 021 --near 10001 --miles 3|one at a time
+2|out|--version --search 021|one at a time
+2|out|--search|Missing value after '--search'
+2|out|--search 021 stray|unexpected argument 'stray'
+2|out|--yes|--yes goes with --import
+2|out|--import bad.csv --yes|bad.csv: neither a GeoNames
+2|out|--import missing.csv --yes|missing.csv: No such file
+2|full|--search=|cannot write to standard output: No space left on device
+2|closed|--search 021|cannot write to standard output: Bad file descriptor
+2|full|--near 10001 --miles 3|No space left on device
+2|closed|--near 10001 --miles 3|Bad file descriptor
+2|full|--version|No space left on device
+2|closed|--version|Bad file descriptor
+2|full|--help|No space left on device
+2|closed|--help|Bad file descriptor
+2|full|--import new.csv --yes|No space left on device
+2|closed|--import new.csv --yes|Bad file descriptor
 CASES
+[ -z "$(sqlite3 "$working_copy" "select City from ZipCodes where ZipCode = '99991'")" ] \
+    || fail "an import that was declined or could not print its summary changed the working copy"
+run --import new.csv --yes; status=$?
+[ "$status" = 0 ] && [ "$(sqlite3 "$working_copy" "select City from ZipCodes where ZipCode = '99991'")" = Newtown ] \
+    || fail "--import new.csv --yes exited $status without importing: $(cat "$scratch/err")"

@@ -1,6 +1,7 @@
 #include "TestMachine.h"
 
 #include "DataFolder.h"
+#include "StoreLocations.h"
 #include "ZipConnection.h"
 #include "ZipCursor.h"
 #include "ZipQuery.h"
@@ -50,6 +51,11 @@ QString TestMachine::cursorFile()
 QString TestMachine::skinFile()
 {
     return paths::skinFile(platform);
+}
+
+StoreLocations TestMachine::locations()
+{
+    return paths::storeLocations(platform);
 }
 
 QString rowText(const QString &zip, const QString &city, const QString &state)

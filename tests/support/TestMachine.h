@@ -4,6 +4,8 @@
 
 #include <QTemporaryDir>
 
+struct StoreLocations;
+
 // A machine of its own for one test: an empty common application-data folder and a program
 // folder that holds the shipped database and cursor, both in a temporary folder.
 class TestMachine
@@ -17,6 +19,8 @@ public:
     QString pristineCopy();
     QString cursorFile();
     QString skinFile();
+    // What the store takes of this machine.
+    StoreLocations locations();
 
     QTemporaryDir dir;
     ScriptedPlatform platform;

@@ -1,23 +1,24 @@
 #include "FirstStart.h"
 
 #include "DataFolder.h"
+#include "StoreLocations.h"
 #include "WorkingCopy.h"
 
-bool lacksWorkingCopy(Platform &platform)
+bool lacksWorkingCopy(const StoreLocations &locations)
 {
-    return !fileExists(paths::workingCopy(platform));
+    return !fileExists(locations.workingCopy);
 }
 
-void copyPristineToWorkingCopy(Platform &platform)
+void copyPristineToWorkingCopy(const StoreLocations &locations)
 {
-    provisionWorkingCopy(paths::pristineCopy(platform), paths::workingCopy(platform));
+    provisionWorkingCopy(locations.pristineCopy, locations.workingCopy);
 }
 
-void prepareFirstStart(Platform &platform)
+void prepareFirstStart(const StoreLocations &locations)
 {
-    for (const QString &folder : {paths::vendorFolder(platform), paths::dataFolder(platform)})
+    for (const QString &folder : {locations.vendorFolder, locations.dataFolder})
         if (!entryExists(folder))
             createFolder(folder);
-    if (lacksWorkingCopy(platform))
-        copyPristineToWorkingCopy(platform);
+    if (lacksWorkingCopy(locations))
+        copyPristineToWorkingCopy(locations);
 }

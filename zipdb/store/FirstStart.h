@@ -1,14 +1,14 @@
 #pragma once
 
-class Platform;
+struct StoreLocations;
 
 // The first start on a machine: the vendor folder, the data folder in it, and the working copy
 // copied from the pristine one. The window's start-up runs each piece as a step of its own, each
 // failure in its own box; prepareFirstStart() runs them in the same order for a start without the
 // window, throwing the first failure.
 
-bool lacksWorkingCopy(Platform &platform);
+bool lacksWorkingCopy(const StoreLocations &locations);
 // Throws, as provisionWorkingCopy() does, leaving no half copy.
-void copyPristineToWorkingCopy(Platform &platform);
+void copyPristineToWorkingCopy(const StoreLocations &locations);
 
-void prepareFirstStart(Platform &platform);
+void prepareFirstStart(const StoreLocations &locations);

@@ -31,13 +31,13 @@ private:
 
 } // namespace
 
-SqliteZipStore::SqliteZipStore(Platform &platform) : m_platform(platform) {}
+SqliteZipStore::SqliteZipStore(StoreLocations locations) : m_locations(std::move(locations)) {}
 
 void SqliteZipStore::open()
 {
-    m_connection.open(paths::workingCopy(m_platform));
+    m_connection.open(m_locations.workingCopy);
     try {
-        upgradeWorkingCopy(m_connection, paths::pristineCopy(m_platform));
+        upgradeWorkingCopy(m_connection, m_locations.pristineCopy);
     } catch (const std::runtime_error &) {
         m_connection.close();
         throw;
@@ -76,7 +76,7 @@ int SqliteZipStore::remove(const QString &zip)
 
 void SqliteZipStore::reset()
 {
-    resetWorkingCopy(paths::pristineCopy(m_platform), paths::workingCopy(m_platform));
+    resetWorkingCopy(m_locations.pristineCopy, m_locations.workingCopy);
 }
 
 QString SqliteZipStore::importRefusal() const
@@ -155,9 +155,9 @@ std::vector<ProvenanceEntry> SqliteZipStore::provenance()
     if (isOpen())
         return provenanceOf(m_connection);
     // A machine that never started the window has no working copy, and so no imports.
-    if (!fileExists(paths::workingCopy(m_platform)))
+    if (!fileExists(m_locations.workingCopy))
         return {};
     ZipConnection working;
-    working.open(paths::workingCopy(m_platform));
+    working.open(m_locations.workingCopy);
     return provenanceOf(working);
 }

@@ -1,16 +1,15 @@
 #pragma once
 
+#include "StoreLocations.h"
 #include "ZipConnection.h"
 #include "ZipStore.h"
 
-class Platform;
-
-// The embedded store: the working copy in the data folder, shared by the users of one machine.
-// Its paths are built afresh from the platform on every call.
+// The embedded store: the working copy in the data folder, shared by the users of one machine,
+// where the locations it was made with put it.
 class SqliteZipStore : public ZipStore
 {
 public:
-    explicit SqliteZipStore(Platform &platform);
+    explicit SqliteZipStore(StoreLocations locations);
 
     void open() override;
     bool isOpen() const override;
@@ -29,6 +28,6 @@ public:
     std::vector<ProvenanceEntry> provenance() override;
 
 private:
-    Platform &m_platform;
+    StoreLocations m_locations;
     ZipConnection m_connection;
 };

@@ -1,22 +1,20 @@
 #include "ZipSession.h"
 
-#include "DataFolder.h"
-#include "Platform.h"
 #include "PostgresZipStore.h"
 #include "SqliteZipStore.h"
+#include "StoreLocations.h"
 
 #include <stdexcept>
 
 ZipSession::ZipSession() = default;
 ZipSession::~ZipSession() = default;
 
-void ZipSession::create(Platform &platform)
+void ZipSession::create(const StoreLocations &locations)
 {
-    const QString server = platform.serverSetting();
-    if (server.isEmpty())
-        m_store = std::make_unique<SqliteZipStore>(platform);
+    if (locations.server.isEmpty())
+        m_store = std::make_unique<SqliteZipStore>(locations);
     else
-        m_store = std::make_unique<PostgresZipStore>(server, paths::pristineCopy(platform));
+        m_store = std::make_unique<PostgresZipStore>(locations.server, locations.pristineCopy);
 }
 
 void ZipSession::release()

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-class Platform;
+struct StoreLocations;
 class ZipStore;
 
 // The owner of the one store the commands share. Start-up creates it, shutdown releases it; every
@@ -16,9 +16,8 @@ public:
     ZipSession(const ZipSession &) = delete;
     ZipSession &operator=(const ZipSession &) = delete;
 
-    // The server store when the platform's setting names a server, else the embedded working
-    // copy. Throws the setting's refusal.
-    void create(Platform &platform);
+    // The server store when the locations name a server, else the embedded working copy.
+    void create(const StoreLocations &locations);
     void release();
     bool exists() const { return bool(m_store); }
     // Throws "Object variable or With block variable not set" when there is no store.

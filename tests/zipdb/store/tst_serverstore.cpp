@@ -52,7 +52,7 @@ private slots:
     {
         QDir().mkpath(machine.dataFolder());
         provisionWorkingCopy(machine.pristineCopy(), machine.workingCopy());
-        SqliteZipStore embedded(machine.platform);
+        SqliteZipStore embedded(machine.locations());
         PostgresZipStore shared(server->newDatabase(), machine.pristineCopy());
         embedded.open();
         shared.open();
@@ -110,7 +110,7 @@ private slots:
         QFETCH(double, miles);
         QDir().mkpath(machine.dataFolder());
         provisionWorkingCopy(machine.pristineCopy(), machine.workingCopy());
-        SqliteZipStore embedded(machine.platform);
+        SqliteZipStore embedded(machine.locations());
         PostgresZipStore shared(server->newDatabase(), machine.pristineCopy());
         embedded.open();
         shared.open();

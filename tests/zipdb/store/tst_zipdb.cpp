@@ -121,7 +121,7 @@ private slots:
         QFile::setPermissions(machine.workingCopy(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
         const QStringList rows = rowsOf(machine.workingCopy());
         const QFile::Permissions mode = QFileInfo(machine.workingCopy()).permissions();
-        SqliteZipStore store(machine.platform);
+        SqliteZipStore store(machine.locations());
         store.open();
         QCOMPARE(store.place(QStringLiteral("02134"))->county, QStringLiteral("Suffolk"));
         QCOMPARE(store.places().size(), qsizetype(ShippedCopy(machine.pristineCopy()).places().size()));

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "ExitStatus.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
+#include <vector>
+
+class StandardStream;
+
+// The options for scripts, their rules and their dispatch. Without any of them the window opens,
+// and Qt's own options (-platform offscreen, -style Fusion, ...) are left to it. A new command is
+// an option below, a place in commands(), and a line of dispatch().
+class CommandLine
+{
+public:
+    // Keeps argc and argv for the application object run() makes, as Qt's requires.
+    CommandLine(int &argc, char **argv);
+
+    // No option of ours, no stray argument, no mistake: the window's turn.
+    bool opensWindow() const;
+    // Does what the options say, with no window and no display; returns the exit status.
+    int run();
+
+private:
+    // An option that goes only with a command; a needed one must come with it.
+    struct Companion {
+        const QCommandLineOption *option;
+        const QCommandLineOption *command;
+        bool needed;
+    };
+
+    std::vector<const QCommandLineOption *> commands() const;
+    std::vector<Companion> companions() const;
+    bool isSet(const QCommandLineOption &option) const { return m_parser.isSet(option); }
+    QString value(const QCommandLineOption &option) const { return m_parser.value(option); }
+    // Why the options cannot run, or the empty text.
+    QString mistake() const;
+    QString usage() const;
+    ExitStatus dispatch(StandardStream &out) const;
+
+    int &m_argc;
+    char **m_argv;
+    QCommandLineParser m_parser;
+    bool m_parsed = false;
+
+    QCommandLineOption m_help{{QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("help-all")},
+                              QStringLiteral("List the options.")};
+    QCommandLineOption m_version{{QStringLiteral("v"), QStringLiteral("version")},
+                                 QStringLiteral("Print the version and the date of the ZIP data.")};
+    QCommandLineOption m_import{
+        QStringLiteral("import"),
+        QStringLiteral("Import a newer ZIP data file (GeoNames' US.txt or a CSV with the header ZIP,City,State) into "
+                       "the working copy, keeping your own changes; prints what changes and asks first. Not "
+                       "with the office's server, which holds the shipped rows and the office's edits only."),
+        QStringLiteral("file")};
+    QCommandLineOption m_yes{{QStringLiteral("y"), QStringLiteral("yes")},
+                             QStringLiteral("With --import: import without asking.")};
+    QCommandLineOption m_search{
+        QStringLiteral("search"),
+        QStringLiteral("Print the rows the window lists for the text (a ZIP or its first digits, or the start of a "
+                       "city or state name), in its order, with each ZIP's county and coordinates."),
+        QStringLiteral("text")};
+    QCommandLineOption m_near{QStringLiteral("near"),
+                              QStringLiteral("With --miles: print the rows whose ZIP lies within that distance of the "
+                                             "ZIP, nearest first, the ZIP itself first, with a last column Miles."),
+                              QStringLiteral("zip")};
+    QCommandLineOption m_miles{QStringLiteral("miles"),
+                               QStringLiteral("With --near: the distance in miles, from 0.1 to 500, such as 2.5."),
+                               QStringLiteral("n")};
+};

@@ -12,6 +12,7 @@
 
 #include <libpq-fe.h>
 
+#include <array>
 #include <stdexcept>
 #include <vector>
 
@@ -36,6 +37,11 @@ const QByteArray kLongTextSearchSql =
                " or starts_with(lower(City collate \"C\"), lower($1 collate \"C\"))"
                " or starts_with(lower(State collate \"C\"), lower($1 collate \"C\"))"
                " order by ZipCode collate \"C\", City collate \"C\"");
+// The box's edges, south, north, west and east, bound as numbers.
+const std::array<QString, 4> kBoxEdgeParameters = {QStringLiteral("$1::float8"), QStringLiteral("$2::float8"),
+                                                   QStringLiteral("$3::float8"), QStringLiteral("$4::float8")};
+const QByteArray kPlacedRowsInBoxSql = zipschema::placedRowsInBoxSql(false, kBoxEdgeParameters).toUtf8();
+const QByteArray kPlacedRowsAcrossAntimeridianSql = zipschema::placedRowsInBoxSql(true, kBoxEdgeParameters).toUtf8();
 // Adds and resets take turns with each other and with deletes; searches go on meanwhile.
 const char *const kLockForWriting = "lock table ZipCodes in share row exclusive mode";
 
@@ -92,6 +98,16 @@ private:
     PGconn *m_db;
 };
 
+double numberAt(const PGresult *result, int row, int column)
+{
+    return QByteArray::fromRawData(PQgetvalue(result, row, column), PQgetlength(result, row, column)).toDouble();
+}
+
+QString textAt(const PGresult *result, int row, int column)
+{
+    return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
+}
+
 class ServerCursor : public ZipCursor
 {
 public:
@@ -101,7 +117,12 @@ public:
     QString text(int column) const override
     {
         requireRow();
-        return QString::fromUtf8(PQgetvalue(m_rows.get(), m_row, column), PQgetlength(m_rows.get(), m_row, column));
+        return textAt(m_rows.get(), m_row, column);
+    }
+    double number(int column) const override
+    {
+        requireRow();
+        return numberAt(m_rows.get(), m_row, column);
     }
     void moveNext() override
     {
@@ -203,16 +224,6 @@ bool hasTable(PGconn *db, const zipschema::Table &table)
 bool hasEveryTable(PGconn *db)
 {
     return hasTable(db, zipschema::zipCodes()) && hasTable(db, zipschema::zipPlaces());
-}
-
-double numberAt(const PGresult *result, int row, int column)
-{
-    return QByteArray::fromRawData(PQgetvalue(result, row, column), PQgetlength(result, row, column)).toDouble();
-}
-
-QString textAt(const PGresult *result, int row, int column)
-{
-    return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
 }
 
 // The place in the four columns from the first one on: ZIP, county, latitude, longitude.
@@ -423,38 +434,14 @@ QHash<QString, ZipPlace> PostgresZipStore::places()
     });
 }
 
-std::vector<NearbyRow> PostgresZipStore::rowsNear(const QString &zip, double miles)
+std::unique_ptr<ZipCursor> PostgresZipStore::candidatesIn(const GeoBox &box)
 {
-    const std::optional<ZipPlace> centre = place(zip);
-    if (!centre || !centre->position)
-        return {};
-    // As in the embedded store: the position index narrows to a box, widened by a hair against
-    // rounding at its edges; the exact distance and the order are measured here.
-    const GeoBox box = boxAround(*centre->position, miles);
-    constexpr double kHair = 1e-9;
-    const QByteArray sql = QByteArray("select p.Latitude, p.Longitude, z.ZipCode, z.City, z.State, p.County"
-                                      " from ZipPlaces p join ZipCodes z on z.ZipCode = p.ZipCode"
-                                      " where p.Latitude between $1::float8 and $2::float8 and ")
-        + (box.west > box.east ? "(p.Longitude >= $3::float8 or p.Longitude <= $4::float8)"
-                               : "p.Longitude between $3::float8 and $4::float8");
+    const QByteArray &sql = box.west > box.east ? kPlacedRowsAcrossAntimeridianSql : kPlacedRowsInBoxSql;
     return withServer([&](PGconn *db) {
-        const Result candidates = run(db, sql.constData(),
-                                      {coordinateText(box.south - kHair), coordinateText(box.north + kHair),
-                                       coordinateText(box.west - kHair), coordinateText(box.east + kHair)},
-                                      PGRES_TUPLES_OK);
-        std::vector<NearbyRow> near;
-        for (int row = 0; row < PQntuples(candidates.get()); ++row) {
-            const GeoPoint position{numberAt(candidates.get(), row, 0), numberAt(candidates.get(), row, 1)};
-            const double distance = milesBetween(*centre->position, position);
-            if (!(distance <= miles))
-                continue;
-            const QString rowZip = textAt(candidates.get(), row, 2);
-            near.push_back({{rowZip, textAt(candidates.get(), row, 3), textAt(candidates.get(), row, 4)},
-                            {rowZip, textAt(candidates.get(), row, 5), position},
-                            distance});
-        }
-        sortNearestFirst(near, zip);
-        return near;
+        return std::make_unique<ServerCursor>(run(db, sql.constData(),
+                                                  {coordinateText(box.south), coordinateText(box.north),
+                                                   coordinateText(box.west), coordinateText(box.east)},
+                                                  PGRES_TUPLES_OK));
     });
 }
 

@@ -37,6 +37,7 @@ const QByteArray kLongTextSearchSql =
                " or starts_with(lower(City collate \"C\"), lower($1 collate \"C\"))"
                " or starts_with(lower(State collate \"C\"), lower($1 collate \"C\"))"
                " order by ZipCode collate \"C\", City collate \"C\"");
+const QByteArray kPlaceOfZipSql = QByteArray(zipschema::kSelectZipPlacesSql) + " where ZipCode = $1";
 // The box's edges, south, north, west and east, bound as numbers.
 const std::array<QString, 4> kBoxEdgeParameters = {QStringLiteral("$1::float8"), QStringLiteral("$2::float8"),
                                                    QStringLiteral("$3::float8"), QStringLiteral("$4::float8")};
@@ -193,9 +194,10 @@ QByteArray shippedPlaces(const QString &pristineCopy)
     return places;
 }
 
-void copyInto(PGconn *db, const char *copySql, const QByteArray &rows)
+void copyInto(PGconn *db, const zipschema::Table &table, const QByteArray &rows)
 {
-    run(db, copySql, {}, PGRES_COPY_IN);
+    const QByteArray copySql = QStringLiteral("copy %1 (%2) from stdin").arg(table.name, table.columnList()).toUtf8();
+    run(db, copySql.constData(), {}, PGRES_COPY_IN);
     if (PQputCopyData(db, rows.constData(), int(rows.size())) != 1 || PQputCopyEnd(db, nullptr) != 1)
         fail(db);
     const Result copied(PQgetResult(db));
@@ -203,16 +205,6 @@ void copyInto(PGconn *db, const char *copySql, const QByteArray &rows)
     }
     if (PQresultStatus(copied.get()) != PGRES_COMMAND_OK)
         fail(db, copied.get());
-}
-
-void copyRows(PGconn *db, const QByteArray &rows)
-{
-    copyInto(db, "copy ZipCodes (ZipCode, City, State) from stdin", rows);
-}
-
-void copyPlaces(PGconn *db, const QByteArray &places)
-{
-    copyInto(db, "copy ZipPlaces (ZipCode, County, Latitude, Longitude) from stdin", places);
 }
 
 bool hasTable(PGconn *db, const zipschema::Table &table)
@@ -278,11 +270,11 @@ PostgresZipStore::Connection PostgresZipStore::connectChecked() const
             Transaction creation(db.get());
             if (!hasTable(db.get(), zipschema::zipCodes())) {
                 run(db.get(), zipschema::zipCodes().postgresCreate.toUtf8().constData());
-                copyRows(db.get(), rows);
+                copyInto(db.get(), zipschema::zipCodes(), rows);
             }
             if (!hasTable(db.get(), zipschema::zipPlaces())) {
                 run(db.get(), zipschema::zipPlaces().postgresCreate.toUtf8().constData());
-                copyPlaces(db.get(), places);
+                copyInto(db.get(), zipschema::zipPlaces(), places);
             }
             creation.commit();
         }
@@ -386,9 +378,9 @@ void PostgresZipStore::reset()
     Transaction resetting(db.get());
     run(db.get(), kLockForWriting);
     run(db.get(), "delete from ZipCodes");
-    copyRows(db.get(), rows);
+    copyInto(db.get(), zipschema::zipCodes(), rows);
     run(db.get(), "delete from ZipPlaces");
-    copyPlaces(db.get(), places);
+    copyInto(db.get(), zipschema::zipPlaces(), places);
     resetting.commit();
 }
 
@@ -412,8 +404,7 @@ ImportPlan PostgresZipStore::applyImport(const ZipImport &)
 std::optional<ZipPlace> PostgresZipStore::place(const QString &zip)
 {
     return withServer([&](PGconn *db) -> std::optional<ZipPlace> {
-        const Result found = run(db, "select ZipCode, County, Latitude, Longitude from ZipPlaces where ZipCode = $1",
-                                 {zip}, PGRES_TUPLES_OK);
+        const Result found = run(db, kPlaceOfZipSql.constData(), {zip}, PGRES_TUPLES_OK);
         if (PQntuples(found.get()) == 0)
             return std::nullopt;
         return placeAt(found.get(), 0, 0);
@@ -423,7 +414,7 @@ std::optional<ZipPlace> PostgresZipStore::place(const QString &zip)
 QHash<QString, ZipPlace> PostgresZipStore::places()
 {
     return withServer([&](PGconn *db) {
-        const Result all = run(db, "select ZipCode, County, Latitude, Longitude from ZipPlaces", {}, PGRES_TUPLES_OK);
+        const Result all = run(db, zipschema::kSelectZipPlacesSql, {}, PGRES_TUPLES_OK);
         QHash<QString, ZipPlace> places;
         places.reserve(PQntuples(all.get()));
         for (int row = 0; row < PQntuples(all.get()); ++row) {

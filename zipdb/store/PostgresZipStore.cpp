@@ -3,6 +3,7 @@
 #include "ServerSetting.h"
 #include "GreatCircle.h"
 #include "ShippedCopy.h"
+#include "StoreErrors.h"
 #include "ZipCursor.h"
 #include "ZipImport.h"
 #include "ZipRows.h"
@@ -135,7 +136,7 @@ private:
     void requireRow() const
     {
         if (atEnd())
-            throw std::runtime_error("Either BOF or EOF is True, or the current record has been deleted.");
+            throw std::runtime_error(storeerrors::kNoCurrentRow);
     }
 
     Result m_rows;
@@ -288,7 +289,7 @@ template <class Work>
 auto PostgresZipStore::withServer(Work &&work)
 {
     if (!m_open)
-        throw std::runtime_error("Operation is not allowed when the object is closed.");
+        throw std::runtime_error(storeerrors::kClosed);
     for (bool retried = false;; retried = true) {
         const bool fresh = !m_connection;
         try {
@@ -311,7 +312,7 @@ auto PostgresZipStore::withServer(Work &&work)
 void PostgresZipStore::open()
 {
     if (m_open)
-        throw std::runtime_error("Operation is not allowed when the object is open.");
+        throw std::runtime_error(storeerrors::kOpen);
     m_open = true;
     m_connection = connectChecked();
 }
@@ -324,7 +325,7 @@ bool PostgresZipStore::isOpen() const
 void PostgresZipStore::close()
 {
     if (!m_open)
-        throw std::runtime_error("Operation is not allowed when the object is closed.");
+        throw std::runtime_error(storeerrors::kClosed);
     m_open = false;
     m_connection.reset();
 }

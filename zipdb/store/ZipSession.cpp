@@ -4,6 +4,7 @@
 #include "Platform.h"
 #include "PostgresZipStore.h"
 #include "SqliteZipStore.h"
+#include "StoreErrors.h"
 
 #include <stdexcept>
 
@@ -27,6 +28,6 @@ void ZipSession::release()
 ZipStore &ZipSession::store() const
 {
     if (!m_store)
-        throw std::runtime_error("Object variable or With block variable not set");
+        throw std::runtime_error(storeerrors::kNotSet);
     return *m_store;
 }

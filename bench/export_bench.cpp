@@ -17,6 +17,7 @@
 #include <QTreeView>
 
 #include "FigureReporter.h"
+#include "OffscreenByDefault.h"
 
 #include <benchmark/benchmark.h>
 #include <xlsxwriter.h>
@@ -251,6 +252,7 @@ BENCHMARK(BM_TickEveryRowWithCtrlAAndSpace)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char *argv[])
 {
+    drawOffscreenUnlessChosen();
     QApplication application(argc, argv);
     const int result = runBenchmarksWithFigures(argc, argv, {
         {Figure::Ratio, "text file export / plain loop writing the same bytes", "BM_SaveResultsAsTextFile",

@@ -4,7 +4,6 @@
 #include "GreatCircle.h"
 #include "Provenance.h"
 #include "WorkingCopy.h"
-#include "ZipCursor.h"
 #include "ZipEdits.h"
 #include "ZipImport.h"
 #include "ZipQuery.h"
@@ -13,24 +12,6 @@
 #include "ZipSearch.h"
 
 #include <stdexcept>
-
-namespace {
-
-class SqliteCursor : public ZipCursor
-{
-public:
-    explicit SqliteCursor(ZipQuery query) : m_query(std::move(query)) {}
-
-    bool atEnd() const override { return m_query.atEnd(); }
-    QString text(int column) const override { return m_query.text(column); }
-    double number(int column) const override { return m_query.number(column); }
-    void moveNext() override { m_query.moveNext(); }
-
-private:
-    ZipQuery m_query;
-};
-
-} // namespace
 
 SqliteZipStore::SqliteZipStore(Platform &platform) : m_platform(platform) {}
 
@@ -57,7 +38,7 @@ void SqliteZipStore::close()
 
 std::unique_ptr<ZipCursor> SqliteZipStore::search(const QString &text)
 {
-    return std::make_unique<SqliteCursor>(openZipSearch(m_connection, text));
+    return std::make_unique<ZipQuery>(openZipSearch(m_connection, text));
 }
 
 bool SqliteZipStore::exists(const QString &zip)
@@ -124,7 +105,7 @@ std::unique_ptr<ZipCursor> SqliteZipStore::candidatesIn(const GeoBox &box)
     const QString sql = zipschema::placedRowsInBoxSql(box.west > box.east,
                                                       {coordinateText(box.south), coordinateText(box.north),
                                                        coordinateText(box.west), coordinateText(box.east)});
-    return std::make_unique<SqliteCursor>(m_connection.query(sql));
+    return std::make_unique<ZipQuery>(m_connection.query(sql));
 }
 
 std::vector<ProvenanceEntry> SqliteZipStore::provenance()

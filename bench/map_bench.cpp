@@ -15,6 +15,7 @@
 #include <QItemSelectionModel>
 
 #include "FigureReporter.h"
+#include "OffscreenByDefault.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -109,6 +110,7 @@ BENCHMARK(BM_ResidentMemoryOfOpenWindow)->Iterations(3)->Unit(benchmark::kMillis
 
 int main(int argc, char *argv[])
 {
+    drawOffscreenUnlessChosen();
     QApplication application(argc, argv);
     return runBenchmarksWithFigures(argc, argv, {
         {Figure::Milliseconds, "a paint of the whole table, outlines included", "BM_PaintWholeTable", "", 30.0},

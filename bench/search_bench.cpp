@@ -12,6 +12,7 @@
 #include <QLineEdit>
 
 #include "FigureReporter.h"
+#include "OffscreenByDefault.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -102,6 +103,7 @@ BENCHMARK(BM_ResidentMemoryOfFullList)->Iterations(3)->Unit(benchmark::kMillisec
 
 int main(int argc, char *argv[])
 {
+    drawOffscreenUnlessChosen();
     QApplication application(argc, argv);
     return runBenchmarksWithFigures(argc, argv, {
         {Figure::Ratio, "empty search, click to filled model / bare SQLite query", "BM_EmptySearchClickToFilledModel",

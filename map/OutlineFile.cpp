@@ -4,7 +4,13 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,6 +43,44 @@ private:
     const QByteArray &m_bytes;
     qsizetype m_offset = 0;
 };
+
+// Closes the descriptor unless a QFile took it over.
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
+// Opens the file for reading, a link followed, and refuses anything but a regular file before a
+// byte is read: a FIFO would wait for a writer for ever and a device may never end. O_NONBLOCK
+// keeps the open itself from waiting on a FIFO.
+void openRegularFile(QFile &file, const QString &path)
+{
+    Descriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0)
+        throw OutlineFileDamage(qt_error_string(errno).toStdString());
+    struct stat status = {};
+    if (::fstat(fd.get(), &status) != 0)
+        throw OutlineFileDamage(qt_error_string(errno).toStdString());
+    if (!S_ISREG(status.st_mode))
+        throw OutlineFileDamage("it is not a regular file");
+    if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        throw OutlineFileDamage(file.errorString().toStdString());
+    fd.release();
+}
 
 bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -100,12 +144,13 @@ std::vector<StateOutline> parseOutlines(const QByteArray &bytes)
 
 std::vector<StateOutline> readOutlineFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw OutlineFileDamage(file.errorString().toStdString());
-    if (file.size() > kLargestFile)
+    QFile file;
+    openRegularFile(file, path);
+    const qint64 size = file.size();
+    if (size > kLargestFile)
         throw OutlineFileDamage("it is larger than any outline file");
-    const QByteArray bytes = file.readAll();
+    // No more than was measured, should the file grow meanwhile.
+    const QByteArray bytes = file.read(size);
     if (file.error() != QFileDevice::NoError)
         throw OutlineFileDamage(file.errorString().toStdString());
     return parseOutlines(bytes);

@@ -28,6 +28,7 @@ public:
 //   code, uint32 ring count; per ring: uint32 point count, then per point int32 longitude and
 //   int32 latitude in millionths of a degree. Nothing follows the last state.
 // Both throw OutlineFileDamage at the first thing that does not fit, so a damaged file yields
-// no outline rather than a wrong one.
+// no outline rather than a wrong one. The path, a link followed, must name a regular file of at
+// most 16 MB: a FIFO or a device is refused before it is read.
 std::vector<StateOutline> readOutlineFile(const QString &path);
 std::vector<StateOutline> parseOutlines(const QByteArray &bytes);

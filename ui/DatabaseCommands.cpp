@@ -4,6 +4,7 @@
 #include "Platform.h"
 #include "ResultsModel.h"
 #include "SearchCommands.h"
+#include "StoreErrors.h"
 #include "WindowPointer.h"
 #include "ZipEdits.h"
 #include "ZipSession.h"
@@ -50,7 +51,7 @@ void DatabaseCommands::addZip()
     if (!r.test(110, [&] {
             // The look-up at 108 failed: the test reads a record set that never opened.
             if (!exists)
-                throw std::runtime_error("Operation is not allowed when the object is closed.");
+                throw std::runtime_error(storeerrors::kClosed);
             return !*exists;
         })) {
         r.step(124, [&] { m_platform.messageBox(*zip + QStringLiteral(" already exists"), Platform::OkOnly); });
@@ -132,6 +133,6 @@ QString DatabaseCommands::selectedZip() const
     const QModelIndex current = m_list.currentIndex();
     // No row was ever chosen: the old list had no selected item to read.
     if (!current.isValid())
-        throw std::runtime_error("Object variable or With block variable not set");
+        throw std::runtime_error(storeerrors::kNotSet);
     return m_results.cell(current.row(), 0);
 }

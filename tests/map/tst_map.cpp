@@ -6,7 +6,11 @@
 #include "UsMapProjection.h"
 
 #include <QDataStream>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using Region = UsMapProjection::Region;
 
@@ -24,6 +28,25 @@ QByteArray oneStateFile(const char *codes = "MA25", quint32 points = 4, qint32 l
     for (quint32 i = 0; i < points; ++i)
         out << qint32(-71'000'000 - qint32(i % 2) * 500'000) << qint32(latitude + qint32(i / 2) * 500'000);
     return bytes;
+}
+
+// What the reader is given: a file of the bytes, or an entry that never opens or never ends.
+enum class Entry { File, Fifo, LinkToZeroes, LinkToFifo };
+
+QString makeEntry(const QTemporaryDir &dir, Entry entry, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("states.outline"));
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    if (entry == Entry::Fifo || entry == Entry::LinkToFifo)
+        mkfifo(QFile::encodeName(entry == Entry::Fifo ? path : fifo).constData(), 0600);
+    if (entry == Entry::LinkToZeroes)
+        QFile::link(QStringLiteral("/dev/zero"), path);
+    if (entry == Entry::LinkToFifo)
+        QFile::link(fifo, path);
+    QFile file(path);
+    if (entry == Entry::File && file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
 }
 
 } // namespace
@@ -124,30 +147,39 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("reason");
+        QTest::addColumn<Entry>("entry");
 
         const QByteArray good = oneStateFile();
+        const Entry file = Entry::File;
         QCOMPARE(parseOutlines(good).size(), size_t(1));
-        QTest::newRow("empty") << QByteArray() << "not a Quillmap outline file";
-        QTest::newRow("another file's mark") << QByteArray("GIF89a").append(good.mid(6)) << "not a Quillmap outline file";
-        QTest::newRow("cut in a point") << good.left(good.size() - 3) << "the file ends inside a ring";
-        QTest::newRow("cut after the mark") << good.left(8) << "ends inside the state count";
-        QTest::newRow("a byte too many") << good + 'x' << "bytes follow the last state";
-        QTest::newRow("no state") << QByteArray(good).replace(8, 4, QByteArray(4, '\0')) << "state count 0";
-        QTest::newRow("a huge state count") << QByteArray(good).replace(8, 4, QByteArray(4, '\xff')) << "out of range";
-        QTest::newRow("codes of another kind") << oneStateFile("m 25") << "two letters and two digits";
-        QTest::newRow("no ring") << QByteArray(good).replace(16, 4, QByteArray(4, '\0')) << "no ring";
-        QTest::newRow("a ring of a line") << oneStateFile("MA25", 3) << "fewer than 4 points";
+        QTest::newRow("empty") << QByteArray() << "not a Quillmap outline file" << file;
+        QTest::newRow("another file's mark") << QByteArray("GIF89a").append(good.mid(6)) << "not a Quillmap outline file"
+                                             << file;
+        QTest::newRow("cut in a point") << good.left(good.size() - 3) << "the file ends inside a ring" << file;
+        QTest::newRow("cut after the mark") << good.left(8) << "ends inside the state count" << file;
+        QTest::newRow("a byte too many") << good + 'x' << "bytes follow the last state" << file;
+        QTest::newRow("no state") << QByteArray(good).replace(8, 4, QByteArray(4, '\0')) << "state count 0" << file;
+        QTest::newRow("a huge state count") << QByteArray(good).replace(8, 4, QByteArray(4, '\xff')) << "out of range"
+                                            << file;
+        QTest::newRow("codes of another kind") << oneStateFile("m 25") << "two letters and two digits" << file;
+        QTest::newRow("no ring") << QByteArray(good).replace(16, 4, QByteArray(4, '\0')) << "no ring" << file;
+        QTest::newRow("a ring of a line") << oneStateFile("MA25", 3) << "fewer than 4 points" << file;
         QTest::newRow("more points than bytes") << QByteArray(good).replace(20, 4, QByteArray("\0\0\0\x10", 4))
-                                                << "the file ends inside a ring";
-        QTest::newRow("a latitude past the pole") << oneStateFile("MA25", 4, 90'000'001) << "off the earth";
+                                                << "the file ends inside a ring" << file;
+        QTest::newRow("a latitude past the pole") << oneStateFile("MA25", 4, 90'000'001) << "off the earth" << file;
+        QTest::newRow("a FIFO") << QByteArray() << "not a regular file" << Entry::Fifo;
+        QTest::newRow("a link to /dev/zero") << QByteArray() << "not a regular file" << Entry::LinkToZeroes;
+        QTest::newRow("a link to a FIFO") << QByteArray() << "not a regular file" << Entry::LinkToFifo;
     }
 
     void damagedOutlineFileIsRefused()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, reason);
+        QFETCH(Entry, entry);
+        const QTemporaryDir dir;
         try {
-            parseOutlines(bytes);
+            readOutlineFile(makeEntry(dir, entry, bytes));
             QFAIL("the damaged file was read");
         } catch (const OutlineFileDamage &damage) {
             QVERIFY2(QString::fromUtf8(damage.what()).contains(reason), damage.what());

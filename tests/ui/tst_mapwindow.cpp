@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QToolTip>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Boston, Anchorage and Honolulu lie in three regions, Guam on none; 12345 has no coordinates.
@@ -167,16 +169,20 @@ private slots:
     void missingOrDamagedOutlinesLeaveTheDots_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("missing") << QByteArray();
-        QTest::newRow("damaged") << QByteArray("QMOUTLN1\x01\0\0\0MA25", 16);
+        QTest::addColumn<bool>("fifo");
+        QTest::newRow("missing") << QByteArray() << false;
+        QTest::newRow("damaged") << QByteArray("QMOUTLN1\x01\0\0\0MA25", 16) << false;
+        QTest::newRow("a FIFO, which never opens for reading") << QByteArray() << true;
     }
     void missingOrDamagedOutlinesLeaveTheDots()
     {
         QFETCH(QByteArray, content);
+        QFETCH(bool, fifo);
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("states.outline"));
         QFile file(path);
         QVERIFY(content.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content) && file.flush()));
+        QVERIFY(!fifo || mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
         Fixture f({"02134", "99501"});
         const auto window = f.open(path);
         QVERIFY(window->scene().outlines().isEmpty());

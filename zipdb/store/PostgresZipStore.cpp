@@ -3,6 +3,7 @@
 #include "ServerSetting.h"
 #include "GreatCircle.h"
 #include "ShippedCopy.h"
+#include "StoreErrors.h"
 #include "ZipCursor.h"
 #include "ZipImport.h"
 #include "ZipRows.h"
@@ -12,6 +13,7 @@
 
 #include <libpq-fe.h>
 
+#include <array>
 #include <stdexcept>
 #include <vector>
 
@@ -36,6 +38,12 @@ const QByteArray kLongTextSearchSql =
                " or starts_with(lower(City collate \"C\"), lower($1 collate \"C\"))"
                " or starts_with(lower(State collate \"C\"), lower($1 collate \"C\"))"
                " order by ZipCode collate \"C\", City collate \"C\"");
+const QByteArray kPlaceOfZipSql = QByteArray(zipschema::kSelectZipPlacesSql) + " where ZipCode = $1";
+// The box's edges, south, north, west and east, bound as numbers.
+const std::array<QString, 4> kBoxEdgeParameters = {QStringLiteral("$1::float8"), QStringLiteral("$2::float8"),
+                                                   QStringLiteral("$3::float8"), QStringLiteral("$4::float8")};
+const QByteArray kPlacedRowsInBoxSql = zipschema::placedRowsInBoxSql(false, kBoxEdgeParameters).toUtf8();
+const QByteArray kPlacedRowsAcrossAntimeridianSql = zipschema::placedRowsInBoxSql(true, kBoxEdgeParameters).toUtf8();
 // Adds and resets take turns with each other and with deletes; searches go on meanwhile.
 const char *const kLockForWriting = "lock table ZipCodes in share row exclusive mode";
 
@@ -92,6 +100,16 @@ private:
     PGconn *m_db;
 };
 
+double numberAt(const PGresult *result, int row, int column)
+{
+    return QByteArray::fromRawData(PQgetvalue(result, row, column), PQgetlength(result, row, column)).toDouble();
+}
+
+QString textAt(const PGresult *result, int row, int column)
+{
+    return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
+}
+
 class ServerCursor : public ZipCursor
 {
 public:
@@ -101,7 +119,12 @@ public:
     QString text(int column) const override
     {
         requireRow();
-        return QString::fromUtf8(PQgetvalue(m_rows.get(), m_row, column), PQgetlength(m_rows.get(), m_row, column));
+        return textAt(m_rows.get(), m_row, column);
+    }
+    double number(int column) const override
+    {
+        requireRow();
+        return numberAt(m_rows.get(), m_row, column);
     }
     void moveNext() override
     {
@@ -113,7 +136,7 @@ private:
     void requireRow() const
     {
         if (atEnd())
-            throw std::runtime_error("Either BOF or EOF is True, or the current record has been deleted.");
+            throw std::runtime_error(storeerrors::kNoCurrentRow);
     }
 
     Result m_rows;
@@ -172,9 +195,10 @@ QByteArray shippedPlaces(const QString &pristineCopy)
     return places;
 }
 
-void copyInto(PGconn *db, const char *copySql, const QByteArray &rows)
+void copyInto(PGconn *db, const zipschema::Table &table, const QByteArray &rows)
 {
-    run(db, copySql, {}, PGRES_COPY_IN);
+    const QByteArray copySql = QStringLiteral("copy %1 (%2) from stdin").arg(table.name, table.columnList()).toUtf8();
+    run(db, copySql.constData(), {}, PGRES_COPY_IN);
     if (PQputCopyData(db, rows.constData(), int(rows.size())) != 1 || PQputCopyEnd(db, nullptr) != 1)
         fail(db);
     const Result copied(PQgetResult(db));
@@ -182,16 +206,6 @@ void copyInto(PGconn *db, const char *copySql, const QByteArray &rows)
     }
     if (PQresultStatus(copied.get()) != PGRES_COMMAND_OK)
         fail(db, copied.get());
-}
-
-void copyRows(PGconn *db, const QByteArray &rows)
-{
-    copyInto(db, "copy ZipCodes (ZipCode, City, State) from stdin", rows);
-}
-
-void copyPlaces(PGconn *db, const QByteArray &places)
-{
-    copyInto(db, "copy ZipPlaces (ZipCode, County, Latitude, Longitude) from stdin", places);
 }
 
 bool hasTable(PGconn *db, const zipschema::Table &table)
@@ -203,16 +217,6 @@ bool hasTable(PGconn *db, const zipschema::Table &table)
 bool hasEveryTable(PGconn *db)
 {
     return hasTable(db, zipschema::zipCodes()) && hasTable(db, zipschema::zipPlaces());
-}
-
-double numberAt(const PGresult *result, int row, int column)
-{
-    return QByteArray::fromRawData(PQgetvalue(result, row, column), PQgetlength(result, row, column)).toDouble();
-}
-
-QString textAt(const PGresult *result, int row, int column)
-{
-    return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
 }
 
 // The place in the four columns from the first one on: ZIP, county, latitude, longitude.
@@ -267,11 +271,11 @@ PostgresZipStore::Connection PostgresZipStore::connectChecked() const
             Transaction creation(db.get());
             if (!hasTable(db.get(), zipschema::zipCodes())) {
                 run(db.get(), zipschema::zipCodes().postgresCreate.toUtf8().constData());
-                copyRows(db.get(), rows);
+                copyInto(db.get(), zipschema::zipCodes(), rows);
             }
             if (!hasTable(db.get(), zipschema::zipPlaces())) {
                 run(db.get(), zipschema::zipPlaces().postgresCreate.toUtf8().constData());
-                copyPlaces(db.get(), places);
+                copyInto(db.get(), zipschema::zipPlaces(), places);
             }
             creation.commit();
         }
@@ -285,7 +289,7 @@ template <class Work>
 auto PostgresZipStore::withServer(Work &&work)
 {
     if (!m_open)
-        throw std::runtime_error("Operation is not allowed when the object is closed.");
+        throw std::runtime_error(storeerrors::kClosed);
     for (bool retried = false;; retried = true) {
         const bool fresh = !m_connection;
         try {
@@ -308,7 +312,7 @@ auto PostgresZipStore::withServer(Work &&work)
 void PostgresZipStore::open()
 {
     if (m_open)
-        throw std::runtime_error("Operation is not allowed when the object is open.");
+        throw std::runtime_error(storeerrors::kOpen);
     m_open = true;
     m_connection = connectChecked();
 }
@@ -321,7 +325,7 @@ bool PostgresZipStore::isOpen() const
 void PostgresZipStore::close()
 {
     if (!m_open)
-        throw std::runtime_error("Operation is not allowed when the object is closed.");
+        throw std::runtime_error(storeerrors::kClosed);
     m_open = false;
     m_connection.reset();
 }
@@ -375,9 +379,9 @@ void PostgresZipStore::reset()
     Transaction resetting(db.get());
     run(db.get(), kLockForWriting);
     run(db.get(), "delete from ZipCodes");
-    copyRows(db.get(), rows);
+    copyInto(db.get(), zipschema::zipCodes(), rows);
     run(db.get(), "delete from ZipPlaces");
-    copyPlaces(db.get(), places);
+    copyInto(db.get(), zipschema::zipPlaces(), places);
     resetting.commit();
 }
 
@@ -401,8 +405,7 @@ ImportPlan PostgresZipStore::applyImport(const ZipImport &)
 std::optional<ZipPlace> PostgresZipStore::place(const QString &zip)
 {
     return withServer([&](PGconn *db) -> std::optional<ZipPlace> {
-        const Result found = run(db, "select ZipCode, County, Latitude, Longitude from ZipPlaces where ZipCode = $1",
-                                 {zip}, PGRES_TUPLES_OK);
+        const Result found = run(db, kPlaceOfZipSql.constData(), {zip}, PGRES_TUPLES_OK);
         if (PQntuples(found.get()) == 0)
             return std::nullopt;
         return placeAt(found.get(), 0, 0);
@@ -412,7 +415,7 @@ std::optional<ZipPlace> PostgresZipStore::place(const QString &zip)
 QHash<QString, ZipPlace> PostgresZipStore::places()
 {
     return withServer([&](PGconn *db) {
-        const Result all = run(db, "select ZipCode, County, Latitude, Longitude from ZipPlaces", {}, PGRES_TUPLES_OK);
+        const Result all = run(db, zipschema::kSelectZipPlacesSql, {}, PGRES_TUPLES_OK);
         QHash<QString, ZipPlace> places;
         places.reserve(PQntuples(all.get()));
         for (int row = 0; row < PQntuples(all.get()); ++row) {
@@ -423,38 +426,14 @@ QHash<QString, ZipPlace> PostgresZipStore::places()
     });
 }
 
-std::vector<NearbyRow> PostgresZipStore::rowsNear(const QString &zip, double miles)
+std::unique_ptr<ZipCursor> PostgresZipStore::candidatesIn(const GeoBox &box)
 {
-    const std::optional<ZipPlace> centre = place(zip);
-    if (!centre || !centre->position)
-        return {};
-    // As in the embedded store: the position index narrows to a box, widened by a hair against
-    // rounding at its edges; the exact distance and the order are measured here.
-    const GeoBox box = boxAround(*centre->position, miles);
-    constexpr double kHair = 1e-9;
-    const QByteArray sql = QByteArray("select p.Latitude, p.Longitude, z.ZipCode, z.City, z.State, p.County"
-                                      " from ZipPlaces p join ZipCodes z on z.ZipCode = p.ZipCode"
-                                      " where p.Latitude between $1::float8 and $2::float8 and ")
-        + (box.west > box.east ? "(p.Longitude >= $3::float8 or p.Longitude <= $4::float8)"
-                               : "p.Longitude between $3::float8 and $4::float8");
+    const QByteArray &sql = box.west > box.east ? kPlacedRowsAcrossAntimeridianSql : kPlacedRowsInBoxSql;
     return withServer([&](PGconn *db) {
-        const Result candidates = run(db, sql.constData(),
-                                      {coordinateText(box.south - kHair), coordinateText(box.north + kHair),
-                                       coordinateText(box.west - kHair), coordinateText(box.east + kHair)},
-                                      PGRES_TUPLES_OK);
-        std::vector<NearbyRow> near;
-        for (int row = 0; row < PQntuples(candidates.get()); ++row) {
-            const GeoPoint position{numberAt(candidates.get(), row, 0), numberAt(candidates.get(), row, 1)};
-            const double distance = milesBetween(*centre->position, position);
-            if (!(distance <= miles))
-                continue;
-            const QString rowZip = textAt(candidates.get(), row, 2);
-            near.push_back({{rowZip, textAt(candidates.get(), row, 3), textAt(candidates.get(), row, 4)},
-                            {rowZip, textAt(candidates.get(), row, 5), position},
-                            distance});
-        }
-        sortNearestFirst(near, zip);
-        return near;
+        return std::make_unique<ServerCursor>(run(db, sql.constData(),
+                                                  {coordinateText(box.south), coordinateText(box.north),
+                                                   coordinateText(box.west), coordinateText(box.east)},
+                                                  PGRES_TUPLES_OK));
     });
 }
 

@@ -24,8 +24,10 @@ public:
     ImportPlan applyImport(const ZipImport &import) override;
     std::optional<ZipPlace> place(const QString &zip) override;
     QHash<QString, ZipPlace> places() override;
-    std::vector<NearbyRow> rowsNear(const QString &zip, double miles) override;
     std::vector<ProvenanceEntry> provenance() override;
+
+protected:
+    std::unique_ptr<ZipCursor> candidatesIn(const GeoBox &box) override;
 
 private:
     StoreLocations m_locations;

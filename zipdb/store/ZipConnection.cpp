@@ -1,5 +1,6 @@
 #include "ZipConnection.h"
 
+#include "StoreErrors.h"
 #include "ZipQuery.h"
 
 #include "AppInfo.h"
@@ -23,7 +24,7 @@ QString ZipConnection::connectionString(const QString &dataFolder)
 void ZipConnection::open(const QString &databaseFile)
 {
     if (m_db)
-        throw std::runtime_error("Operation is not allowed when the object is open.");
+        throw std::runtime_error(storeerrors::kOpen);
     refuseNetworkFolderOf(QDir::fromNativeSeparators(databaseFile));
     SqliteHandle db = openDatabaseFile(databaseFile, SQLITE_OPEN_READWRITE);
     checkZipDatabase(db.get());
@@ -38,7 +39,7 @@ bool ZipConnection::isOpen() const
 void ZipConnection::close()
 {
     if (!m_db)
-        throw std::runtime_error("Operation is not allowed when the object is closed.");
+        throw std::runtime_error(storeerrors::kClosed);
     m_db.reset();
 }
 
@@ -75,6 +76,6 @@ int ZipConnection::likePatternLimit() const
 sqlite3 *ZipConnection::openHandle() const
 {
     if (!m_db)
-        throw std::runtime_error("Operation is not allowed when the object is closed.");
+        throw std::runtime_error(storeerrors::kClosed);
     return m_db.get();
 }

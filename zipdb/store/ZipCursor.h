@@ -4,9 +4,10 @@
 
 #include <QString>
 
-// A read-only cursor over the rows of a search, standing on its first row once opened, read
-// front to back. Reading past the end throws; a row that cannot be read ends the cursor, so a
-// loop over it reports the failure once and stops. Valid while the store that opened it lives.
+// A read-only cursor over the rows of a search or of the ZIPs in a box, standing on its first row
+// once opened, read front to back. Reading past the end throws; a row that cannot be read ends
+// the cursor, so a loop over it reports the failure once and stops. Valid while the store that
+// opened it lives.
 class ZipCursor
 {
 public:
@@ -15,5 +16,7 @@ public:
     virtual bool atEnd() const = 0;
     // The text of a column (ZipColumn) of the current row; an empty value reads as the empty text.
     virtual QString text(int column) const = 0;
+    // The number in a column of the current row: a coordinate.
+    virtual double number(int column) const = 0;
     virtual void moveNext() = 0;
 };

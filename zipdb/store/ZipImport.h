@@ -13,7 +13,6 @@ class ZipImport
 public:
     ZipImport(ZipDataFile file, const QString &pristine);
 
-    const ZipDataFile &file() const { return m_file; }
     // What importing would do now.
     ImportPlan plan(const ZipConnection &working) const;
     // Plans again under the working copy's write lock and writes the changes, the places the file

@@ -1,5 +1,7 @@
 #include "ZipQuery.h"
 
+#include "StoreErrors.h"
+
 #include <sqlite3.h>
 
 #include <chrono>
@@ -61,7 +63,7 @@ ZipQuery::ZipQuery(sqlite3 *db, const QString &sql, const QStringList &values) :
 QString ZipQuery::text(int column) const
 {
     if (m_atEnd)
-        throw std::runtime_error("Either BOF or EOF is True, or the current record has been deleted.");
+        throw std::runtime_error(storeerrors::kNoCurrentRow);
     const auto *value = reinterpret_cast<const char *>(sqlite3_column_text(m_statement.get(), column));
     return QString::fromUtf8(value, sqlite3_column_bytes(m_statement.get(), column));
 }
@@ -69,21 +71,21 @@ QString ZipQuery::text(int column) const
 double ZipQuery::number(int column) const
 {
     if (m_atEnd)
-        throw std::runtime_error("Either BOF or EOF is True, or the current record has been deleted.");
+        throw std::runtime_error(storeerrors::kNoCurrentRow);
     return sqlite3_column_double(m_statement.get(), column);
 }
 
 bool ZipQuery::isNull(int column) const
 {
     if (m_atEnd)
-        throw std::runtime_error("Either BOF or EOF is True, or the current record has been deleted.");
+        throw std::runtime_error(storeerrors::kNoCurrentRow);
     return sqlite3_column_type(m_statement.get(), column) == SQLITE_NULL;
 }
 
 void ZipQuery::moveNext()
 {
     if (m_atEnd)
-        throw std::runtime_error("Either BOF or EOF is True, or the current record has been deleted.");
+        throw std::runtime_error(storeerrors::kNoCurrentRow);
     step();
 }
 

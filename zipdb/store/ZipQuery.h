@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZipCursor.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,18 +19,18 @@ inline constexpr int kStatementLimitMs = kBusyTimeoutMs + 3000;
 // A read-only cursor over the rows of one query, standing on its first row once opened.
 // A row that cannot be read ends the cursor: moveNext() throws once and atEnd() turns true,
 // so a loop over it reports the failure once and stops.
-class ZipQuery
+class ZipQuery final : public ZipCursor
 {
 public:
     ZipQuery(sqlite3 *db, const QString &sql, const QStringList &values);
 
-    bool atEnd() const { return m_atEnd; }
+    bool atEnd() const override { return m_atEnd; }
     // The text of a column of the current row; an empty value reads as the empty text.
-    QString text(int column) const;
+    QString text(int column) const override;
     // The number in a column of the current row, and whether the column holds NULL.
-    double number(int column) const;
+    double number(int column) const override;
     bool isNull(int column) const;
-    void moveNext();
+    void moveNext() override;
 
 private:
     void step();

@@ -12,6 +12,17 @@ QString Table::selectList() const
     return QStringLiteral("select ") + columnList() + QStringLiteral(" from ") + name;
 }
 
+QString placedRowsInBoxSql(bool acrossAntimeridian, const std::array<QString, 4> &edges)
+{
+    const QString longitudes = acrossAntimeridian ? QStringLiteral("(p.Longitude >= %3 or p.Longitude <= %4)")
+                                                  : QStringLiteral("p.Longitude between %3 and %4");
+    return (QStringLiteral("select p.Latitude, p.Longitude, z.ZipCode, z.City, z.State, p.County"
+                           " from ZipPlaces p join ZipCodes z on z.ZipCode = p.ZipCode"
+                           " where p.Latitude between %1 and %2 and ")
+            + longitudes)
+        .arg(edges[0], edges[1], edges[2], edges[3]);
+}
+
 const std::vector<Table> &tables()
 {
     static const std::vector<Table> all = {

@@ -43,6 +43,12 @@ const Table &importedRows();
 // longitude to ?1 .. ?4; the select reads the same four columns.
 inline constexpr char kInsertZipPlaceSql[] = "insert into ZipPlaces values (?1, ?2, ?3, ?4)";
 inline constexpr char kSelectZipPlacesSql[] = "select ZipCode, County, Latitude, Longitude from ZipPlaces";
+// The columns of placedRowsInBoxSql(), the position first.
+enum PlacedRowColumn { PlacedLatitude, PlacedLongitude, PlacedZip, PlacedCity, PlacedState, PlacedCounty };
+// The ZIP rows whose ZIP's position lies in a box, each with its ZIP's place, read through the
+// index on the position. The edges are SQL texts, literals or parameters, for south, north, west
+// and east; a box across the antimeridian takes the longitudes from west up and from east down.
+QString placedRowsInBoxSql(bool acrossAntimeridian, const std::array<QString, 4> &edges);
 // Writes the places of a JSON array of [zip, county, latitude, longitude] arrays bound to ?1, each
 // in place of the ZIP's place there was. A place that is already there as it is stays untouched,
 // so its pages are neither journaled nor written again.

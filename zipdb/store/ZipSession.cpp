@@ -2,6 +2,7 @@
 
 #include "PostgresZipStore.h"
 #include "SqliteZipStore.h"
+#include "StoreErrors.h"
 #include "StoreLocations.h"
 
 #include <stdexcept>
@@ -25,6 +26,6 @@ void ZipSession::release()
 ZipStore &ZipSession::store() const
 {
     if (!m_store)
-        throw std::runtime_error("Object variable or With block variable not set");
+        throw std::runtime_error(storeerrors::kNotSet);
     return *m_store;
 }

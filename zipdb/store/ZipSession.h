@@ -20,7 +20,7 @@ public:
     void create(const StoreLocations &locations);
     void release();
     bool exists() const { return bool(m_store); }
-    // Throws "Object variable or With block variable not set" when there is no store.
+    // Throws storeerrors::kNotSet when there is no store.
     ZipStore &store() const;
 
 private:

@@ -12,6 +12,7 @@
 
 class ZipCursor;
 class ZipImport;
+struct GeoBox;
 struct ImportPlan;
 
 // Where the ZIP rows live: the embedded working copy or a server shared by an office. The
@@ -59,10 +60,16 @@ public:
     virtual QHash<QString, ZipPlace> places() = 0;
     // Every row whose ZIP's position lies within `miles` of the centre ZIP's position, nearest
     // first (ties by ZIP, then city), the centre ZIP's own rows first of all. Empty when the
-    // centre ZIP has no position or no place.
-    virtual std::vector<NearbyRow> rowsNear(const QString &zip, double miles) = 0;
+    // centre ZIP has no position or no place. Measured the same on every store: a backend gives
+    // only the candidates in the box around the circle.
+    std::vector<NearbyRow> rowsNear(const QString &zip, double miles);
 
     // Where the rows came from: the shipped sources and the imports since. Reads a closed store
     // too, for --version.
     virtual std::vector<ProvenanceEntry> provenance() = 0;
+
+protected:
+    // The rows whose ZIP's position lies in the box, through the index on the position, in the
+    // columns of zipschema::placedRowsInBoxSql(). A box across the antimeridian has west > east.
+    virtual std::unique_ptr<ZipCursor> candidatesIn(const GeoBox &box) = 0;
 };

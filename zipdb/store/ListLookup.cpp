@@ -1,0 +1,213 @@
+#include "ListLookup.h"
+
+#include "ListCsvWriter.h"
+#include "ListReader.h"
+#include "XlsxRowWriter.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// The longest ZIP cell read without a decoder: nearly every cell is a few ASCII bytes.
+constexpr qsizetype kShortCell = 32;
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+// Five digits and nothing else, as most ZIP cells are; -1 for any other cell.
+int plainZip(QByteArrayView cell)
+{
+    int zip = 0;
+    for (const char digit : cell) {
+        if (digit < '0' || digit > '9')
+            return -1;
+        zip = zip * 10 + (digit - '0');
+    }
+    return cell.size() == 5 ? zip : -1;
+}
+
+// The cells a text gains after each record, rendered once a ZIP: most lists name the same ZIPs
+// again and again. Answers without asking the index again.
+class RenderedCells
+{
+public:
+    struct Slot {
+        quint32 start = 0;
+        quint32 size = 0;
+        ZipMatch match = ZipMatch::NotAZip;
+    };
+
+    RenderedCells(const ZipIndex &index, ListCsvWriter &out) : m_index(index), m_out(out), m_slots(ZipIndex::kZipCount + 1) {}
+
+    // One slot a ZIP number, and one for the cells that hold no ZIP.
+    const Slot &of(std::optional<int> zip)
+    {
+        Slot &slot = m_slots[zip ? size_t(*zip) : ZipIndex::kZipCount];
+        if (slot.size == 0)
+            render(slot, zip);
+        return slot;
+    }
+    QByteArrayView text(const Slot &slot) const { return QByteArrayView(m_text.data() + slot.start, slot.size); }
+
+private:
+    void render(Slot &slot, std::optional<int> zip)
+    {
+        slot.match = m_index.match(zip);
+        slot.start = quint32(m_text.size());
+        for (const QString &cell : ListLookup::addedCells(m_index, zip, slot.match))
+            m_out.render(cell, m_text);
+        slot.size = quint32(m_text.size() - slot.start);
+    }
+
+    const ZipIndex &m_index;
+    ListCsvWriter &m_out;
+    std::vector<Slot> m_slots;
+    std::string m_text;
+};
+
+} // namespace
+
+void LookupCounts::add(ZipMatch match)
+{
+    switch (match) {
+    case ZipMatch::Found:
+        ++found;
+        break;
+    case ZipMatch::Unknown:
+        ++unknown;
+        break;
+    case ZipMatch::NotAZip:
+        ++notAZip;
+        break;
+    }
+}
+
+QString LookupCounts::summary() const
+{
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    return QStringLiteral("%1 %2: %3 found, %4 unknown, %5 not a ZIP")
+        .arg(english.toString(rows()), rows() == 1 ? QStringLiteral("row") : QStringLiteral("rows"),
+             english.toString(found), english.toString(unknown), english.toString(notAZip));
+}
+
+ListLookup::ListLookup(ListReader &reader, const QString &namedColumn) : m_reader(reader)
+{
+    if (!m_reader.next())
+        throw ListRefusal(reader.name(), 0, QStringLiteral("the list is empty"));
+    try {
+        m_column = findZipColumn(m_reader.texts(), namedColumn);
+    } catch (const std::runtime_error &reason) {
+        throw ListRefusal(reader.name(), reader.line(), QString::fromUtf8(reason.what()));
+    }
+    m_width = m_reader.record().size();
+}
+
+QStringList ListLookup::addedColumnNames()
+{
+    QStringList names;
+    for (int fact = 0; fact < ZipIndex::FactCount; ++fact)
+        names.append(ZipIndex::factName(ZipIndex::Fact(fact)));
+    names.append(QStringLiteral("Match"));
+    return names;
+}
+
+QStringList ListLookup::addedCells(const ZipIndex &index, std::optional<int> zip, ZipMatch match)
+{
+    QStringList cells;
+    for (int fact = 0; fact < ZipIndex::FactCount; ++fact)
+        cells.append(match == ZipMatch::Found ? index.fact(*zip, ZipIndex::Fact(fact)) : QString());
+    cells.append(matchText(match));
+    return cells;
+}
+
+std::optional<int> ListLookup::recordZip() const
+{
+    const ListRecord &record = m_reader.record();
+    if (m_column.column >= record.size())
+        return std::nullopt;
+    const QByteArrayView cell = record.field(m_column.column);
+    if (const int zip = plainZip(cell); zip >= 0)
+        return zip;
+    if (cell.size() > kShortCell || !isAscii(cell))
+        return zipInCell(m_reader.text(m_column.column));
+    std::array<char16_t, kShortCell> wide;
+    std::copy(cell.begin(), cell.end(), wide.begin());
+    return zipInCell(QStringView(wide.data(), cell.size()));
+}
+
+qsizetype ListLookup::fieldCount() const
+{
+    return std::max(m_reader.record().size(), m_width);
+}
+
+LookupCounts ListLookup::forEachRecord(const ZipIndex &index, const RecordTaker &take)
+{
+    LookupCounts counts;
+    for (bool more = !m_column.firstLineIsHeader || m_reader.next(); more; more = m_reader.next()) {
+        const std::optional<int> zip = recordZip();
+        const ZipMatch match = index.match(zip);
+        counts.add(match);
+        take(zip, match);
+    }
+    return counts;
+}
+
+LookupCounts ListLookup::writeText(const ZipIndex &index, QIODevice &device)
+{
+    ListCsvWriter out(device, m_reader.format());
+    const auto addListFields = [&] {
+        const ListRecord &record = m_reader.record();
+        if (record.isPlain() && record.size() >= m_width)
+            return out.addPlainText(record.plainText());
+        for (qsizetype field = 0; field < fieldCount(); ++field)
+            out.addField(field < record.size() ? record.field(field) : QByteArrayView());
+    };
+    if (m_column.firstLineIsHeader) {
+        addListFields();
+        for (const QString &name : addedColumnNames())
+            out.addText(name);
+        out.endRecord();
+    }
+    RenderedCells cells(index, out);
+    LookupCounts counts;
+    for (bool more = !m_column.firstLineIsHeader || m_reader.next(); more; more = m_reader.next()) {
+        const RenderedCells::Slot &looked = cells.of(recordZip());
+        counts.add(looked.match);
+        addListFields();
+        out.addRendered(cells.text(looked));
+        out.endRecord();
+    }
+    out.flush();
+    return counts;
+}
+
+LookupCounts ListLookup::writeSheet(const ZipIndex &index, XlsxRowWriter &sheet)
+{
+    const bool utf8 = m_reader.format().encoding == ListFormat::Encoding::Utf8;
+    const auto addListCells = [&] {
+        const ListRecord &record = m_reader.record();
+        for (qsizetype field = 0; field < fieldCount(); ++field) {
+            if (!utf8)
+                sheet.addText(m_reader.text(field));
+            else
+                sheet.addCell(field < record.size() ? record.field(field) : QByteArrayView());
+        }
+    };
+    if (m_column.firstLineIsHeader) {
+        addListCells();
+        for (const QString &name : addedColumnNames())
+            sheet.addText(name);
+        sheet.endRow();
+    }
+    return forEachRecord(index, [&](std::optional<int> zip, ZipMatch match) {
+        addListCells();
+        for (const QString &cell : addedCells(index, zip, match))
+            sheet.addText(cell);
+        sheet.endRow();
+    });
+}

@@ -3,6 +3,7 @@
 #include "FirstStart.h"
 #include "Form1.h"
 #include "ImportSession.h"
+#include "LookupCommand.h"
 #include "MilesRange.h"
 #include "Provenance.h"
 #include "QtPlatform.h"
@@ -34,19 +35,22 @@ struct Options {
                            "For scripts, --search and --near print tab-separated UTF-8 rows with a header line;\n"
                            "they exit 0 when rows were printed, 1 when none matched, 2 on bad input or a failure:\n"
                            "  quillmap --search 021\n"
-                           "  quillmap --near 10001 --miles 3")
+                           "  quillmap --near 10001 --miles 3\n\n"
+                           "--lookup writes a list of ZIPs (CSV, TSV or .xlsx) back with each ZIP's city, state, county\n"
+                           "and coordinates; it exits 0 when every row was written, 2 on bad input or a failure:\n"
+                           "  quillmap --lookup customers.csv --output customers-found.csv")
                 .arg(serverSettingFile()));
         // Qt's own options are single-dash words (-platform): each is then one option, not letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.addHelpOption();
-        parser.addOptions({version, import, yes, search, near, miles});
+        parser.addOptions({version, import, yes, search, near, miles, lookup, column, output});
     }
 
     bool given() const
     {
         return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) || parser.isSet(version)
             || parser.isSet(import) || parser.isSet(yes) || parser.isSet(search) || parser.isSet(near)
-            || parser.isSet(miles);
+            || parser.isSet(miles) || parser.isSet(lookup) || parser.isSet(column) || parser.isSet(output);
     }
 
     QCommandLineParser parser;
@@ -72,6 +76,20 @@ struct Options {
     QCommandLineOption miles{QStringLiteral("miles"),
                              QStringLiteral("With --near: the distance in miles, from 0.1 to 500, such as 2.5."),
                              QStringLiteral("n")};
+    QCommandLineOption lookup{
+        QStringLiteral("lookup"),
+        QStringLiteral("Write the list in the file (CSV, TSV or .xlsx; - for standard input) back, each row followed "
+                       "by its ZIP's City, State, County, Latitude, Longitude, Other Names and a last column Match "
+                       "(found, unknown, not a ZIP), in the file's own encoding and separator."),
+        QStringLiteral("file")};
+    QCommandLineOption column{QStringLiteral("column"),
+                              QStringLiteral("With --lookup: the ZIP column, by its header or its number from 1, where "
+                                             "no header such as ZIP, Zip Code or Postal Code names it."),
+                              QStringLiteral("name|number")};
+    QCommandLineOption output{QStringLiteral("output"),
+                              QStringLiteral("With --lookup: the file to write, whole or not at all, instead of standard "
+                                             "output; a name ending in .xlsx writes a workbook."),
+                              QStringLiteral("file")};
 };
 
 // The options Qt's application object takes for itself (-platform, -style, ...): an unknown
@@ -229,6 +247,25 @@ int printRows(Options &options, Platform &platform)
     }
 }
 
+// --lookup: 0 every row written, 2 bad input or a failure.
+int lookUp(Options &options, Platform &platform)
+{
+    QTextStream err(stderr);
+    if (!options.parser.isSet(options.lookup)) {
+        err << "quillmap: --column and --output go with --lookup\n";
+        return 2;
+    }
+    ZipSession session;
+    try {
+        openStore(platform, session);
+    } catch (const std::exception &failure) {
+        err << "quillmap: " << QString::fromUtf8(failure.what()) << '\n';
+        return 2;
+    }
+    return lookUpList(session.store(), options.parser.value(options.lookup), options.parser.value(options.column),
+                      options.parser.value(options.output), err);
+}
+
 // The options' work, with no window and no display.
 int runCommandLine(Options &options, int argc, char *argv[])
 {
@@ -239,6 +276,8 @@ int runCommandLine(Options &options, int argc, char *argv[])
         return 2;
     }
     QtPlatform platform; // for the data folder's and the program folder's paths only
+    if (options.parser.isSet(options.lookup) || options.parser.isSet(options.column) || options.parser.isSet(options.output))
+        return lookUp(options, platform);
     if (options.parser.isSet(options.search) || options.parser.isSet(options.near) || options.parser.isSet(options.miles))
         return printRows(options, platform);
     try {

@@ -2,12 +2,15 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
-// Room for a record of kMaxLineBytes and for reading ahead in large chunks.
+// Room for a record of kMaxLineBytes and for reading on after it.
 constexpr qsizetype kBufferBytes = 2 * ListReader::kMaxLineBytes;
+// Read a little at a time, so what is read is still in the processor's cache when it is parsed.
+constexpr qsizetype kReadBytes = 256 * 1024;
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr qsizetype kByteOrderMarkBytes = 3;
 
@@ -39,6 +42,17 @@ char separatorOf(QByteArrayView text)
     return semicolons > commas ? ';' : ',';
 }
 
+bool hasLongLine(QByteArrayView lines)
+{
+    for (qsizetype start = 0; lines.size() - start > ListReader::kMaxLineBytes;) {
+        const qsizetype end = lines.indexOf('\n', start);
+        if (end - start > ListReader::kMaxLineBytes)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 } // namespace
 
 struct CsvListReader::Parse {
@@ -62,7 +76,7 @@ CsvListReader::CsvListReader(QIODevice &device, const QString &name)
         m_unquotedStops[byte] = isControl(byte) || byte == '\n' || byte == '\r' || byte == '"' || byte == uchar(m_separator);
         m_quotedStops[byte] = isControl(byte) || byte == '\n' || byte == '"';
     }
-    while (next()) {
+    while (skipPlainLines() || next()) {
     }
     checkText(m_end);
     ListFormat format;
@@ -98,12 +112,39 @@ void CsvListReader::refill()
     std::memmove(m_buffer.data(), m_buffer.data() + m_at, size_t(m_end - m_at));
     m_end -= m_at;
     m_at = 0;
-    const qint64 read = m_device.read(m_buffer.data() + m_end, qint64(m_buffer.size()) - m_end);
+    const qint64 read = m_device.read(m_buffer.data() + m_end, std::min(kReadBytes, kBufferBytes - m_end));
     if (read < 0)
         refuse(0, m_device.errorString());
     m_end += qsizetype(read);
     m_atDeviceEnd = read == 0;
     m_buffer[m_end] = '\0'; // stops every run of plain bytes at the end
+}
+
+// While checking, the whole lines read that hold no quote and no control character are passed
+// over at once: each is a record, whatever its fields. False when none was.
+bool CsvListReader::skipPlainLines()
+{
+    const char *const begin = m_buffer.data() + m_at;
+    const auto *lastBreak = static_cast<const char *>(memrchr(begin, '\n', size_t(m_end - m_at)));
+    if (!lastBreak)
+        return false;
+    const QByteArrayView lines(begin, lastBreak + 1 - begin);
+    // Counted without a branch, so the compiler makes it a vector loop.
+    int belowSpace = 0, tabsAndBreaks = 0, breaks = 0;
+    for (const char c : lines) {
+        const uchar byte = uchar(c);
+        belowSpace += byte < 0x20;
+        tabsAndBreaks += (byte == '\t') | (byte == '\r') | (byte == '\n');
+        breaks += byte == '\n';
+    }
+    if (belowSpace != tabsAndBreaks || lines.contains('"') || hasLongLine(lines))
+        return false;
+    if (m_lineBreaks == 0)
+        m_crLf = lines.indexOf('\n') > 0 && lines[lines.indexOf('\n') - 1] == '\r';
+    m_lineBreaks += breaks;
+    m_nextLine += breaks;
+    m_at += lines.size();
+    return true;
 }
 
 bool CsvListReader::next()

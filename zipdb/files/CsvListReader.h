@@ -27,6 +27,7 @@ private:
 
     void rewind();
     void refill();
+    bool skipPlainLines();
     bool parseRecord();
     Step parseField(Parse &parse);
     bool parseQuoted(Parse &parse);

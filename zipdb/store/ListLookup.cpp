@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -32,41 +33,50 @@ int plainZip(QByteArrayView cell)
 }
 
 // The cells a text gains after each record, rendered once a ZIP: most lists name the same ZIPs
-// again and again. Answers without asking the index again.
+// again and again. Answers without asking the index again, from a small table of where each ZIP's
+// cells are, so that a long list of scattered ZIPs stays in the processor's cache.
 class RenderedCells
 {
 public:
-    struct Slot {
-        quint32 start = 0;
-        quint32 size = 0;
-        ZipMatch match = ZipMatch::NotAZip;
-    };
-
-    RenderedCells(const ZipIndex &index, ListCsvWriter &out) : m_index(index), m_out(out), m_slots(ZipIndex::kZipCount + 1) {}
-
-    // One slot a ZIP number, and one for the cells that hold no ZIP.
-    const Slot &of(std::optional<int> zip)
+    RenderedCells(const ZipIndex &index, ListCsvWriter &out)
+        : m_index(index), m_out(out), m_starts(ZipIndex::kZipCount + 1, kNotYet)
     {
-        Slot &slot = m_slots[zip ? size_t(*zip) : ZipIndex::kZipCount];
-        if (slot.size == 0)
-            render(slot, zip);
-        return slot;
     }
-    QByteArrayView text(const Slot &slot) const { return QByteArrayView(m_text.data() + slot.start, slot.size); }
+
+    // How the ZIP (none for a cell that holds none) matched, and its cells as the text writes them.
+    std::pair<ZipMatch, QByteArrayView> of(std::optional<int> zip)
+    {
+        quint32 &start = m_starts[zip ? size_t(*zip) : ZipIndex::kZipCount];
+        if (start == kNotYet)
+            start = render(zip);
+        Header header;
+        std::memcpy(&header, m_text.data() + start, sizeof(Header));
+        return {header.match, QByteArrayView(m_text.data() + start + sizeof(Header), header.size)};
+    }
 
 private:
-    void render(Slot &slot, std::optional<int> zip)
+    // Before each ZIP's cells.
+    struct Header {
+        ZipMatch match;
+        quint32 size;
+    };
+    static constexpr quint32 kNotYet = ~quint32(0);
+
+    quint32 render(std::optional<int> zip)
     {
-        slot.match = m_index.match(zip);
-        slot.start = quint32(m_text.size());
-        for (const QString &cell : ListLookup::addedCells(m_index, zip, slot.match))
+        const quint32 start = quint32(m_text.size());
+        Header header{m_index.match(zip), 0};
+        m_text.append(sizeof(Header), '\0');
+        for (const QString &cell : ListLookup::addedCells(m_index, zip, header.match))
             m_out.render(cell, m_text);
-        slot.size = quint32(m_text.size() - slot.start);
+        header.size = quint32(m_text.size() - start - sizeof(Header));
+        std::memcpy(m_text.data() + start, &header, sizeof(Header));
+        return start;
     }
 
     const ZipIndex &m_index;
     ListCsvWriter &m_out;
-    std::vector<Slot> m_slots;
+    std::vector<quint32> m_starts;
     std::string m_text;
 };
 
@@ -176,10 +186,10 @@ LookupCounts ListLookup::writeText(const ZipIndex &index, QIODevice &device)
     RenderedCells cells(index, out);
     LookupCounts counts;
     for (bool more = !m_column.firstLineIsHeader || m_reader.next(); more; more = m_reader.next()) {
-        const RenderedCells::Slot &looked = cells.of(recordZip());
-        counts.add(looked.match);
+        const auto [match, added] = cells.of(recordZip());
+        counts.add(match);
         addListFields();
-        out.addRendered(cells.text(looked));
+        out.addRendered(added);
         out.endRecord();
     }
     out.flush();

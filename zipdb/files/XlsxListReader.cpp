@@ -7,6 +7,7 @@
 #include <zip.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -118,23 +119,59 @@ QString memberPath(const QString &target)
     return target.startsWith(u'/') ? target.mid(1) : QDir::cleanPath(QStringLiteral("xl/") + target);
 }
 
+// Appends the character data up to the current element's end; false when the text would grow
+// past what a line of a list holds.
+bool appendElementText(QXmlStreamReader &xml, QString &text)
+{
+    while (!xml.atEnd() && xml.readNext() != QXmlStreamReader::EndElement) {
+        if (xml.isCharacters())
+            text += xml.text();
+        if (text.size() > ListReader::kMaxLineBytes)
+            return false;
+    }
+    return true;
+}
+
 // The text of the <t> elements inside the current element up to its end, the phonetic runs
-// (<rPh>) left out: a shared or inline string, plain or rich.
-QString stringText(QXmlStreamReader &xml)
+// (<rPh>) left out: a shared or inline string, plain or rich. None when it grows too long.
+std::optional<QString> stringText(QXmlStreamReader &xml)
 {
     QString text;
     for (int depth = 1; depth > 0 && !xml.atEnd();) {
         const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement && xml.name() == u"t")
-            text += xml.readElementText();
-        else if (token == QXmlStreamReader::StartElement && xml.name() == u"rPh")
-            xml.skipCurrentElement();
-        else if (token == QXmlStreamReader::StartElement)
-            ++depth;
-        else if (token == QXmlStreamReader::EndElement)
+        if (token == QXmlStreamReader::EndElement)
             --depth;
+        else if (token != QXmlStreamReader::StartElement)
+            continue;
+        else if (xml.name() == u"t" && !appendElementText(xml, text))
+            return std::nullopt;
+        else if (xml.name() == u"rPh")
+            xml.skipCurrentElement();
+        else if (xml.name() != u"t")
+            ++depth;
     }
     return text;
+}
+
+// The text of a cell's value (<v>) or inline string (<is>), up to the cell's end; none when it
+// grows too long.
+std::optional<QString> cellText(QXmlStreamReader &xml)
+{
+    std::optional<QString> value = QString();
+    for (int depth = 1; depth > 0 && value && !xml.atEnd();) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+        else if (token != QXmlStreamReader::StartElement)
+            continue;
+        else if (xml.name() == u"v" && !appendElementText(xml, *value))
+            value.reset();
+        else if (xml.name() == u"is")
+            value = stringText(xml);
+        else if (xml.name() != u"v")
+            xml.skipCurrentElement();
+    }
+    return value;
 }
 
 // The column of a cell reference such as "AB12", counted from 0; -1 when it names none.
@@ -242,7 +279,10 @@ void XlsxListReader::Archive::readSharedStrings(const QString &path)
     while (strings.isOpen() && !xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"si")
             continue;
-        m_sharedText += stringText(xml).toStdString();
+        const std::optional<QString> text = stringText(xml);
+        if (!text)
+            refuse(QStringLiteral("a shared string of more than 1 MiB"));
+        m_sharedText += text->toStdString();
         m_sharedEnds.push_back(quint32(m_sharedText.size()));
         if (qsizetype(m_sharedText.size() + m_sharedEnds.size() * sizeof(quint32)) > kMaxSharedStringBytes)
             refuse(QStringLiteral("its shared strings hold more than %1 MiB").arg(kMaxSharedStringBytes / (1024 * 1024)));
@@ -316,8 +356,6 @@ void XlsxListReader::SheetRows::readCells(int row)
     while (!m_xml.atEnd() && !(m_xml.readNext() == QXmlStreamReader::EndElement && m_xml.name() == u"row"))
         if (m_xml.isStartElement() && m_xml.name() == u"c")
             appendCell(row);
-    if (qsizetype(m_text.size()) > kMaxLineBytes)
-        m_archive.refuse(QStringLiteral("sheet row %1 holds more than 1 MiB").arg(row));
 }
 
 // Appends the cell's text as its field, after empty fields for the columns it skips.
@@ -329,29 +367,22 @@ void XlsxListReader::SheetRows::appendCell(int row)
     if (column < 0 || column < qsizetype(m_ends.size()))
         m_archive.refuse(QStringLiteral("sheet row %1: a cell at %2, which is no column after the last").arg(row).arg(reference));
     const QString type = cell.value(QLatin1String("t")).toString();
-    QString value;
-    for (int depth = 1; depth > 0 && !m_xml.atEnd();) {
-        const QXmlStreamReader::TokenType token = m_xml.readNext();
-        if (token == QXmlStreamReader::StartElement && m_xml.name() == u"v")
-            value = m_xml.readElementText();
-        else if (token == QXmlStreamReader::StartElement && m_xml.name() == u"is")
-            value = stringText(m_xml);
-        else if (token == QXmlStreamReader::StartElement)
-            m_xml.skipCurrentElement();
-        else if (token == QXmlStreamReader::EndElement)
-            --depth;
-    }
-    if (value.isEmpty())
+    const std::optional<QString> value = cellText(m_xml);
+    if (!value)
+        m_archive.refuse(QStringLiteral("sheet row %1: a cell of more than 1 MiB").arg(row));
+    if (value->isEmpty())
         return;
     while (qsizetype(m_ends.size()) < column)
         endCell();
     if (type == u"s") {
-        const QByteArrayView shared = m_archive.sharedString(value);
+        const QByteArrayView shared = m_archive.sharedString(*value);
         m_text.append(shared.data(), size_t(shared.size()));
     } else {
-        m_text += (type != u"b" ? value : QLatin1String(value == u"1" ? "TRUE" : "FALSE")).toStdString();
+        m_text += (type != u"b" ? *value : QLatin1String(*value == u"1" ? "TRUE" : "FALSE")).toStdString();
     }
     endCell();
+    if (qsizetype(m_text.size()) > kMaxLineBytes)
+        m_archive.refuse(QStringLiteral("sheet row %1 holds more than 1 MiB").arg(row));
 }
 
 XlsxListReader::XlsxListReader(QIODevice &device, const QString &name)

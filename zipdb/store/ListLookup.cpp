@@ -43,6 +43,16 @@ public:
     {
     }
 
+    // Starts fetching the ZIP's cells from memory, when they were rendered.
+    void prefetch(std::optional<int> zip) const
+    {
+        const quint32 start = m_starts[zip ? size_t(*zip) : ZipIndex::kZipCount];
+#if defined(__GNUC__)
+        if (start != kNotYet)
+            __builtin_prefetch(m_text.data() + start);
+#endif
+    }
+
     // How the ZIP (none for a cell that holds none) matched, and its cells as the text writes them.
     std::pair<ZipMatch, QByteArrayView> of(std::optional<int> zip)
     {
@@ -167,30 +177,55 @@ LookupCounts ListLookup::forEachRecord(const ZipIndex &index, const RecordTaker 
     return counts;
 }
 
+void ListLookup::addListFields(ListCsvWriter &out) const
+{
+    const ListRecord &record = m_reader.record();
+    if (record.isPlain() && record.size() >= m_width)
+        return out.addPlainText(record.plainText());
+    for (qsizetype field = 0; field < fieldCount(); ++field)
+        out.addField(field < record.size() ? record.field(field) : QByteArrayView());
+}
+
+void ListLookup::addListCells(XlsxRowWriter &sheet) const
+{
+    const ListRecord &record = m_reader.record();
+    const bool utf8 = m_reader.format().encoding == ListFormat::Encoding::Utf8;
+    for (qsizetype field = 0; field < fieldCount(); ++field) {
+        if (!utf8)
+            sheet.addText(m_reader.text(field));
+        else
+            sheet.addCell(field < record.size() ? record.field(field) : QByteArrayView());
+    }
+}
+
 LookupCounts ListLookup::writeText(const ZipIndex &index, QIODevice &device)
 {
     ListCsvWriter out(device, m_reader.format());
-    const auto addListFields = [&] {
-        const ListRecord &record = m_reader.record();
-        if (record.isPlain() && record.size() >= m_width)
-            return out.addPlainText(record.plainText());
-        for (qsizetype field = 0; field < fieldCount(); ++field)
-            out.addField(field < record.size() ? record.field(field) : QByteArrayView());
-    };
     if (m_column.firstLineIsHeader) {
-        addListFields();
+        addListFields(out);
         for (const QString &name : addedColumnNames())
             out.addText(name);
         out.endRecord();
     }
     RenderedCells cells(index, out);
     LookupCounts counts;
-    for (bool more = !m_column.firstLineIsHeader || m_reader.next(); more; more = m_reader.next()) {
-        const auto [match, added] = cells.of(recordZip());
+    // Each record's cells are added once the next record is read, so that they are on their way
+    // from memory meanwhile: a long list's ZIPs are scattered over the whole table.
+    bool more = !m_column.firstLineIsHeader || m_reader.next();
+    std::optional<int> zip = more ? recordZip() : std::nullopt;
+    if (more)
+        addListFields(out);
+    while (more) {
+        more = m_reader.next();
+        const std::optional<int> nextZip = more ? recordZip() : std::nullopt;
+        cells.prefetch(nextZip);
+        const auto [match, added] = cells.of(zip);
         counts.add(match);
-        addListFields();
         out.addRendered(added);
         out.endRecord();
+        if (more)
+            addListFields(out);
+        zip = nextZip;
     }
     out.flush();
     return counts;
@@ -198,24 +233,14 @@ LookupCounts ListLookup::writeText(const ZipIndex &index, QIODevice &device)
 
 LookupCounts ListLookup::writeSheet(const ZipIndex &index, XlsxRowWriter &sheet)
 {
-    const bool utf8 = m_reader.format().encoding == ListFormat::Encoding::Utf8;
-    const auto addListCells = [&] {
-        const ListRecord &record = m_reader.record();
-        for (qsizetype field = 0; field < fieldCount(); ++field) {
-            if (!utf8)
-                sheet.addText(m_reader.text(field));
-            else
-                sheet.addCell(field < record.size() ? record.field(field) : QByteArrayView());
-        }
-    };
     if (m_column.firstLineIsHeader) {
-        addListCells();
+        addListCells(sheet);
         for (const QString &name : addedColumnNames())
             sheet.addText(name);
         sheet.endRow();
     }
     return forEachRecord(index, [&](std::optional<int> zip, ZipMatch match) {
-        addListCells();
+        addListCells(sheet);
         for (const QString &cell : addedCells(index, zip, match))
             sheet.addText(cell);
         sheet.endRow();

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class ListCsvWriter;
 class ListReader;
 class QIODevice;
 class XlsxRowWriter;
@@ -56,6 +57,8 @@ public:
 private:
     std::optional<int> recordZip() const;
     qsizetype fieldCount() const;
+    void addListFields(ListCsvWriter &out) const;
+    void addListCells(XlsxRowWriter &sheet) const;
 
     ListReader &m_reader;
     ZipColumnChoice m_column;

@@ -77,8 +77,10 @@ private:
         const quint32 start = quint32(m_text.size());
         Header header{m_index.match(zip), 0};
         m_text.append(sizeof(Header), '\0');
-        for (const QString &cell : ListLookup::addedCells(m_index, zip, header.match))
-            m_out.render(cell, m_text);
+        for (int fact = 0; fact < ZipIndex::FactCount; ++fact)
+            m_out.render(header.match == ZipMatch::Found ? m_index.factView(*zip, ZipIndex::Fact(fact)) : QStringView(),
+                         m_text);
+        m_out.render(matchText(header.match), m_text);
         header.size = quint32(m_text.size() - start - sizeof(Header));
         std::memcpy(m_text.data() + start, &header, sizeof(Header));
         return start;

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <array>
+#include <future>
 
 namespace {
 
@@ -26,14 +27,11 @@ QString nameOf(const ZipRow &row)
     return row.city + QStringLiteral(", ") + row.state;
 }
 
-} // namespace
+// The texts kept for each ZIP of the rows and for each place.
+enum RowText { RowCity, RowState, RowOtherNames, RowTextCount };
+enum PlaceText { PlaceCounty, PlaceLatitude, PlaceLongitude, PlaceTextCount };
 
-// The rows of one ZIP, as a search lists them.
-struct ZipIndex::Rows {
-    int zip = -1;
-    ZipRow first;
-    QStringList otherNames;
-};
+} // namespace
 
 QString matchText(ZipMatch match)
 {
@@ -56,53 +54,71 @@ QString ZipIndex::factName(Fact fact)
     return names.at(fact);
 }
 
-ZipIndex::ZipIndex() : m_entries(kZipCount, -1) {}
+void ZipIndex::Texts::add(QStringView text)
+{
+    m_starts.push_back(quint32(m_text.size()));
+    m_text += text;
+}
 
-// The search lists a ZIP's rows together, so each ZIP is made an entry as soon as its rows end.
+QStringView ZipIndex::Texts::at(size_t n) const
+{
+    const quint32 end = n + 1 < m_starts.size() ? m_starts[n + 1] : quint32(m_text.size());
+    return QStringView(m_text).sliced(m_starts[n], end - m_starts[n]);
+}
+
+ZipIndex::ZipIndex() : m_rowOf(kZipCount, -1), m_placeOf(kZipCount, -1) {}
+
 ZipIndex::ZipIndex(ZipStore &store) : ZipIndex()
 {
     const QHash<QString, ZipPlace> places = store.places();
-    std::vector<const ZipPlace *> placeOf(kZipCount, nullptr);
-    for (const ZipPlace &place : places)
-        if (const int zip = numberOf(place.zip); zip >= 0)
-            placeOf[zip] = &place;
-    Rows rows;
+    // The places' texts are made on a thread of their own while the rows are read.
+    std::future<void> placesAdded = std::async(std::launch::async, [&] { addPlaces(places); });
+    addRows(store);
+    placesAdded.get();
+}
+
+void ZipIndex::addPlaces(const QHash<QString, ZipPlace> &places)
+{
+    m_positions.reserve(places.size());
+    for (const ZipPlace &place : places) {
+        const int zip = numberOf(place.zip);
+        if (zip < 0)
+            continue;
+        m_placeOf[zip] = qint32(m_positions.size());
+        m_positions.push_back(place.position);
+        m_placeTexts.add(place.county);
+        m_placeTexts.add(place.position ? coordinateText(place.position->latitude) : QString());
+        m_placeTexts.add(place.position ? coordinateText(place.position->longitude) : QString());
+    }
+}
+
+// The search lists a ZIP's rows together: its first row, then the others' names.
+void ZipIndex::addRows(ZipStore &store)
+{
+    QStringList otherNames;
+    QString firstName;
+    const auto endZip = [&] {
+        m_rowTexts.add(otherNames.join(QStringLiteral("; ")));
+        otherNames.clear();
+    };
+    int zipOfRows = -1;
     for (const auto cursor = store.search(QString()); !cursor->atEnd(); cursor->moveNext()) {
         const ZipRow row{cursor->text(ZipCodeColumn), cursor->text(CityColumn), cursor->text(StateColumn)};
         const int zip = numberOf(row.zip);
-        if (zip < 0 || contains(zip))
+        if (zip == zipOfRows && nameOf(row) != firstName && !otherNames.contains(nameOf(row)))
+            otherNames.append(nameOf(row));
+        if (zip < 0 || zip == zipOfRows || contains(zip))
             continue;
-        if (zip == rows.zip) {
-            if (const QString name = nameOf(row); name != nameOf(rows.first) && !rows.otherNames.contains(name))
-                rows.otherNames.append(name);
-            continue;
-        }
-        addEntry(rows, placeOf);
-        rows = Rows{zip, row, {}};
+        if (zipOfRows >= 0)
+            endZip();
+        zipOfRows = zip;
+        m_rowOf[zip] = qint32(m_zipCount++);
+        m_rowTexts.add(row.city);
+        m_rowTexts.add(row.state);
+        firstName = nameOf(row);
     }
-    addEntry(rows, placeOf);
-    m_text.squeeze();
-}
-
-void ZipIndex::addEntry(const Rows &rows, const std::vector<const ZipPlace *> &places)
-{
-    if (rows.zip < 0)
-        return;
-    const ZipPlace *place = places[rows.zip];
-    m_entries[rows.zip] = qint32(size());
-    m_positions.push_back(place ? place->position : std::nullopt);
-    addText(rows.first.city);
-    addText(rows.first.state);
-    addText(place ? place->county : QString());
-    addText({}); // the coordinates, from m_positions
-    addText({});
-    addText(rows.otherNames.join(QStringLiteral("; ")));
-}
-
-void ZipIndex::addText(const QString &text)
-{
-    m_textStarts.push_back(quint32(m_text.size()));
-    m_text += text;
+    if (zipOfRows >= 0)
+        endZip();
 }
 
 ZipMatch ZipIndex::match(std::optional<int> zip) const
@@ -112,21 +128,37 @@ ZipMatch ZipIndex::match(std::optional<int> zip) const
     return contains(*zip) ? ZipMatch::Found : ZipMatch::Unknown;
 }
 
-QString ZipIndex::fact(int zip, Fact fact) const
+QStringView ZipIndex::factView(int zip, Fact fact) const
 {
     if (!contains(zip))
         return {};
-    const size_t entry = size_t(m_entries[zip]);
-    if (fact == Latitude || fact == Longitude) {
-        const std::optional<GeoPoint> &at = m_positions[entry];
-        return at ? coordinateText(fact == Latitude ? at->latitude : at->longitude) : QString();
+    const size_t row = size_t(m_rowOf[zip]) * RowTextCount;
+    const qint32 place = m_placeOf[zip];
+    const auto placeText = [&](PlaceText text) {
+        return place < 0 ? QStringView() : m_placeTexts.at(size_t(place) * PlaceTextCount + text);
+    };
+    switch (fact) {
+    case City:
+        return m_rowTexts.at(row + RowCity);
+    case State:
+        return m_rowTexts.at(row + RowState);
+    case OtherNames:
+        return m_rowTexts.at(row + RowOtherNames);
+    case County:
+        return placeText(PlaceCounty);
+    case Latitude:
+        return placeText(PlaceLatitude);
+    case Longitude:
+        return placeText(PlaceLongitude);
+    case FactCount:
+        break;
     }
-    const size_t at = entry * FactCount + fact;
-    const quint32 end = at + 1 < m_textStarts.size() ? m_textStarts[at + 1] : quint32(m_text.size());
-    return m_text.sliced(m_textStarts[at], end - m_textStarts[at]);
+    return {};
 }
 
 std::optional<GeoPoint> ZipIndex::position(int zip) const
 {
-    return contains(zip) ? m_positions[size_t(m_entries[zip])] : std::nullopt;
+    if (!contains(zip) || m_placeOf[zip] < 0)
+        return std::nullopt;
+    return m_positions[size_t(m_placeOf[zip])];
 }

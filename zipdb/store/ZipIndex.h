@@ -3,6 +3,8 @@
 #include "GeoPoint.h"
 
 #include <QString>
+#include <QStringView>
+#include <QtContainerFwd>
 
 #include <optional>
 #include <vector>
@@ -17,10 +19,10 @@ enum class ZipMatch { Found, Unknown, NotAZip };
 // "found", "unknown", "not a ZIP": the Match column's texts.
 QString matchText(ZipMatch match);
 
-// Each ZIP's facts as the store holds them, read once into a flat table of every possible ZIP,
-// so that a list of any length is looked up without another query, in constant time a ZIP. A
-// ZIP with several rows takes its first row's city and state, in the order a search lists them,
-// and the others' names as OtherNames ("City, ST" joined by "; ").
+// Each ZIP's facts as the store holds them, read once into flat tables of every possible ZIP, so
+// that a list of any length is looked up without another query, in constant time a ZIP. A ZIP
+// with several rows takes its first row's city and state, in the order a search lists them, and
+// the others' names as OtherNames ("City, ST" joined by "; ").
 class ZipIndex
 {
 public:
@@ -38,26 +40,38 @@ public:
     explicit ZipIndex(ZipStore &store);
 
     // The ZIPs it holds.
-    qsizetype size() const { return qsizetype(m_positions.size()); }
-    bool contains(int zip) const { return zip >= 0 && zip < kZipCount && m_entries[zip] >= 0; }
+    qsizetype size() const { return m_zipCount; }
+    bool contains(int zip) const { return zip >= 0 && zip < kZipCount && m_rowOf[zip] >= 0; }
     ZipMatch match(std::optional<int> zip) const;
-    // The fact as --search prints it: empty where the store holds none, or for a ZIP it does not hold.
-    QString fact(int zip, Fact fact) const;
+    // The fact as --search prints it: empty where the store holds none, or for a ZIP it does not
+    // hold. The view lasts as long as the index.
+    QStringView factView(int zip, Fact fact) const;
+    QString fact(int zip, Fact fact) const { return factView(zip, fact).toString(); }
     // None where the store holds no coordinates for the ZIP.
     std::optional<GeoPoint> position(int zip) const;
 
 private:
-    struct Rows;
+    // Texts one after another, the n-th found by where it starts; it ends where the next starts.
+    class Texts
+    {
+    public:
+        void add(QStringView text);
+        QStringView at(size_t n) const;
 
-    void addEntry(const Rows &rows, const std::vector<const ZipPlace *> &places);
-    void addText(const QString &text);
+    private:
+        QString m_text;
+        std::vector<quint32> m_starts;
+    };
 
-    // By ZIP number: the ZIP's entry, -1 for a ZIP the store does not hold.
-    std::vector<qint32> m_entries;
-    // Entry * FactCount + fact: where the fact's text begins in m_text; it ends where the next
-    // begins. The coordinates' texts are empty: they are made from m_positions when asked.
-    std::vector<quint32> m_textStarts;
-    QString m_text;
-    // By entry.
+    void addPlaces(const QHash<QString, ZipPlace> &places);
+    void addRows(ZipStore &store);
+
+    // By ZIP number: the n-th ZIP of the rows, and its City, State and OtherNames; -1 for none.
+    std::vector<qint32> m_rowOf;
+    qsizetype m_zipCount = 0;
+    Texts m_rowTexts;
+    // By ZIP number: the n-th place, and its County, Latitude and Longitude; -1 for none.
+    std::vector<qint32> m_placeOf;
+    Texts m_placeTexts;
     std::vector<std::optional<GeoPoint>> m_positions;
 };

@@ -117,18 +117,23 @@ void CsvListReader::refill()
         refuse(0, m_device.errorString());
     m_end += qsizetype(read);
     m_atDeviceEnd = read == 0;
+    m_parseUntilRefill = false;
     m_buffer[m_end] = '\0'; // stops every run of plain bytes at the end
 }
 
 // While checking, the whole lines read that hold no quote and no control character are passed
-// over at once: each is a record, whatever its fields. False when none was.
+// over at once: each is a record, whatever its fields. False when none was; the records read are
+// then parsed one by one up to the next read, so a list quoted throughout is looked at once.
 bool CsvListReader::skipPlainLines()
 {
-    const char *const begin = m_buffer.data() + m_at;
-    const auto *lastBreak = static_cast<const char *>(memrchr(begin, '\n', size_t(m_end - m_at)));
-    if (!lastBreak)
+    if (m_parseUntilRefill)
         return false;
-    const QByteArrayView lines(begin, lastBreak + 1 - begin);
+    m_parseUntilRefill = true;
+    const QByteArrayView read(m_buffer.data() + m_at, m_end - m_at);
+    const qsizetype lastBreak = read.lastIndexOf('\n');
+    if (lastBreak < 0)
+        return false;
+    const QByteArrayView lines = read.first(lastBreak + 1);
     // Counted without a branch, so the compiler makes it a vector loop.
     int belowSpace = 0, tabsAndBreaks = 0, breaks = 0;
     for (const char c : lines) {
@@ -139,8 +144,9 @@ bool CsvListReader::skipPlainLines()
     }
     if (belowSpace != tabsAndBreaks || lines.contains('"') || hasLongLine(lines))
         return false;
-    if (m_lineBreaks == 0)
-        m_crLf = lines.indexOf('\n') > 0 && lines[lines.indexOf('\n') - 1] == '\r';
+    if (const qsizetype firstBreak = lines.indexOf('\n'); m_lineBreaks == 0)
+        m_crLf = firstBreak > 0 && lines[firstBreak - 1] == '\r';
+    m_parseUntilRefill = false;
     m_lineBreaks += breaks;
     m_nextLine += breaks;
     m_at += lines.size();

@@ -56,6 +56,7 @@ private:
     bool m_utf8 = true;
     int m_lineBreaks = 0;
     bool m_crLf = false;
+    bool m_parseUntilRefill = false;
     // The bytes that end a run of plain field bytes outside and inside quotes.
     std::array<bool, 256> m_unquotedStops{};
     std::array<bool, 256> m_quotedStops{};

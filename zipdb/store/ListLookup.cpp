@@ -46,10 +46,11 @@ public:
     // Starts fetching the ZIP's cells from memory, when they were rendered.
     void prefetch(std::optional<int> zip) const
     {
-        const quint32 start = m_starts[zip ? size_t(*zip) : ZipIndex::kZipCount];
 #if defined(__GNUC__)
-        if (start != kNotYet)
+        if (const quint32 start = m_starts[zip ? size_t(*zip) : ZipIndex::kZipCount]; start != kNotYet)
             __builtin_prefetch(m_text.data() + start);
+#else
+        Q_UNUSED(zip);
 #endif
     }
 

@@ -23,13 +23,15 @@ bool isAscii(QByteArrayView bytes)
 // Five digits and nothing else, as most ZIP cells are; -1 for any other cell.
 int plainZip(QByteArrayView cell)
 {
+    if (cell.size() != 5)
+        return -1;
     int zip = 0;
     for (const char digit : cell) {
         if (digit < '0' || digit > '9')
             return -1;
         zip = zip * 10 + (digit - '0');
     }
-    return cell.size() == 5 ? zip : -1;
+    return zip;
 }
 
 // The cells a text gains after each record, rendered once a ZIP: most lists name the same ZIPs

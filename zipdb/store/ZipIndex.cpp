@@ -13,13 +13,15 @@ namespace {
 // The ZIP's number; -1 for a text that is not five digits, which no list can name.
 int numberOf(const QString &zip)
 {
+    if (zip.size() != 5)
+        return -1;
     int number = 0;
     for (const QChar digit : zip) {
         if (digit < u'0' || digit > u'9')
             return -1;
         number = number * 10 + (digit.unicode() - u'0');
     }
-    return zip.size() == 5 ? number : -1;
+    return number;
 }
 
 QString nameOf(const ZipRow &row)

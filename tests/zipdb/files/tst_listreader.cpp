@@ -126,6 +126,13 @@ private slots:
         QTest::newRow("a short record filled, a quote in an unquoted field")
             << QByteArray("Name,ZIP,Note\n12\" pipe,501\n") << QString()
             << "Name,ZIP,Note" + kHeader + "\n\"12\"\" pipe\",501," + kHoltsville + "\n";
+        // Longer than one read: records cut at a read's end, in the check and in the writing.
+        QTest::newRow("plain lines over several reads")
+            << "Name,ZIP\n" + QByteArray("Ann,501\n").repeated(50000) << QString()
+            << "Name,ZIP" + kHeader + "\n" + ("Ann,501" + kHoltsville + "\n").repeated(50000);
+        QTest::newRow("quoted lines over several reads")
+            << "Name,ZIP\r\n" + QByteArray("\"a, \"\"b\"\"\nc\",501\r\n").repeated(20000) << QString()
+            << "Name,ZIP" + kHeader + "\r\n" + ("\"a, \"\"b\"\"\nc\",501" + kHoltsville + "\r\n").repeated(20000);
         QTest::newRow("an .xlsx's first sheet")
             << workbook() << QString()
             << "Customer,ZIP" + kHeader + "\nAnn,2134"

@@ -255,6 +255,10 @@ int lookUp(Options &options, Platform &platform)
         err << "quillmap: --column and --output go with --lookup\n";
         return 2;
     }
+    if (options.parser.isSet(options.search) || options.parser.isSet(options.near) || options.parser.isSet(options.import)) {
+        err << "quillmap: --lookup goes alone, without --search, --near or --import\n";
+        return 2;
+    }
     ZipSession session;
     try {
         openStore(platform, session);

@@ -87,6 +87,7 @@ while IFS='|' read -r list options reason; do
 done << 'CASES'
 bad.csv||bad.csv, line 2: a quote that never closes
 list.csv|--column 3|list.csv, line 1: no column 3
+list.csv|--search 021|--lookup goes alone
 .||not a file
 nowhere.csv||nowhere.csv: No such file
 CASES

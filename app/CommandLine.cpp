@@ -3,6 +3,7 @@
 #include "DataFolder.h"
 #include "DataRoot.h"
 #include "ImportCommand.h"
+#include "LookupCommand.h"
 #include "PrintCommands.h"
 #include "ServerSetting.h"
 #include "StandardStream.h"
@@ -96,14 +97,16 @@ CommandLine::CommandLine(int &argc, char **argv) : m_argc(argc), m_argv(argv)
                        "%1 ([database] server=host=... dbname=..., no password).\n\n"
                        "For scripts, --search and --near print tab-separated UTF-8 rows with a header line:\n"
                        "  quillmap --search 021\n"
-                       "  quillmap --near 10001 --miles 3\n\n"
+                       "  quillmap --near 10001 --miles 3\n"
+                       "--lookup writes a list (CSV, TSV or .xlsx) back with each row's place:\n"
+                       "  quillmap --lookup customers.csv --output found.csv\n\n"
                        "Exit status, for every option: 0 done (rows printed, a file imported), 1 nothing matched\n"
                        "(no row, or the import answered no), 2 bad input or a failure (an unknown option or ZIP,\n"
                        "a refused file, an output that cannot be written), with the reason on standard error.")
             .arg(serverSettingFile()));
     // Single-dash words are whole options, as Qt's own are (-platform), not runs of letters.
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    m_parser.addOptions({m_help, m_version, m_import, m_yes, m_search, m_near, m_miles});
+    m_parser.addOptions({m_help, m_version, m_import, m_yes, m_search, m_near, m_miles, m_lookup, m_column, m_output});
     m_parsed = m_parser.parse(withoutQtOptions(argumentsOf(argc, argv)));
 }
 
@@ -132,12 +135,12 @@ int CommandLine::run()
 
 std::vector<const QCommandLineOption *> CommandLine::commands() const
 {
-    return {&m_help, &m_version, &m_import, &m_search, &m_near};
+    return {&m_help, &m_version, &m_import, &m_search, &m_near, &m_lookup};
 }
 
 std::vector<CommandLine::Companion> CommandLine::companions() const
 {
-    return {{&m_miles, &m_near, true}, {&m_yes, &m_import, false}};
+    return {{&m_miles, &m_near, true}, {&m_yes, &m_import, false}, {&m_column, &m_lookup, false}, {&m_output, &m_lookup, false}};
 }
 
 QString CommandLine::mistake() const
@@ -181,6 +184,8 @@ ExitStatus CommandLine::dispatch(StandardStream &out) const
         return printVersion(locations, out);
     if (isSet(m_search))
         return printSearch(locations, value(m_search), out);
+    if (isSet(m_lookup))
+        return lookUpList(locations, value(m_lookup), value(m_column), value(m_output));
     if (isSet(m_near))
         return printNear(locations, value(m_near).trimmed(), value(m_miles), out);
     return importFile(locations, value(m_import), ImportChoices{isSet(m_yes)}, out);

@@ -69,4 +69,17 @@ private:
     QCommandLineOption m_miles{QStringLiteral("miles"),
                                QStringLiteral("With --near: the distance in miles, from 0.1 to 500, such as 2.5."),
                                QStringLiteral("n")};
+    QCommandLineOption m_lookup{
+        QStringLiteral("lookup"),
+        QStringLiteral("Write the list in the file (CSV, TSV or .xlsx; - for standard input) back, every row in its "
+                       "order with its ZIP's City, State, County, Latitude, Longitude, Other Names and Match, in the "
+                       "list's own encoding and separator."),
+        QStringLiteral("file")};
+    QCommandLineOption m_column{QStringLiteral("column"),
+                                QStringLiteral("With --lookup: the ZIP column, by its header or its number from 1."),
+                                QStringLiteral("name|number")};
+    QCommandLineOption m_output{QStringLiteral("output"),
+                                QStringLiteral("With --lookup: write the list to the file, whole or not at all; a name "
+                                               "ending in .xlsx writes a workbook."),
+                                QStringLiteral("file")};
 };

@@ -17,15 +17,6 @@
 
 namespace {
 
-// The store the window would use, with the first start's pieces as the window's start-up runs them.
-void openStore(const StoreLocations &locations, ZipSession &session)
-{
-    session.create(locations);
-    if (locations.server.isEmpty())
-        prepareFirstStart(locations);
-    session.store().open();
-}
-
 // A field of a tab-separated line: a tab or line break inside it would break the line's columns.
 QString field(QString text)
 {
@@ -56,7 +47,7 @@ void printPlaceRow(StandardStream &out, const ZipRow &row, const ZipPlace &place
 ExitStatus printSearch(const StoreLocations &locations, const QString &text, StandardStream &out)
 {
     ZipSession session;
-    openStore(locations, session);
+    openStoreAsTheWindowDoes(locations, session);
     const QHash<QString, ZipPlace> places = session.store().places();
     const std::unique_ptr<ZipCursor> rows = session.store().search(text);
     out << kPlaceHeader << '\n';
@@ -76,7 +67,7 @@ ExitStatus printNear(const StoreLocations &locations, const QString &zip, const 
         refuse(QStringLiteral("the distance must be a number of miles from %1, such as 2.5, not '%2'")
                    .arg(miles::rangeText(), miles));
     ZipSession session;
-    openStore(locations, session);
+    openStoreAsTheWindowDoes(locations, session);
     ZipStore &store = session.store();
     if (!store.exists(zip))
         refuse(QStringLiteral("no ZIP %1 in the ZIP list").arg(zip));

@@ -13,6 +13,8 @@ build="$top/build"
 
 packages=(g++ make cmake pkgconf qt6-base-dev libsqlite3-dev libxlsxwriter-dev libpq-dev fonts-liberation
           fonts-crosextra-carlito python3-markdown)
+# People's .xlsx lists: the archive they are.
+packages+=(libzip-dev)
 # The map window: its projection (PROJ) and its SVG images (Qt SVG).
 packages+=(libproj-dev qt6-svg-dev)
 [ "$mode" = test ] && packages+=(libbenchmark-dev xvfb xauth qt6-base-private-dev dpkg-dev appstream desktop-file-utils

@@ -1,7 +1,7 @@
 #!/bin/bash
-# --search and --near as a script uses them: rows, header and order on standard output, and the
-# exit status of every option with the reason on standard error, a full or closed standard output
-# included.   usage: command_line.sh QUILLMAP
+# --search, --near and --lookup as a script uses them: rows, header and order on standard output,
+# and the exit status of every option with the reason on standard error, a full or closed standard
+# output included.   usage: command_line.sh QUILLMAP
 # As root the program keeps its working copy in /var/lib: it runs in a mount namespace of its own
 # (--map-root-user for another user) whose /var/lib is a folder of this test.
 set -u
@@ -18,7 +18,7 @@ launch() {
     # shellcheck disable=SC2016 # expanded by the namespace's own shell
     HOME=$scratch/home XDG_DATA_HOME=$scratch/home/data XDG_CONFIG_HOME=$scratch/home/config \
         "${namespace[@]}" -- sh -c 'mount --bind "$1" /var/lib && shift && exec "$@"' _ "$scratch/var-lib" \
-        "$quillmap" "$@" < /dev/null 2> "$scratch/err"
+        "$quillmap" "$@" < "${in:-/dev/null}" 2> "$scratch/err"
 }
 # Standard output into $scratch/out, /dev/full (full) or closed (closed).
 run_into() {
@@ -100,3 +100,39 @@ CASES
 run --import new.csv --yes; status=$?
 [ "$status" = 0 ] && [ "$(sqlite3 "$working_copy" "select City from ZipCodes where ZipCode = '99991'")" = Newtown ] \
     || fail "--import new.csv --yes exited $status without importing: $(cat "$scratch/err")"
+
+# --lookup: a Windows-1252 list with semicolons comes back in its encoding, row for row, to standard
+# output, to a file, from standard input, or as a workbook.
+sqlite3 "$working_copy" "insert into ZipCodes values ('99992', 'Ca$(printf '\xc3\xb1')on City', 'CO')"
+printf 'Nom;Zip Code\r\nJos\xe9;2134\r\nRen\xe9e;99992\r\nZo\xe9;n/a\r\n' > "$scratch/list.csv"
+printf 'Nom;Zip Code;City;State;County;Latitude;Longitude;Other Names;Match\r\nJos\xe9;2134;Allston;MA;Suffolk;42.3535;-71.1329;;found\r\nRen\xe9e;99992;Ca\xf1on City;CO;;;;;found\r\nZo\xe9;n/a;;;;;;;not a ZIP\r\n' > "$scratch/expected.csv"
+run --lookup "$scratch/list.csv"; status=$?
+[ "$status" = 0 ] || fail "--lookup exited $status: $(cat "$scratch/err")"
+cmp -s "$scratch/expected.csv" "$scratch/out" || fail "--lookup: not the list back in its encoding: $(od -c "$scratch/out" | head)"
+grep -qx '3 rows: 2 found, 0 unknown, 1 not a ZIP' "$scratch/err" || fail "--lookup: summary is '$(cat "$scratch/err")'"
+in=$scratch/list.csv run --lookup - --output "$scratch/found.csv"; status=$?
+[ "$status" = 0 ] && cmp -s "$scratch/expected.csv" "$scratch/found.csv" || fail "--lookup - --output: $(cat "$scratch/err")"
+run --lookup "$scratch/list.csv" --output "$scratch/found.xlsx"; status=$?
+[ "$status" = 0 ] && [ "$(head -c 4 "$scratch/found.xlsx")" = $'PK\x03\x04' ] || fail "--output .xlsx: $(cat "$scratch/err")"
+
+# Refused lists: exit 2 with the file and the line, and nothing written.
+printf 'zip,note\n501,"never\n' > "$scratch/bad.csv"
+while IFS='|' read -r list options reason; do
+    read -ra arguments <<< "$options"
+    run --lookup "$scratch/$list" "${arguments[@]}" --output "$scratch/none.csv"; status=$?
+    [ "$status" = 2 ] || fail "--lookup $list $options exited $status, not 2"
+    grep -q "^quillmap: .*$reason" "$scratch/err" || fail "--lookup $list: no reason '$reason': $(cat "$scratch/err")"
+    [ ! -e "$scratch/none.csv" ] && [ ! -s "$scratch/out" ] || fail "--lookup $list $options wrote a file"
+done << 'CASES'
+bad.csv||bad.csv, line 2: a quote that never closes
+list.csv|--column 3|list.csv, line 1: no column 3
+list.csv|--search 021|--search and --lookup go one at a time
+.||not a file
+nowhere.csv||nowhere.csv: No such file
+CASES
+run_into full --lookup "$scratch/list.csv"; status=$?
+[ "$status" = 2 ] || fail "--lookup to a full standard output exited $status, not 2"
+run --lookup /dev/null; status=$?
+[ "$status" = 2 ] && grep -q 'not a file' "$scratch/err" || fail "--lookup /dev/null exited $status: $(cat "$scratch/err")"
+run --column 2; status=$?
+[ "$status" = 2 ] && grep -q -- '--column goes with --lookup' "$scratch/err" || fail "--column alone exited $status"

@@ -70,6 +70,9 @@ fi
 if objdump -p "$work/root/usr/lib/quillmap/quillmap" | grep -q 'NEEDED *libpq'; then
     required+=(libpq5)
 fi
+if objdump -p "$work/root/usr/lib/quillmap/quillmap" | grep -q 'NEEDED *libzip'; then
+    required+=(libzip4)
+fi
 for package in "${required[@]}"; do
     grep -Eq "(^|, )$package( |,|$)" <<< "$depends" || fail "Depends lacks $package: $depends"
 done

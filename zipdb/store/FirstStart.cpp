@@ -3,6 +3,8 @@
 #include "DataFolder.h"
 #include "StoreLocations.h"
 #include "WorkingCopy.h"
+#include "ZipSession.h"
+#include "ZipStore.h"
 
 bool lacksWorkingCopy(const StoreLocations &locations)
 {
@@ -21,4 +23,12 @@ void prepareFirstStart(const StoreLocations &locations)
             createFolder(folder);
     if (lacksWorkingCopy(locations))
         copyPristineToWorkingCopy(locations);
+}
+
+void openStoreAsTheWindowDoes(const StoreLocations &locations, ZipSession &session)
+{
+    session.create(locations);
+    if (locations.server.isEmpty())
+        prepareFirstStart(locations);
+    session.store().open();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+class ZipSession;
 struct StoreLocations;
 
 // The first start on a machine: the vendor folder, the data folder in it, and the working copy
@@ -12,3 +13,7 @@ bool lacksWorkingCopy(const StoreLocations &locations);
 void copyPristineToWorkingCopy(const StoreLocations &locations);
 
 void prepareFirstStart(const StoreLocations &locations);
+
+// The store the window would use, opened with the first start's pieces run as the window's
+// start-up runs them: for the command line. Throws the first failure.
+void openStoreAsTheWindowDoes(const StoreLocations &locations, ZipSession &session);

@@ -2,6 +2,7 @@
 
 #include "CsvRecords.h"
 #include "JsonText.h"
+#include "PlainText.h"
 
 #include <QByteArray>
 #include <QLocale>
@@ -42,7 +43,7 @@ double coordinate(QStringView zip, QStringView text, const char *name, double li
     const double degrees = number ? text.toDouble(&number) : 0;
     if (!number || degrees < -limit || degrees > limit)
         refuse(QStringLiteral("bad %1 \"%2\" for %3: a %1 is a number from %4 to %5")
-                   .arg(QLatin1String(name), text, zip, QString::number(-limit), QString::number(limit)));
+                   .arg(QLatin1String(name), shownText(text), zip, QString::number(-limit), QString::number(limit)));
     return degrees;
 }
 
@@ -50,9 +51,10 @@ double coordinate(QStringView zip, QStringView text, const char *name, double li
 
 ZipPlace placeFromText(QStringView zip, QStringView county, QStringView latitude, QStringView longitude)
 {
-    ZipPlace place{zip.toString(), county.trimmed().toString(), std::nullopt};
-    if (std::any_of(place.county.begin(), place.county.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
-        refuse(QStringLiteral("a control character in the county of %1").arg(zip));
+    county = county.trimmed();
+    if (const QString refusal = plainTextRefusal(county, QLatin1StringView("county"), zip); !refusal.isEmpty())
+        refuse(refusal);
+    ZipPlace place{zip.toString(), county.toString(), std::nullopt};
     latitude = latitude.trimmed();
     longitude = longitude.trimmed();
     if (latitude.isEmpty() != longitude.isEmpty())
@@ -78,16 +80,6 @@ void appendJsonPlace(QString &json, const ZipPlace &place)
     json += place.position ? u',' + coordinateText(place.position->latitude) + u',' + coordinateText(place.position->longitude)
                            : QStringLiteral(",null,null");
     json += QStringLiteral("],");
-}
-
-void keepFirstPlaceOfEachZip(std::vector<ZipPlace> &places)
-{
-    QSet<QString> seen;
-    std::erase_if(places, [&](const ZipPlace &place) {
-        const qsizetype before = seen.size();
-        seen.insert(place.zip);
-        return seen.size() == before;
-    });
 }
 
 QByteArray zipPlacesCsv(const std::vector<ZipPlace> &places)

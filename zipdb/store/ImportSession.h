@@ -24,6 +24,10 @@ public:
     ImportPlan plan(ZipStore &store) const;
     // What a person reads before saying yes.
     QString summary(const ImportPlan &plan) const;
+    // What a person reads before confirming the plan's mass removals (ImportPlan::massRemovals),
+    // and the confirmation, without which apply() refuses them.
+    QString massRemovals(const ImportPlan &plan) const;
+    void confirmMassRemoval();
     // The merge in one transaction; returns what it did.
     ImportPlan apply(ZipStore &store) const;
 

@@ -5,6 +5,7 @@
 #include "ZipQuery.h"
 #include "ZipRows.h"
 #include "ZipSchema.h"
+#include "ZipStatement.h"
 
 #include <sqlite3.h>
 
@@ -15,6 +16,15 @@ ShippedCopy::~ShippedCopy() = default;
 std::vector<ZipRow> ShippedCopy::rows() const
 {
     return readZipRows(ZipQuery(m_db.get(), zipschema::zipCodes().selectList(), {}));
+}
+
+PackedRows ShippedCopy::packedRows() const
+{
+    const zipschema::Table &table = zipschema::zipCodes();
+    ZipStatement rows(m_db.get(), QStringLiteral("select rowid, ") + table.columnList() + QStringLiteral(" from ") + table.name);
+    PackedRows packed = readPackedRows(rows);
+    packed.sort();
+    return packed;
 }
 
 std::vector<ProvenanceEntry> ShippedCopy::sources() const

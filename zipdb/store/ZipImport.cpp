@@ -7,6 +7,7 @@
 #include "ZipQuery.h"
 #include "ZipRows.h"
 #include "ZipSchema.h"
+#include "ZipStatement.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -47,15 +48,40 @@ private:
     bool m_open = true;
 };
 
-void appendJsonRow(QString &json, const ZipRow &row)
+void bindRow(ZipStatement &statement, int first, const PackedRows &rows, qsizetype row)
 {
-    json += u'[';
-    for (const QString *value : {&row.zip, &row.city, &row.state}) {
-        appendJsonString(json, *value);
-        json += u',';
+    statement.bind(first, rows.zip(row));
+    statement.bind(first + 1, rows.city(row));
+    statement.bind(first + 2, rows.state(row));
+}
+
+// Each changed ZIP's rows become the file's: a row of the working copy takes a row of the file in
+// place, by its rowid, so that a ZIP renamed costs one update and no work on the ZIP index; the
+// rows left over on either side are deleted or inserted.
+void writeChanges(ZipConnection &working, const ImportPlan &plan, const PackedRows &fileRows)
+{
+    ZipStatement update =
+        working.prepare(QStringLiteral("update ZipCodes set City = ?3, State = ?4 where rowid = ?1 and ZipCode = ?2"));
+    ZipStatement remove = working.prepare(QStringLiteral("delete from ZipCodes where rowid = ?1"));
+    ZipStatement insert = working.prepare(QStringLiteral("insert into ZipCodes (ZipCode, City, State) values (?1, ?2, ?3)"));
+    for (const ZipChange &change : plan.changes) {
+        if (change.outcome == ZipOutcome::Kept)
+            continue;
+        const qsizetype inPlace = std::min(change.current.count, change.imported.count);
+        for (qsizetype i = 0; i < inPlace; ++i) {
+            update.bind(1, plan.current.id(change.current.first + i));
+            bindRow(update, 2, fileRows, change.imported.first + i);
+            update.run();
+        }
+        for (qsizetype i = inPlace; i < change.current.count; ++i) {
+            remove.bind(1, plan.current.id(change.current.first + i));
+            remove.run();
+        }
+        for (qsizetype i = inPlace; i < change.imported.count; ++i) {
+            bindRow(insert, 1, fileRows, change.imported.first + i);
+            insert.run();
+        }
     }
-    json.back() = u']';
-    json += u',';
 }
 
 // The places of the ZIPs the file adds or renames, where it gives them; a ZIP it removes keeps its
@@ -64,109 +90,68 @@ void writePlaces(ZipConnection &working, const ImportPlan &plan, const ZipDataFi
 {
     if (file.places.empty())
         return;
-    QSet<QString> addedOrRenamed;
-    for (const ZipChange &change : plan.changes)
-        if (change.outcome == ZipOutcome::Added || change.outcome == ZipOutcome::Renamed)
-            addedOrRenamed.insert(change.zip);
-    QString places(u'[');
+    std::vector<const ZipPlace *> byZip;
+    byZip.reserve(file.places.size());
     for (const ZipPlace &place : file.places)
-        if (addedOrRenamed.contains(place.zip))
-            appendJsonPlace(places, place);
-    closeJsonArray(places);
-    working.execute(QString::fromUtf8(zipschema::kInsertZipPlacesFromJsonSql), {places});
+        byZip.push_back(&place);
+    std::ranges::sort(byZip, {}, &ZipPlace::zip);
+    ZipStatement upsert = working.prepare(QString::fromUtf8(zipschema::kUpsertZipPlaceSql));
+    auto place = byZip.begin();
+    for (const ZipChange &change : plan.changes) {
+        if (change.outcome != ZipOutcome::Added && change.outcome != ZipOutcome::Renamed)
+            continue;
+        place = std::lower_bound(place, byZip.end(), change.zip, [](const ZipPlace *p, const QString &zip) { return p->zip < zip; });
+        if (place == byZip.end() || (*place)->zip != change.zip)
+            continue;
+        const QByteArray zip = change.zip.toUtf8();
+        const QByteArray county = (*place)->county.toUtf8();
+        const std::optional<GeoPoint> &at = (*place)->position;
+        upsert.bind(1, std::string_view(zip.constData(), size_t(zip.size())));
+        upsert.bind(2, std::string_view(county.constData(), size_t(county.size())));
+        upsert.bind(3, at ? std::optional(at->latitude) : std::nullopt);
+        upsert.bind(4, at ? std::optional(at->longitude) : std::nullopt);
+        upsert.run();
+    }
 }
 
 // The file's rows become the base of the ZIPs it spoke for; a ZIP it removed is recorded as one
 // row without city and state.
-void writeRecord(ZipConnection &working, const ImportPlan &plan)
+void writeRecord(ZipConnection &working, const ImportPlan &plan, const PackedRows &fileRows)
 {
     working.execute(zipschema::importedRows().sqliteCreate);
     if (plan.record.empty())
         return;
     QString zips(u'[');
-    QString rows(u'[');
     for (const RecordChange &change : plan.record) {
         appendJsonString(zips, change.zip);
         zips += u',';
-        if (!change.rows)
-            continue;
-        for (const ZipRow &row : *change.rows)
-            appendJsonRow(rows, row);
-        if (change.rows->empty())
-            appendJsonRow(rows, ZipRow{change.zip, {}, {}});
     }
     closeJsonArray(zips);
-    closeJsonArray(rows);
     working.execute(QStringLiteral("delete from ImportedRows where ZipCode in (select value from json_each(?1))"), {zips});
-    working.execute(QStringLiteral("insert into ImportedRows (ZipCode, City, State) select value ->> 0,"
-                                   " nullif(value ->> 1, ''), nullif(value ->> 2, '') from json_each(?1)"),
-                    {rows});
-}
-
-// The rows go to SQLite as one JSON text each, so thousands of rows cost two statements.
-void writeChanges(ZipConnection &working, const ImportPlan &plan)
-{
-    QString zips(u'[');
-    QString rows(u'[');
-    for (const ZipChange &change : plan.changes) {
-        if (change.outcome == ZipOutcome::Kept)
+    ZipStatement insert = working.prepare(QStringLiteral("insert into ImportedRows (ZipCode, City, State) values (?1, ?2, ?3)"));
+    for (const RecordChange &change : plan.record) {
+        if (!change.imported)
             continue;
-        appendJsonString(zips, change.zip);
-        zips += u',';
-        for (const ZipRow &row : change.imported)
-            appendJsonRow(rows, row);
+        for (qsizetype i = change.imported->first; i < change.imported->end(); ++i) {
+            bindRow(insert, 1, fileRows, i);
+            insert.run();
+        }
+        if (change.imported->empty()) {
+            const QByteArray zip = change.zip.toUtf8();
+            insert.bind(1, std::string_view(zip.constData(), size_t(zip.size())));
+            insert.bindNull(2);
+            insert.bindNull(3);
+            insert.run();
+        }
     }
-    closeJsonArray(zips);
-    closeJsonArray(rows);
-    working.execute(QStringLiteral("delete from ZipCodes where ZipCode in (select value from json_each(?1))"), {zips});
-    working.execute(QStringLiteral("insert into ZipCodes (ZipCode, City, State) select json_extract(value, '$[0]'),"
-                                   " json_extract(value, '$[1]'), json_extract(value, '$[2]') from json_each(?1)"),
-                    {rows});
 }
 
-} // namespace
-
-ZipImport::ZipImport(ZipDataFile file, const QString &pristine)
-    : m_file(std::move(file)), m_shipped(ShippedCopy(pristine).rows())
+void writeProvenance(ZipConnection &working, const ImportPlan &done, const ZipDataFile &file)
 {
-    sortUnique(m_file.rows);
-}
-
-ImportRecord readImportRecord(const ZipConnection &working)
-{
-    ImportRecord record;
-    const zipschema::Table &table = zipschema::importedRows();
-    if (working.query(QStringLiteral("select count(*) from sqlite_schema where type = 'table' and name = ?1 collate nocase"),
-                      {table.name})
-            .text(0)
-        == u"0")
-        return record;
-    for (ZipQuery row = working.query(table.selectList()); !row.atEnd(); row.moveNext()) {
-        record.zips.insert(row.text(ZipCodeColumn));
-        if (!row.isNull(CityColumn))
-            record.rows.push_back({row.text(ZipCodeColumn), row.text(CityColumn), row.text(StateColumn)});
-    }
-    sortUnique(record.rows);
-    return record;
-}
-
-ImportPlan ZipImport::plan(const ZipConnection &working) const
-{
-    return planImport(m_shipped, readImportRecord(working), readZipRows(working.query(zipschema::zipCodes().selectList())),
-                      m_file);
-}
-
-ImportPlan ZipImport::apply(ZipConnection &working) const
-{
-    WriteTransaction transaction(working);
-    ImportPlan done = plan(working);
-    writeChanges(working, done);
-    writePlaces(working, done, m_file);
-    writeRecord(working, done);
     ProvenanceEntry entry;
-    entry.source = QDir::toNativeSeparators(QFileInfo(m_file.name).absoluteFilePath());
-    entry.dataDate = m_file.modified.toString(Qt::ISODate);
-    entry.rows = qint64(m_file.rows.size());
+    entry.source = QDir::toNativeSeparators(QFileInfo(file.name).absoluteFilePath());
+    entry.dataDate = file.modified.toString(Qt::ISODate);
+    entry.rows = qint64(file.rows.size());
     entry.importedOn = QDate::currentDate().toString(Qt::ISODate);
     entry.added = done.count(ZipOutcome::Added);
     entry.removed = done.count(ZipOutcome::Removed);
@@ -174,6 +159,55 @@ ImportPlan ZipImport::apply(ZipConnection &working) const
     entry.kept = done.count(ZipOutcome::Kept);
     working.execute(zipschema::provenance().sqliteCreate);
     working.execute(QString::fromUtf8(kInsertProvenanceSql), provenanceValues(entry));
+}
+
+bool hasImportRecord(const ZipConnection &working)
+{
+    return working
+               .query(QStringLiteral("select count(*) from sqlite_schema where type = 'table' and name = ?1 collate nocase"),
+                      {zipschema::importedRows().name})
+               .text(0)
+        != u"0";
+}
+
+} // namespace
+
+ZipImport::ZipImport(ZipDataFile file, const QString &pristine)
+    : m_file(std::move(file)), m_shipped(ShippedCopy(pristine).packedRows())
+{
+    m_file.rows.sortUnique();
+}
+
+PackedRows readImportRecord(const ZipConnection &working)
+{
+    if (!hasImportRecord(working))
+        return {};
+    ZipStatement rows = working.prepare(QStringLiteral("select rowid, ") + zipschema::importedRows().columnList()
+                                        + QStringLiteral(" from ") + zipschema::importedRows().name);
+    PackedRows record = readPackedRows(rows);
+    record.sortUnique();
+    return record;
+}
+
+ImportPlan ZipImport::plan(const ZipConnection &working) const
+{
+    ZipStatement rows = working.prepare(QStringLiteral("select rowid, ") + zipschema::zipCodes().columnList()
+                                        + QStringLiteral(" from ") + zipschema::zipCodes().name);
+    PackedRows current = readPackedRows(rows);
+    current.sort();
+    return planImport(m_shipped, readImportRecord(working), std::move(current), m_file);
+}
+
+ImportPlan ZipImport::apply(ZipConnection &working) const
+{
+    WriteTransaction transaction(working);
+    ImportPlan done = plan(working);
+    if (!done.massRemovals.empty() && !m_massRemovalConfirmed)
+        throw MassRemovalRefusal((massRemovalText(m_file, done) + QStringLiteral(" Nothing was imported.")).toStdString());
+    writeChanges(working, done, m_file.rows);
+    writePlaces(working, done, m_file);
+    writeRecord(working, done, m_file.rows);
+    writeProvenance(working, done, m_file);
     transaction.commit();
     return done;
 }
@@ -181,4 +215,9 @@ ImportPlan ZipImport::apply(ZipConnection &working) const
 QString ZipImport::summary(const ImportPlan &plan) const
 {
     return importSummary(m_file, plan);
+}
+
+QString ZipImport::massRemovals(const ImportPlan &plan) const
+{
+    return massRemovalText(m_file, plan);
 }

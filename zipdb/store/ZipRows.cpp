@@ -2,6 +2,7 @@
 
 #include "ZipCursor.h"
 #include "ZipQuery.h"
+#include "ZipStatement.h"
 #include "ZipStore.h"
 
 #include <algorithm>
@@ -27,6 +28,14 @@ std::vector<ZipRow> readSorted(Rows &rows)
 std::vector<ZipRow> readZipRows(ZipQuery &&query)
 {
     return readSorted(query);
+}
+
+PackedRows readPackedRows(ZipStatement &query)
+{
+    PackedRows rows;
+    while (query.next())
+        rows.append(query.text(1), query.text(2), query.text(3), query.integer(0));
+    return rows;
 }
 
 std::vector<ZipRow> readZipRows(ZipStore &store)

@@ -52,6 +52,12 @@ inline constexpr char kInsertZipPlacesFromJsonSql[] =
     " on conflict (ZipCode) do update set County = excluded.County, Latitude = excluded.Latitude,"
     " Longitude = excluded.Longitude"
     " where (County, Latitude, Longitude) is not (excluded.County, excluded.Latitude, excluded.Longitude)";
+// The same for one place bound to ?1 .. ?4.
+inline constexpr char kUpsertZipPlaceSql[] =
+    "insert into ZipPlaces (ZipCode, County, Latitude, Longitude) values (?1, ?2, ?3, ?4)"
+    " on conflict (ZipCode) do update set County = excluded.County, Latitude = excluded.Latitude,"
+    " Longitude = excluded.Longitude"
+    " where (County, Latitude, Longitude) is not (excluded.County, excluded.Latitude, excluded.Longitude)";
 // Every table a zip database may hold besides SQLite's own.
 const std::vector<Table> &tables();
 // The table of that name in any letter case, as SQLite matches names, or null.

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "ZipRow.h"
+
+#include <QStringView>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// ZIP rows held compactly, for the files and tables of a million rows an import may meet: each row
+// is one UTF-8 text "zip\0city\0state" in a buffer they share, and costs its bytes and 16 more,
+// where a ZipRow's three QStrings cost over a hundred. Each row may carry an id (a table's rowid).
+// A NUL inside a text, which no data file holds, is kept as U+FFFD.
+class PackedRows
+{
+public:
+    // Room for the rows and their bytes, so that a reader that knows its input's size grows nothing.
+    void reserve(qsizetype rows, qsizetype bytes);
+    void append(QStringView zip, QStringView city, QStringView state, qint64 id = 0);
+    void append(std::string_view zip, std::string_view city, std::string_view state, qint64 id = 0);
+
+    qsizetype size() const { return qsizetype(m_rows.size()); }
+    bool empty() const { return m_rows.empty(); }
+    // The row's texts as one: rows compare by it, so by ZIP, then city, then state, byte by byte.
+    std::string_view key(qsizetype row) const;
+    std::string_view zip(qsizetype row) const;
+    std::string_view city(qsizetype row) const;
+    std::string_view state(qsizetype row) const;
+    qint64 id(qsizetype row) const { return m_rows[size_t(row)].id; }
+    ZipRow row(qsizetype row) const;
+    std::vector<ZipRow> unpacked() const;
+
+    // Sorts the rows by their keys; sortUnique() keeps each row once besides.
+    void sort();
+    void sortUnique();
+
+private:
+    struct Entry {
+        qint64 id;
+        quint32 at;
+        quint32 size;
+    };
+
+    void appendText(QStringView text);
+    void appendText(std::string_view text);
+    void endRow(size_t at, qint64 id);
+    std::string_view keyOf(const Entry &entry) const;
+
+    std::string m_bytes;
+    std::vector<Entry> m_rows;
+};
+
+// Rows [first, first + count) of a PackedRows.
+struct RowRange {
+    qsizetype first = 0;
+    qsizetype count = 0;
+
+    bool empty() const { return count == 0; }
+    qsizetype end() const { return first + count; }
+};
+
+// Whether the rows of one range are the rows of the other, row for row.
+bool sameRows(const PackedRows &some, RowRange these, const PackedRows &others, RowRange those);
+
+// A text of the rows as a QString.
+QString textOf(std::string_view utf8);

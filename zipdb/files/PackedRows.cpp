@@ -49,8 +49,9 @@ void PackedRows::append(std::string_view zip, std::string_view city, std::string
 void PackedRows::appendText(QStringView text)
 {
     if (isPlainAscii(text)) {
-        for (QChar c : text)
-            m_bytes += char(c.unicode());
+        const size_t at = m_bytes.size();
+        m_bytes.resize(at + size_t(text.size()));
+        std::transform(text.begin(), text.end(), m_bytes.begin() + qsizetype(at), [](QChar c) { return char(c.unicode()); });
         return;
     }
     const QByteArray utf8 = text.toUtf8();

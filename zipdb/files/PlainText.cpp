@@ -4,16 +4,26 @@
 
 namespace {
 
-std::optional<char32_t> firstOfCategory(QStringView text, QChar::Category category)
+// The first control or format character (Unicode categories Cc and Cf) and its category.
+struct OddCharacter {
+    char32_t code;
+    QChar::Category category;
+};
+
+std::optional<OddCharacter> firstOddCharacter(QStringView text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text[i].unicode();
+        // Printable ASCII, nearly every character a file holds, is neither.
+        if (c >= 0x20 && c < 0x7f)
+            continue;
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             c = QChar::surrogateToUcs4(text[i], text[i + 1]);
             ++i;
         }
-        if (QChar::category(c) == category)
-            return c;
+        const QChar::Category category = QChar::category(c);
+        if (category == QChar::Other_Control || category == QChar::Other_Format)
+            return OddCharacter{c, category};
     }
     return std::nullopt;
 }
@@ -28,12 +38,13 @@ QString plainTextRefusal(QStringView text, QLatin1StringView what, QStringView z
             .arg(text.size())
             .arg(zip)
             .arg(kMaxPlainTextLength);
-    if (firstOfCategory(text, QChar::Other_Control))
+    const std::optional<OddCharacter> odd = firstOddCharacter(text);
+    if (!odd)
+        return {};
+    if (odd->category == QChar::Other_Control)
         return QStringLiteral("a control character in the %1 of %2").arg(what, zip);
-    if (const std::optional<char32_t> format = firstOfCategory(text, QChar::Other_Format))
-        return QStringLiteral("a Unicode format character (U+%1) in the %2 of %3")
-            .arg(QString::number(uint(*format), 16).toUpper().rightJustified(4, u'0'), what, zip);
-    return {};
+    return QStringLiteral("a Unicode format character (U+%1) in the %2 of %3")
+        .arg(QString::number(uint(odd->code), 16).toUpper().rightJustified(4, u'0'), what, zip);
 }
 
 QString shownText(QStringView text)

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <numeric>
 #include <stdexcept>
 
 namespace {
@@ -160,7 +161,10 @@ bool RowCollector::noteZip(int line, QStringView zip, QStringView state)
     constexpr int kZips = 100'000;
     if (m_firstRows.empty())
         m_firstRows.resize(kZips);
-    FirstRow &first = m_firstRows[size_t(zip.toInt())];
+    const size_t number = size_t(std::accumulate(zip.begin(), zip.end(), 0, [](int n, QChar digit) {
+        return n * 10 + digit.unicode() - '0';
+    }));
+    FirstRow &first = m_firstRows[number];
     if (first.line == 0) {
         first = {line, codeNumber(state)};
         return true;
@@ -287,7 +291,7 @@ void read(ZipDataFile &file, QByteArray bytes)
     QString text = decoder(bytes);
     if (decoder.hasError() || text.contains(QChar(0)))
         throw Refusal{firstLineThatIsNoText(bytes), QStringLiteral("not UTF-8 text: binary data")};
-    file.rows.reserve(bytes.count('\n') + 1, bytes.size());
+    file.rows.reserve(std::count(bytes.cbegin(), bytes.cend(), '\n') + 1, bytes.size());
     bytes = QByteArray();
     if (text.startsWith(QChar::ByteOrderMark))
         text.remove(0, 1);

@@ -84,28 +84,75 @@ void writeChanges(ZipConnection &working, const ImportPlan &plan, const PackedRo
     }
 }
 
+constexpr int kZipNumbers = 100'000;
+
+// The number of a ZIP of five digits, or -1.
+int zipNumber(std::string_view zip)
+{
+    int number = 0;
+    for (const char digit : zip) {
+        if (digit < '0' || digit > '9')
+            return -1;
+        number = number * 10 + (digit - '0');
+    }
+    return zip.size() == 5 ? number : -1;
+}
+
+int zipNumber(const QString &zip)
+{
+    const QByteArray latin1 = zip.toLatin1();
+    return zipNumber(std::string_view(latin1.constData(), size_t(latin1.size())));
+}
+
+// The file's places of the ZIPs it adds or renames, by the ZIP's number (a file's ZIPs have five
+// digits); null for the other numbers.
+std::vector<const ZipPlace *> placesOfChangedZips(const ImportPlan &plan, const ZipDataFile &file)
+{
+    std::vector<bool> changed(kZipNumbers);
+    for (const ZipChange &change : plan.changes)
+        if (change.outcome == ZipOutcome::Added || change.outcome == ZipOutcome::Renamed)
+            changed[size_t(zipNumber(change.zip))] = true;
+    std::vector<const ZipPlace *> places(kZipNumbers);
+    for (const ZipPlace &place : file.places) {
+        const int number = zipNumber(place.zip);
+        if (changed[size_t(number)])
+            places[size_t(number)] = &place;
+    }
+    return places;
+}
+
+// Leaves out the places the working copy holds as they are already: a ZIP renamed seldom moves,
+// and reading every place costs less than looking each one up.
+void leaveOutPlacesAlreadyThere(const ZipConnection &working, std::vector<const ZipPlace *> &places)
+{
+    for (ZipStatement held = working.prepare(QString::fromUtf8(zipschema::kSelectZipPlacesSql)); held.next();) {
+        const int number = zipNumber(held.text(0));
+        const ZipPlace *place = number < 0 ? nullptr : places[size_t(number)];
+        if (!place)
+            continue;
+        const std::optional<GeoPoint> position = held.isNull(2) || held.isNull(3)
+            ? std::nullopt
+            : std::optional(GeoPoint{held.number(2), held.number(3)});
+        if (position == place->position && textOf(held.text(1)) == place->county)
+            places[size_t(number)] = nullptr;
+    }
+}
+
 // The places of the ZIPs the file adds or renames, where it gives them; a ZIP it removes keeps its
 // place, which nothing shows without rows and a later file that brings the ZIP back replaces.
 void writePlaces(ZipConnection &working, const ImportPlan &plan, const ZipDataFile &file)
 {
     if (file.places.empty())
         return;
-    std::vector<const ZipPlace *> byZip;
-    byZip.reserve(file.places.size());
-    for (const ZipPlace &place : file.places)
-        byZip.push_back(&place);
-    std::ranges::sort(byZip, {}, &ZipPlace::zip);
+    std::vector<const ZipPlace *> places = placesOfChangedZips(plan, file);
+    leaveOutPlacesAlreadyThere(working, places);
     ZipStatement upsert = working.prepare(QString::fromUtf8(zipschema::kUpsertZipPlaceSql));
-    auto place = byZip.begin();
-    for (const ZipChange &change : plan.changes) {
-        if (change.outcome != ZipOutcome::Added && change.outcome != ZipOutcome::Renamed)
+    for (const ZipPlace *place : places) {
+        if (!place)
             continue;
-        place = std::lower_bound(place, byZip.end(), change.zip, [](const ZipPlace *p, const QString &zip) { return p->zip < zip; });
-        if (place == byZip.end() || (*place)->zip != change.zip)
-            continue;
-        const QByteArray zip = change.zip.toUtf8();
-        const QByteArray county = (*place)->county.toUtf8();
-        const std::optional<GeoPoint> &at = (*place)->position;
+        const QByteArray zip = place->zip.toUtf8();
+        const QByteArray county = place->county.toUtf8();
+        const std::optional<GeoPoint> &at = place->position;
         upsert.bind(1, std::string_view(zip.constData(), size_t(zip.size())));
         upsert.bind(2, std::string_view(county.constData(), size_t(county.size())));
         upsert.bind(3, at ? std::optional(at->latitude) : std::nullopt);

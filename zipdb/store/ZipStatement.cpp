@@ -19,7 +19,7 @@ ZipStatement::ZipStatement(sqlite3 *db, const QString &sql) : m_db(db)
 
 void ZipStatement::bind(int index, std::string_view utf8)
 {
-    check(sqlite3_bind_text(m_statement.get(), index, utf8.data(), int(utf8.size()), SQLITE_TRANSIENT));
+    check(sqlite3_bind_text(m_statement.get(), index, utf8.data(), int(utf8.size()), SQLITE_STATIC));
 }
 
 void ZipStatement::bind(int index, qint64 number)
@@ -61,6 +61,11 @@ std::string_view ZipStatement::text(int column) const
 qint64 ZipStatement::integer(int column) const
 {
     return sqlite3_column_int64(m_statement.get(), column);
+}
+
+double ZipStatement::number(int column) const
+{
+    return sqlite3_column_double(m_statement.get(), column);
 }
 
 bool ZipStatement::isNull(int column) const

@@ -17,7 +17,8 @@ class ZipStatement
 public:
     ZipStatement(sqlite3 *db, const QString &sql);
 
-    // Values for ?1, ?2, ... until the next run().
+    // Values for ?1, ?2, ... until the next run(). A text is not copied: its bytes must stay
+    // until the statement has run.
     void bind(int index, std::string_view utf8);
     void bind(int index, qint64 number);
     void bind(int index, std::optional<double> number);
@@ -30,6 +31,7 @@ public:
     // The columns of the row next() stands on.
     std::string_view text(int column) const;
     qint64 integer(int column) const;
+    double number(int column) const;
     bool isNull(int column) const;
 
 private:

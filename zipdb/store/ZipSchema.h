@@ -14,7 +14,8 @@ namespace zipschema {
 
 struct Table {
     QString name;
-    // Its columns in order. The checker allows any columns for a table that lists none.
+    // Its columns in order, where a statement reads them by this list. The checker compares the
+    // whole text that created the table.
     QStringList columns;
     // The only names its indexes may have; none listed allows any plain index.
     QStringList indexes;

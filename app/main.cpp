@@ -39,14 +39,14 @@ struct Options {
         // Qt's own options are single-dash words (-platform): each is then one option, not letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.addHelpOption();
-        parser.addOptions({version, import, yes, search, near, miles});
+        parser.addOptions({version, import, yes, allowRemovals, search, near, miles});
     }
 
     bool given() const
     {
         return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) || parser.isSet(version)
-            || parser.isSet(import) || parser.isSet(yes) || parser.isSet(search) || parser.isSet(near)
-            || parser.isSet(miles);
+            || parser.isSet(import) || parser.isSet(yes) || parser.isSet(allowRemovals) || parser.isSet(search)
+            || parser.isSet(near) || parser.isSet(miles);
     }
 
     QCommandLineParser parser;
@@ -60,6 +60,10 @@ struct Options {
         QStringLiteral("file")};
     QCommandLineOption yes{{QStringLiteral("y"), QStringLiteral("yes")},
                            QStringLiteral("With --import: import without asking.")};
+    QCommandLineOption allowRemovals{
+        QStringLiteral("allow-removals"),
+        QStringLiteral("With --import: import a file that removes more than half of a state's ZIPs, as a dump cut "
+                       "short would; without it such a file is refused.")};
     QCommandLineOption search{
         QStringLiteral("search"),
         QStringLiteral("Print the rows the window lists for the text (a ZIP or its first digits, or the start of a "
@@ -106,7 +110,7 @@ bool personSaysYes()
     return answer.compare(u"y", Qt::CaseInsensitive) == 0 || answer.compare(u"yes", Qt::CaseInsensitive) == 0;
 }
 
-int importFile(Platform &platform, const QString &path, bool withoutAsking)
+int importFile(Platform &platform, const QString &path, bool withoutAsking, bool allowRemovals)
 {
     QTextStream out(stdout);
     ImportSession import;
@@ -120,8 +124,12 @@ int importFile(Platform &platform, const QString &path, bool withoutAsking)
     prepareFirstStart(platform);
     session.store().open();
     import.readShippedRows(paths::pristineCopy(platform));
+    if (allowRemovals)
+        import.confirmMassRemoval();
     if (!withoutAsking) {
-        out << import.summary(import.plan(session.store())) << Qt::flush;
+        const ImportPlan plan = import.plan(session.store());
+        out << import.summary(plan) << Qt::flush;
+        import.requireConfirmedRemovals(plan);
         if (!personSaysYes()) {
             out << "Nothing imported.\n";
             return 1;
@@ -238,13 +246,21 @@ int runCommandLine(Options &options, int argc, char *argv[])
         std::fputs("quillmap: --yes goes with --import\n", stderr);
         return 2;
     }
+    if (options.parser.isSet(options.allowRemovals) && !options.parser.isSet(options.import)) {
+        std::fputs("quillmap: --allow-removals goes with --import\n", stderr);
+        return 2;
+    }
     QtPlatform platform; // for the data folder's and the program folder's paths only
     if (options.parser.isSet(options.search) || options.parser.isSet(options.near) || options.parser.isSet(options.miles))
         return printRows(options, platform);
     try {
         if (options.parser.isSet(options.version))
             return printVersion(platform);
-        return importFile(platform, options.parser.value(options.import), options.parser.isSet(options.yes));
+        return importFile(platform, options.parser.value(options.import), options.parser.isSet(options.yes),
+                          options.parser.isSet(options.allowRemovals));
+    } catch (const MassRemovalRefusal &refusal) {
+        std::fprintf(stderr, "quillmap: %s --allow-removals imports it all the same.\n", refusal.what());
+        return 2;
     } catch (const std::exception &failure) {
         std::fprintf(stderr, "quillmap: %s\n", failure.what());
         return 1;

@@ -48,6 +48,11 @@ void ImportSession::confirmMassRemoval()
     m_import->confirmMassRemoval();
 }
 
+void ImportSession::requireConfirmedRemovals(const ImportPlan &plan) const
+{
+    import().requireConfirmedRemovals(plan);
+}
+
 ImportPlan ImportSession::apply(ZipStore &store) const
 {
     return store.applyImport(import());

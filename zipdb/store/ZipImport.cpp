@@ -249,8 +249,7 @@ ImportPlan ZipImport::apply(ZipConnection &working) const
 {
     WriteTransaction transaction(working);
     ImportPlan done = plan(working);
-    if (!done.massRemovals.empty() && !m_massRemovalConfirmed)
-        throw MassRemovalRefusal((massRemovalText(m_file, done) + QStringLiteral(" Nothing was imported.")).toStdString());
+    requireConfirmedRemovals(done);
     writeChanges(working, done, m_file.rows);
     writePlaces(working, done, m_file);
     writeRecord(working, done, m_file.rows);
@@ -267,4 +266,10 @@ QString ZipImport::summary(const ImportPlan &plan) const
 QString ZipImport::massRemovals(const ImportPlan &plan) const
 {
     return massRemovalText(m_file, plan);
+}
+
+void ZipImport::requireConfirmedRemovals(const ImportPlan &plan) const
+{
+    if (!plan.massRemovals.empty() && !m_massRemovalConfirmed)
+        throw MassRemovalRefusal((massRemovals(plan) + QStringLiteral(" Nothing was imported.")).toStdString());
 }

@@ -35,6 +35,7 @@ void ImportCommands::importDroppedFile(const QString &path)
     if (!r.step(106, [&] { plan = import.plan(m_zipSession.store()); }))
         return;
     r.step(108, [&] { answer = askToImport(import, plan); });
+    plan = {}; // the merge plans again under the write lock
     if (answer != Platform::Yes)
         return;
     r.step(110, [&] { m_pointer.set(WindowPointer::Busy); });

@@ -3,6 +3,7 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -26,24 +27,24 @@ void PackedRows::reserve(qsizetype rows, qsizetype bytes)
 
 void PackedRows::append(QStringView zip, QStringView city, QStringView state, qint64 id)
 {
-    const size_t at = m_bytes.size();
+    const size_t at = startRow(id);
     appendText(zip);
     m_bytes += kSeparator;
     appendText(city);
     m_bytes += kSeparator;
     appendText(state);
-    endRow(at, id);
+    endRow(at);
 }
 
 void PackedRows::append(std::string_view zip, std::string_view city, std::string_view state, qint64 id)
 {
-    const size_t at = m_bytes.size();
+    const size_t at = startRow(id);
     appendText(zip);
     m_bytes += kSeparator;
     appendText(city);
     m_bytes += kSeparator;
     appendText(state);
-    endRow(at, id);
+    endRow(at);
 }
 
 void PackedRows::appendText(QStringView text)
@@ -67,11 +68,26 @@ void PackedRows::appendText(std::string_view text)
     m_bytes += text;
 }
 
-void PackedRows::endRow(size_t at, qint64 id)
+size_t PackedRows::startRow(qint64 id)
+{
+    if (m_keepsIds)
+        m_bytes.append(reinterpret_cast<const char *>(&id), sizeof id);
+    return m_bytes.size();
+}
+
+void PackedRows::endRow(size_t at)
 {
     if (m_bytes.size() > std::numeric_limits<quint32>::max())
         throw std::length_error("more ZIP rows than an import can hold");
-    m_rows.push_back({id, quint32(at), quint32(m_bytes.size() - at)});
+    m_rows.push_back({quint32(at), quint32(m_bytes.size() - at)});
+}
+
+qint64 PackedRows::id(qsizetype row) const
+{
+    qint64 id = 0;
+    if (m_keepsIds)
+        std::memcpy(&id, m_bytes.data() + m_rows[size_t(row)].at - sizeof id, sizeof id);
+    return id;
 }
 
 std::string_view PackedRows::key(qsizetype row) const

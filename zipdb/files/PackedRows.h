@@ -9,12 +9,16 @@
 #include <vector>
 
 // ZIP rows held compactly, for the files and tables of a million rows an import may meet: each row
-// is one UTF-8 text "zip\0city\0state" in a buffer they share, and costs its bytes and 16 more,
-// where a ZipRow's three QStrings cost over a hundred. Each row may carry an id (a table's rowid).
-// A NUL inside a text, which no data file holds, is kept as U+FFFD.
+// is one UTF-8 text "zip\0city\0state" in a buffer they share, and costs its bytes and 8 more,
+// where a ZipRow's three QStrings cost over a hundred. Rows may keep an id each (a table's rowid),
+// for 8 bytes more. A NUL inside a text, which no data file holds, is kept as U+FFFD.
 class PackedRows
 {
 public:
+    enum class Ids { Dropped, Kept };
+    PackedRows() = default;
+    explicit PackedRows(Ids ids) : m_keepsIds(ids == Ids::Kept) {}
+
     // Room for the rows and their bytes, so that a reader that knows its input's size grows nothing.
     void reserve(qsizetype rows, qsizetype bytes);
     void append(QStringView zip, QStringView city, QStringView state, qint64 id = 0);
@@ -27,7 +31,8 @@ public:
     std::string_view zip(qsizetype row) const;
     std::string_view city(qsizetype row) const;
     std::string_view state(qsizetype row) const;
-    qint64 id(qsizetype row) const { return m_rows[size_t(row)].id; }
+    // The id the row was appended with; 0 where ids are dropped.
+    qint64 id(qsizetype row) const;
     ZipRow row(qsizetype row) const;
     std::vector<ZipRow> unpacked() const;
 
@@ -36,17 +41,19 @@ public:
     void sortUnique();
 
 private:
+    // The row's key; its id, where kept, lies in the 8 bytes before it.
     struct Entry {
-        qint64 id;
         quint32 at;
         quint32 size;
     };
 
+    size_t startRow(qint64 id);
     void appendText(QStringView text);
     void appendText(std::string_view text);
-    void endRow(size_t at, qint64 id);
+    void endRow(size_t at);
     std::string_view keyOf(const Entry &entry) const;
 
+    bool m_keepsIds = false;
     std::string m_bytes;
     std::vector<Entry> m_rows;
 };

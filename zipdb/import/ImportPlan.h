@@ -43,7 +43,7 @@ struct ImportPlan {
     std::vector<RecordChange> record;
     std::vector<StateRemoval> massRemovals;
     // The working copy's rows the plan was made from, with their rowids, sorted.
-    PackedRows current;
+    PackedRows current{PackedRows::Ids::Kept};
 
     qsizetype count(ZipOutcome outcome) const;
 };

@@ -20,9 +20,9 @@ std::vector<ZipRow> ShippedCopy::rows() const
 
 PackedRows ShippedCopy::packedRows() const
 {
-    const zipschema::Table &table = zipschema::zipCodes();
-    ZipStatement rows(m_db.get(), QStringLiteral("select rowid, ") + table.columnList() + QStringLiteral(" from ") + table.name);
-    PackedRows packed = readPackedRows(rows);
+    const QString &table = zipschema::zipCodes().name;
+    PackedRows packed = readPackedRows(ZipStatement(m_db.get(), packedCountSql(table)),
+                                       ZipStatement(m_db.get(), packedRowsSql(table)), PackedRows::Ids::Dropped);
     packed.sort();
     return packed;
 }

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -48,40 +49,98 @@ private:
     bool m_open = true;
 };
 
-void bindRow(ZipStatement &statement, int first, const PackedRows &rows, qsizetype row)
+// Writes rows with one statement a batch of them: most of what writing a row alone costs is its
+// statement's. A row binds its id first where the statement takes one, then its ZIP, city and
+// state, an empty text as NULL; its bytes must stay until flush().
+class BatchedRows
 {
-    statement.bind(first, rows.zip(row));
-    statement.bind(first + 1, rows.city(row));
-    statement.bind(first + 2, rows.state(row));
-}
+public:
+    // The statement is the head, "(?, ?, ?)" a row (one more ? with the id), joined by commas, and
+    // the tail.
+    BatchedRows(ZipConnection &working, const QString &head, const QString &tail, bool withIds)
+        : m_columns(withIds ? 4 : 3), m_one(working.prepare(sql(head, tail, 1))),
+          m_batch(working.prepare(sql(head, tail, kBatch)))
+    {
+    }
+
+    void add(const PackedRows &rows, qsizetype row, qint64 id = 0)
+    {
+        m_pending.push_back({&rows, row, id});
+        if (m_pending.size() == kBatch)
+            flush();
+    }
+
+    void flush()
+    {
+        const bool whole = m_pending.size() == kBatch;
+        ZipStatement &statement = whole ? m_batch : m_one;
+        for (size_t i = 0; i < m_pending.size(); ++i) {
+            bind(statement, whole ? int(i) * m_columns + 1 : 1, m_pending[i]);
+            if (!whole)
+                statement.run();
+        }
+        if (whole)
+            statement.run();
+        m_pending.clear();
+    }
+
+private:
+    static constexpr size_t kBatch = 64;
+    struct Row {
+        const PackedRows *rows;
+        qsizetype row;
+        qint64 id;
+    };
+
+    QString sql(const QString &head, const QString &tail, size_t rows) const
+    {
+        const QString row = m_columns == 4 ? QStringLiteral("(?, ?, ?, ?)") : QStringLiteral("(?, ?, ?)");
+        return head + QStringList(qsizetype(rows), row).join(u',') + tail;
+    }
+
+    void bind(ZipStatement &statement, int first, const Row &pending) const
+    {
+        if (m_columns == 4)
+            statement.bind(first++, pending.id);
+        for (const std::string_view text :
+             {pending.rows->zip(pending.row), pending.rows->city(pending.row), pending.rows->state(pending.row)}) {
+            if (text.empty())
+                statement.bindNull(first++);
+            else
+                statement.bind(first++, text);
+        }
+    }
+
+    const int m_columns;
+    ZipStatement m_one;
+    ZipStatement m_batch;
+    std::vector<Row> m_pending;
+};
 
 // Each changed ZIP's rows become the file's: a row of the working copy takes a row of the file in
-// place, by its rowid, so that a ZIP renamed costs one update and no work on the ZIP index; the
-// rows left over on either side are deleted or inserted.
+// place, by its rowid, so that a ZIP renamed costs no work on the ZIP index; the rows left over on
+// either side are deleted or inserted.
 void writeChanges(ZipConnection &working, const ImportPlan &plan, const PackedRows &fileRows)
 {
-    ZipStatement update =
-        working.prepare(QStringLiteral("update ZipCodes set City = ?3, State = ?4 where rowid = ?1 and ZipCode = ?2"));
+    BatchedRows update(working, QStringLiteral("update ZipCodes set City = v.column3, State = v.column4 from (values "),
+                       QStringLiteral(") as v where ZipCodes.rowid = v.column1 and ZipCodes.ZipCode = v.column2"), true);
+    BatchedRows insert(working, QStringLiteral("insert into ZipCodes (ZipCode, City, State) values "), {}, false);
     ZipStatement remove = working.prepare(QStringLiteral("delete from ZipCodes where rowid = ?1"));
-    ZipStatement insert = working.prepare(QStringLiteral("insert into ZipCodes (ZipCode, City, State) values (?1, ?2, ?3)"));
     for (const ZipChange &change : plan.changes) {
         if (change.outcome == ZipOutcome::Kept)
             continue;
         const qsizetype inPlace = std::min(change.current.count, change.imported.count);
-        for (qsizetype i = 0; i < inPlace; ++i) {
-            update.bind(1, plan.current.id(change.current.first + i));
-            bindRow(update, 2, fileRows, change.imported.first + i);
-            update.run();
-        }
+        for (qsizetype i = 0; i < inPlace; ++i)
+            update.add(fileRows, change.imported.first + i, plan.current.id(change.current.first + i));
         for (qsizetype i = inPlace; i < change.current.count; ++i) {
             remove.bind(1, plan.current.id(change.current.first + i));
             remove.run();
         }
-        for (qsizetype i = inPlace; i < change.imported.count; ++i) {
-            bindRow(insert, 1, fileRows, change.imported.first + i);
-            insert.run();
-        }
+        for (qsizetype i = inPlace; i < change.imported.count; ++i)
+            insert.add(fileRows, change.imported.first + i);
     }
+    update.flush();
+    insert.flush();
 }
 
 constexpr int kZipNumbers = 100'000;
@@ -100,8 +159,11 @@ int zipNumber(std::string_view zip)
 
 int zipNumber(const QString &zip)
 {
-    const QByteArray latin1 = zip.toLatin1();
-    return zipNumber(std::string_view(latin1.constData(), size_t(latin1.size())));
+    std::array<char, 5> digits{};
+    if (zip.size() != qsizetype(digits.size()))
+        return -1;
+    std::transform(zip.begin(), zip.end(), digits.begin(), [](QChar c) { return c.unicode() < 128 ? char(c.unicode()) : 'x'; });
+    return zipNumber(std::string_view(digits.data(), digits.size()));
 }
 
 // The file's places of the ZIPs it adds or renames, by the ZIP's number (a file's ZIPs have five
@@ -169,28 +231,22 @@ void writeRecord(ZipConnection &working, const ImportPlan &plan, const PackedRow
     if (plan.record.empty())
         return;
     QString zips(u'[');
+    PackedRows removed;
     for (const RecordChange &change : plan.record) {
         appendJsonString(zips, change.zip);
         zips += u',';
+        if (change.imported && change.imported->empty())
+            removed.append(change.zip, {}, {});
     }
     closeJsonArray(zips);
     working.execute(QStringLiteral("delete from ImportedRows where ZipCode in (select value from json_each(?1))"), {zips});
-    ZipStatement insert = working.prepare(QStringLiteral("insert into ImportedRows (ZipCode, City, State) values (?1, ?2, ?3)"));
-    for (const RecordChange &change : plan.record) {
-        if (!change.imported)
-            continue;
-        for (qsizetype i = change.imported->first; i < change.imported->end(); ++i) {
-            bindRow(insert, 1, fileRows, i);
-            insert.run();
-        }
-        if (change.imported->empty()) {
-            const QByteArray zip = change.zip.toUtf8();
-            insert.bind(1, std::string_view(zip.constData(), size_t(zip.size())));
-            insert.bindNull(2);
-            insert.bindNull(3);
-            insert.run();
-        }
-    }
+    BatchedRows insert(working, QStringLiteral("insert into ImportedRows (ZipCode, City, State) values "), {}, false);
+    for (const RecordChange &change : plan.record)
+        for (qsizetype i = change.imported ? change.imported->first : 0; change.imported && i < change.imported->end(); ++i)
+            insert.add(fileRows, i);
+    for (qsizetype i = 0; i < removed.size(); ++i)
+        insert.add(removed, i);
+    insert.flush();
 }
 
 void writeProvenance(ZipConnection &working, const ImportPlan &done, const ZipDataFile &file)
@@ -229,18 +285,18 @@ PackedRows readImportRecord(const ZipConnection &working)
 {
     if (!hasImportRecord(working))
         return {};
-    ZipStatement rows = working.prepare(QStringLiteral("select rowid, ") + zipschema::importedRows().columnList()
-                                        + QStringLiteral(" from ") + zipschema::importedRows().name);
-    PackedRows record = readPackedRows(rows);
+    const QString &table = zipschema::importedRows().name;
+    PackedRows record = readPackedRows(working.prepare(packedCountSql(table)), working.prepare(packedRowsSql(table)),
+                                       PackedRows::Ids::Dropped);
     record.sortUnique();
     return record;
 }
 
 ImportPlan ZipImport::plan(const ZipConnection &working) const
 {
-    ZipStatement rows = working.prepare(QStringLiteral("select rowid, ") + zipschema::zipCodes().columnList()
-                                        + QStringLiteral(" from ") + zipschema::zipCodes().name);
-    PackedRows current = readPackedRows(rows);
+    const QString &table = zipschema::zipCodes().name;
+    PackedRows current = readPackedRows(working.prepare(packedCountSql(table)), working.prepare(packedRowsSql(table)),
+                                        PackedRows::Ids::Kept);
     current.sort();
     return planImport(m_shipped, readImportRecord(working), std::move(current), m_file);
 }

@@ -76,8 +76,8 @@ inline constexpr qint64 kMaxZipDataFileBytes = 16 * 1024 * 1024;
 
 // Reads the rest of the device, which the caller opened, as the file the name stands for. Throws a
 // ZipDataFileRefusal, one that names the size before anything is decoded when the device holds
-// more than kMaxZipDataFileBytes. A file of that size is held in about four times its bytes at
-// the peak, and in about three times once read.
+// more than kMaxZipDataFileBytes. A file takes about four times its size while it is read, and
+// less than twice once read.
 ZipDataFile readZipDataFile(QIODevice &device, const QString &name);
 // The file at the path, with the day it was last changed. Refuses what is no regular file
 // without reading it, so a pipe or a device never keeps the caller waiting.

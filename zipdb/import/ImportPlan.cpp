@@ -1,5 +1,7 @@
 #include "ImportPlan.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <array>
 #include <map>

@@ -1,5 +1,6 @@
 #include "ZipImport.h"
 
+#include "BatchedRows.h"
 #include "JsonText.h"
 #include "Provenance.h"
 #include "ShippedCopy.h"
@@ -47,74 +48,6 @@ public:
 private:
     ZipConnection &m_connection;
     bool m_open = true;
-};
-
-// Writes rows with one statement a batch of them: most of what writing a row alone costs is its
-// statement's. A row binds its id first where the statement takes one, then its ZIP, city and
-// state, an empty text as NULL; its bytes must stay until flush().
-class BatchedRows
-{
-public:
-    // The statement is the head, "(?, ?, ?)" a row (one more ? with the id), joined by commas, and
-    // the tail.
-    BatchedRows(ZipConnection &working, const QString &head, const QString &tail, bool withIds)
-        : m_columns(withIds ? 4 : 3), m_one(working.prepare(sql(head, tail, 1))),
-          m_batch(working.prepare(sql(head, tail, kBatch)))
-    {
-    }
-
-    void add(const PackedRows &rows, qsizetype row, qint64 id = 0)
-    {
-        m_pending.push_back({&rows, row, id});
-        if (m_pending.size() == kBatch)
-            flush();
-    }
-
-    void flush()
-    {
-        const bool whole = m_pending.size() == kBatch;
-        ZipStatement &statement = whole ? m_batch : m_one;
-        for (size_t i = 0; i < m_pending.size(); ++i) {
-            bind(statement, whole ? int(i) * m_columns + 1 : 1, m_pending[i]);
-            if (!whole)
-                statement.run();
-        }
-        if (whole)
-            statement.run();
-        m_pending.clear();
-    }
-
-private:
-    static constexpr size_t kBatch = 64;
-    struct Row {
-        const PackedRows *rows;
-        qsizetype row;
-        qint64 id;
-    };
-
-    QString sql(const QString &head, const QString &tail, size_t rows) const
-    {
-        const QString row = m_columns == 4 ? QStringLiteral("(?, ?, ?, ?)") : QStringLiteral("(?, ?, ?)");
-        return head + QStringList(qsizetype(rows), row).join(u',') + tail;
-    }
-
-    void bind(ZipStatement &statement, int first, const Row &pending) const
-    {
-        if (m_columns == 4)
-            statement.bind(first++, pending.id);
-        for (const std::string_view text :
-             {pending.rows->zip(pending.row), pending.rows->city(pending.row), pending.rows->state(pending.row)}) {
-            if (text.empty())
-                statement.bindNull(first++);
-            else
-                statement.bind(first++, text);
-        }
-    }
-
-    const int m_columns;
-    ZipStatement m_one;
-    ZipStatement m_batch;
-    std::vector<Row> m_pending;
 };
 
 // Each changed ZIP's rows become the file's: a row of the working copy takes a row of the file in
@@ -241,9 +174,12 @@ void writeRecord(ZipConnection &working, const ImportPlan &plan, const PackedRow
     closeJsonArray(zips);
     working.execute(QStringLiteral("delete from ImportedRows where ZipCode in (select value from json_each(?1))"), {zips});
     BatchedRows insert(working, QStringLiteral("insert into ImportedRows (ZipCode, City, State) values "), {}, false);
-    for (const RecordChange &change : plan.record)
-        for (qsizetype i = change.imported ? change.imported->first : 0; change.imported && i < change.imported->end(); ++i)
+    for (const RecordChange &change : plan.record) {
+        if (!change.imported)
+            continue;
+        for (qsizetype i = change.imported->first; i < change.imported->end(); ++i)
             insert.add(fileRows, i);
+    }
     for (qsizetype i = 0; i < removed.size(); ++i)
         insert.add(removed, i);
     insert.flush();

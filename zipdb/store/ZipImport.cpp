@@ -105,14 +105,13 @@ std::vector<const ZipPlace *> placesOfChangedZips(const ImportPlan &plan, const 
 {
     std::vector<bool> changed(kZipNumbers);
     for (const ZipChange &change : plan.changes)
-        if (change.outcome == ZipOutcome::Added || change.outcome == ZipOutcome::Renamed)
-            changed[size_t(zipNumber(change.zip))] = true;
+        if (const int number = zipNumber(change.zip);
+            number >= 0 && (change.outcome == ZipOutcome::Added || change.outcome == ZipOutcome::Renamed))
+            changed[size_t(number)] = true;
     std::vector<const ZipPlace *> places(kZipNumbers);
-    for (const ZipPlace &place : file.places) {
-        const int number = zipNumber(place.zip);
-        if (changed[size_t(number)])
+    for (const ZipPlace &place : file.places)
+        if (const int number = zipNumber(place.zip); number >= 0 && changed[size_t(number)])
             places[size_t(number)] = &place;
-    }
     return places;
 }
 

@@ -106,7 +106,7 @@ CommandLine::CommandLine(int &argc, char **argv) : m_argc(argc), m_argv(argv)
             .arg(serverSettingFile()));
     // Single-dash words are whole options, as Qt's own are (-platform), not runs of letters.
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    m_parser.addOptions({m_help, m_version, m_import, m_yes, m_search, m_near, m_miles, m_lookup, m_column, m_output});
+    m_parser.addOptions({m_help, m_version, m_import, m_yes, m_allowRemovals, m_search, m_near, m_miles, m_lookup, m_column, m_output});
     m_parsed = m_parser.parse(withoutQtOptions(argumentsOf(argc, argv)));
 }
 
@@ -140,7 +140,7 @@ std::vector<const QCommandLineOption *> CommandLine::commands() const
 
 std::vector<CommandLine::Companion> CommandLine::companions() const
 {
-    return {{&m_miles, &m_near, true}, {&m_yes, &m_import, false}, {&m_column, &m_lookup, false}, {&m_output, &m_lookup, false}};
+    return {{&m_miles, &m_near, true}, {&m_yes, &m_import, false}, {&m_allowRemovals, &m_import, false}, {&m_column, &m_lookup, false}, {&m_output, &m_lookup, false}};
 }
 
 QString CommandLine::mistake() const
@@ -188,5 +188,5 @@ ExitStatus CommandLine::dispatch(StandardStream &out) const
         return lookUpList(locations, value(m_lookup), value(m_column), value(m_output));
     if (isSet(m_near))
         return printNear(locations, value(m_near).trimmed(), value(m_miles), out);
-    return importFile(locations, value(m_import), ImportChoices{isSet(m_yes)}, out);
+    return importFile(locations, value(m_import), ImportChoices{isSet(m_yes), isSet(m_allowRemovals)}, out);
 }

@@ -57,6 +57,10 @@ private:
         QStringLiteral("file")};
     QCommandLineOption m_yes{{QStringLiteral("y"), QStringLiteral("yes")},
                              QStringLiteral("With --import: import without asking.")};
+    QCommandLineOption m_allowRemovals{
+        QStringLiteral("allow-removals"),
+        QStringLiteral("With --import: import a file that removes more than half of a state's ZIPs, as a dump cut "
+                       "short would; without it such a file is refused.")};
     QCommandLineOption m_search{
         QStringLiteral("search"),
         QStringLiteral("Print the rows the window lists for the text (a ZIP or its first digits, or the start of a "

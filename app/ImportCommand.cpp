@@ -45,9 +45,17 @@ ExitStatus importFile(const StoreLocations &locations, const QString &path, cons
     prepareFirstStart(locations);
     session.store().open();
     import.readShippedRows(locations.pristineCopy);
+    if (choices.allowingRemovals)
+        import.confirmMassRemoval();
+    const ImportPlan plan = import.plan(session.store());
+    try {
+        import.requireConfirmedRemovals(plan);
+    } catch (const MassRemovalRefusal &refusal) {
+        throw std::runtime_error(refusal.what() + std::string(" --allow-removals imports it all the same."));
+    }
     // Written before anything is imported: an output that cannot take the summary ends the
     // command with the working copy unchanged.
-    out << import.summary(import.plan(session.store()));
+    out << import.summary(plan);
     if (choices.withoutAsking)
         out << '\n';
     out.flush();

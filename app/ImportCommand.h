@@ -10,6 +10,9 @@ struct StoreLocations;
 struct ImportChoices {
     // --yes: import without asking.
     bool withoutAsking = false;
+    // --allow-removals: import a file that removes more than half of a state's ZIPs, as a dump cut
+    // short would; without it such a file is refused before anyone is asked.
+    bool allowingRemovals = false;
 };
 
 // --import: reads the file, prints what would change, asks unless told not to, and imports in

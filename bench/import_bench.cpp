@@ -3,6 +3,8 @@
 // at its peak. The dumps are the shipped rows of the states GeoNames covers, once as a newer dump
 // would change them (some ZIPs renamed, gone or new) and once with every ZIP renamed, each ZIP
 // where the shipped data has it; and a dump of the year after imported over the first's record.
+// Apart, the peak resident memory of a whole process that imports a CSV as large as a ZIP data
+// file may be, with a million and a half rows.
 // Run: build/bin/import_bench
 #include "BenchMachine.h"
 #include "ShippedCopy.h"
@@ -20,7 +22,10 @@
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <spawn.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -175,7 +180,7 @@ BENCHMARK(BM_ImportDumpRenamingEveryZip)->Unit(benchmark::kMillisecond);
 // table shaped as the working copy's, index included.
 void BM_BareSqliteBulkInsert(benchmark::State &state)
 {
-    const ZipDataFile dump = readZipDataFile(newerDump());
+    const std::vector<ZipRow> rows = readZipDataFile(newerDump()).rows.unpacked();
     const std::string path = provisionedMachine().dir.filePath(QStringLiteral("bare.db")).toStdString();
     for (auto _ : state) {
         state.PauseTiming();
@@ -188,7 +193,7 @@ void BM_BareSqliteBulkInsert(benchmark::State &state)
         sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
         sqlite3_stmt *insert = nullptr;
         sqlite3_prepare_v2(db, "insert into ZipCodes values (?1, ?2, ?3)", -1, &insert, nullptr);
-        for (const ZipRow &row : dump.rows) {
+        for (const ZipRow &row : rows) {
             int column = 0;
             for (const QString *value : {&row.zip, &row.city, &row.state}) {
                 const QByteArray utf8 = value->toUtf8();
@@ -201,7 +206,7 @@ void BM_BareSqliteBulkInsert(benchmark::State &state)
         sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
         sqlite3_close(db);
     }
-    state.counters["rows"] = double(dump.rows.size());
+    state.counters["rows"] = double(rows.size());
 }
 BENCHMARK(BM_BareSqliteBulkInsert)->Unit(benchmark::kMillisecond);
 
@@ -230,11 +235,70 @@ void BM_ResidentMemoryOfImport(benchmark::State &state)
 }
 BENCHMARK(BM_ResidentMemoryOfImport)->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// A CSV just under the size cap: every ZIP from 00000 to 99999 with 15 one-letter names, in the
+// shipped data's state where it has the ZIP. Each line is as short as a row's line can be.
+const QString &largestCsv()
+{
+    static const QString path = [] {
+        QHash<QString, QString> stateOf;
+        for (const QString &row : geoNamesRows())
+            stateOf.insert(row.left(5), row.right(2));
+        QByteArray csv("ZIP,City,State\n");
+        csv.reserve(kMaxZipDataFileBytes);
+        for (int zip = 0; zip < 100'000; ++zip) {
+            const QByteArray code = QByteArray::number(zip).rightJustified(5, '0');
+            const QByteArray state = stateOf.value(QString::fromLatin1(code), QStringLiteral("NY")).toLatin1();
+            for (char city = 'A'; city < 'A' + 15; ++city)
+                csv += code + ',' + city + ',' + state + '\n';
+        }
+        const QString file = provisionedMachine().dir.filePath(QStringLiteral("largest.csv"));
+        writeFile(file, csv);
+        return file;
+    }();
+    return path;
+}
+
+// The child's work: the import as the command line does it, the summary asked for first.
+int importAsAProcess(const QString &file)
+{
+    const ZipImport import(readZipDataFile(file), provisionedMachine().pristineCopy());
+    benchmark::DoNotOptimize(import.summary(import.plan(workingCopyConnection())));
+    import.apply(workingCopyConnection());
+    return 0;
+}
+
+// The peak resident memory of a process (this program again) importing the largest CSV.
+void BM_PeakMemoryOfLargestCsvImport(benchmark::State &state)
+{
+    const std::string file = largestCsv().toStdString();
+    double peak = 0;
+    for (auto _ : state) {
+        std::vector<std::string> arguments{"import_bench", "--import-as-a-process", file};
+        std::vector<char *> argv;
+        for (std::string &argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        pid_t child = 0;
+        if (posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, argv.data(), environ) != 0)
+            return state.SkipWithError("cannot start the importing process");
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            return state.SkipWithError("the importing process failed");
+        peak = double(usage.ru_maxrss) / 1024.0;
+    }
+    state.counters["peak_MB"] = peak;
+}
+BENCHMARK(BM_PeakMemoryOfLargestCsvImport)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
+    if (argc == 3 && std::string(argv[1]) == "--import-as-a-process")
+        return importAsAProcess(QString::fromLocal8Bit(argv[2]));
     return runBenchmarksWithFigures(argc, argv, {
         {Figure::Ratio, "import of a newer dump, summary included / bare bulk insert", "BM_ImportNewerDump",
          "BM_BareSqliteBulkInsert", 3.0},
@@ -248,5 +312,7 @@ int main(int argc, char *argv[])
         {Figure::Milliseconds, "import renaming every ZIP", "BM_ImportDumpRenamingEveryZip", "", 1000.0},
         {Figure::Counter, "resident memory added at the import's peak (MB)", "BM_ResidentMemoryOfImport",
          "added_MB", 50.0},
+        {Figure::Counter, "peak resident memory of a process importing a 16 MB CSV of 1.5 million rows (MB)",
+         "BM_PeakMemoryOfLargestCsvImport", "peak_MB", 150.0},
     });
 }

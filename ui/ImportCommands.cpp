@@ -34,7 +34,8 @@ void ImportCommands::importDroppedFile(const QString &path)
         return;
     if (!r.step(106, [&] { plan = import.plan(m_zipSession.store()); }))
         return;
-    r.step(108, [&] { answer = m_platform.messageBox(import.summary(plan), Platform::YesNo, kImportTitle); });
+    r.step(108, [&] { answer = askToImport(import, plan); });
+    plan = {}; // the merge plans again under the write lock
     if (answer != Platform::Yes)
         return;
     r.step(110, [&] { m_pointer.set(WindowPointer::Busy); });
@@ -42,4 +43,20 @@ void ImportCommands::importDroppedFile(const QString &path)
     r.step(114, [&] { m_pointer.set(WindowPointer::Default); });
     if (r.test(116, [&] { return m_results.rowCount() > 0; }))
         r.step(118, [&] { m_search.search(); });
+}
+
+// A file cut short would pass on the summary's yes alone: the removal of most of a state's ZIPs
+// takes a second one, naming how many go.
+int ImportCommands::askToImport(ImportSession &import, const ImportPlan &plan)
+{
+    const int answer = m_platform.messageBox(import.summary(plan), Platform::YesNo, kImportTitle);
+    if (answer != Platform::Yes || plan.massRemovals.empty())
+        return answer;
+    const QString question = QStringLiteral("%1\n\nImport it all the same, removing %2 ZIPs?")
+                                 .arg(import.massRemovals(plan))
+                                 .arg(plan.count(ZipOutcome::Removed));
+    if (m_platform.messageBox(question, Platform::YesNo, kImportTitle) != Platform::Yes)
+        return Platform::No;
+    import.confirmMassRemoval();
+    return Platform::Yes;
 }

@@ -1,15 +1,17 @@
 #pragma once
 
+class ImportSession;
 class Platform;
 class QString;
+struct ImportPlan;
 class ResultsModel;
 class SearchCommands;
 class WindowPointer;
 class ZipSession;
 
-// The import of a ZIP data file dropped on the window: the summary in a Yes/No box, then the
-// merge. A bad file gets its reason in a box and changes
-// nothing. After an import a list that shows rows is searched again.
+// The import of a ZIP data file dropped on the window: the summary in a Yes/No box, a second one
+// for a file that would remove most of a state's ZIPs, then the merge. A bad file gets its reason
+// in a box and changes nothing. After an import a list that shows rows is searched again.
 class ImportCommands
 {
 public:
@@ -22,6 +24,8 @@ public:
     void importDroppedFile(const QString &path);
 
 private:
+    int askToImport(ImportSession &import, const ImportPlan &plan);
+
     Platform &m_platform;
     ZipSession &m_zipSession;
     ResultsModel &m_results;

@@ -58,6 +58,8 @@ sqlite3 "$working_copy" "insert into ZipCodes values ('99990', 'Nowhere', 'ZZ')"
 cd "$scratch" || fail "no scratch folder"
 printf 'ZIP,City,State\n99991,Newtown,AK\n' > new.csv
 printf 'not a ZIP file\n' > bad.csv
+# A GeoNames dump cut short: two lines that would empty New York and California.
+printf 'US\t10001\tNew York\tNew York\tNY\tNew York\t061\t\t\t40.7484\t-73.9967\t4\nUS\t90001\tLos Angeles\tCalifornia\tCA\tLos Angeles\t037\t\t\t33.9731\t-118.2479\t4\n' > cut.txt
 # Status, where standard output goes, then the options; the reason on standard error must hold
 # the last field.
 while IFS='|' read -r expected_status into options reason; do
@@ -83,6 +85,8 @@ done << 'CASES'
 2|out|--search 021 stray|unexpected argument 'stray'
 2|out|--yes|--yes goes with --import
 2|out|--import bad.csv --yes|bad.csv: neither a GeoNames
+2|out|--import cut.txt --yes|--allow-removals imports it all the same
+2|out|--allow-removals|--allow-removals goes with --import
 2|out|--import missing.csv --yes|missing.csv: No such file
 2|full|--search=|cannot write to standard output: No space left on device
 2|closed|--search 021|cannot write to standard output: Bad file descriptor

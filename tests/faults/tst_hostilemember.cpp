@@ -131,12 +131,23 @@ private slots:
         QTest::newRow("the record of imports with a column of its own")
             << sql.arg("drop table ImportedRows; create table ImportedRows (ZipCode, City, State, Extra)") << 142
             << "the table ImportedRows" + crafted;
+        QTest::newRow("the record of imports with a CHECK that fails every import")
+            << sql.arg("drop table ImportedRows; create table ImportedRows (ZipCode TEXT CHECK (ZipCode = 0), City TEXT,"
+                       " State TEXT)")
+            << 142 << "the table ImportedRows" + crafted;
+        QTest::newRow("the record of imports with a DEFAULT that loads code")
+            << sql.arg("drop table ImportedRows; create table ImportedRows (ZipCode TEXT, City TEXT DEFAULT"
+                       " (load_extension(char(120))), State TEXT)")
+            << 142 << "the table ImportedRows" + crafted;
+        QTest::newRow("a unique index that fails every import")
+            << sql.arg("create unique index Once on ImportedRows (ZipCode)") << 142 << "the index Once" + crafted;
         QTest::newRow("an index on the provenance, allowed") << sql.arg("create index Days on Provenance (DataDate)")
                                                               << 142 << "";
         QTest::newRow("-journal a link, while open") << "ln -s \"$PRIVATE\" dbZipsWorking.mdb-journal" << 104
                                                      << "mdb-journal" + link;
         QTest::newRow("a trigger that never ends, while open")
-            << spin.arg("delete") << 104 << "holds a trigger or a view, which the program does not run: not authorized";
+            << spin.arg("delete") << 104
+            << "mdb holds a trigger or a view, which the program does not run: not authorized";
         QTest::newRow("a link swapped in and out while resets run") << "true" << 108 << "";
     }
     void aMemberReachesNoOtherFileAndTheResetRepairs()

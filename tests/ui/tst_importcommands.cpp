@@ -57,6 +57,18 @@ private slots:
             << ", line 3: a quoted field that never closes";
         QTest::newRow("CSV, only its header") << QByteArray("ZIP,City,State\n") << 0LL
                                               << ": the file holds no ZIP rows";
+        QTest::newRow("dump, a city of 101 characters")
+            << dump + QByteArray(dump).replace("\tNew York\tNew", "\t" + QByteArray(101, 'N') + "\tNew") << 0LL
+            << ", line 2: a city of 101 characters for 10001, where at most 100 are taken";
+        QTest::newRow("CSV, a right-to-left override in the city")
+            << QByteArray("ZIP,City,State\n10001,\xe2\x80\xaekroY weN,NY\n") << 0LL
+            << ", line 2: a Unicode format character (U+202E) in the city of 10001";
+        QTest::newRow("CSV, a zero-width space in the county")
+            << QByteArray("ZIP,City,State,County,Latitude,Longitude\n10001,New York,NY,New\xe2\x80\x8bYork,,\n") << 0LL
+            << ", line 2: a Unicode format character (U+200B) in the county of 10001";
+        QTest::newRow("dump, one ZIP in two states") << dump + QByteArray(dump).replace("\tNY\t", "\tCA\t") << 0LL
+                                                     << ", line 2: 10001 in CA, where line 1 puts it in NY: a ZIP lies in "
+                                                        "one state";
     }
     void aBadFileIsRefusedAndChangesNothing()
     {
@@ -72,6 +84,38 @@ private slots:
         form->importCommands().importDroppedFile(path);
         QCOMPARE(platform().boxes, Boxes{box(path + reason, Platform::Exclamation, QStringLiteral("Import ZIP Data"))});
         QCOMPARE(rowsOf(machine->workingCopy()), before);
+    }
+
+    // A dump cut short after its first New York and its first California line would remove
+    // nearly every ZIP of both: it takes a second yes, which names the count.
+    void aFileRemovingMostOfAStateTakesASecondYes_data()
+    {
+        QTest::addColumn<QList<Platform::BoxAnswer>>("answers");
+        QTest::addColumn<bool>("imported");
+        QTest::newRow("no to the summary") << QList<Platform::BoxAnswer>{Platform::No} << false;
+        QTest::newRow("no to the removals") << QList<Platform::BoxAnswer>{Platform::Yes, Platform::No} << false;
+        QTest::newRow("yes to both") << QList<Platform::BoxAnswer>{Platform::Yes, Platform::Yes} << true;
+    }
+    void aFileRemovingMostOfAStateTakesASecondYes()
+    {
+        QFETCH(QList<Platform::BoxAnswer>, answers);
+        QFETCH(bool, imported);
+        const QString path = machine->dir.filePath(QStringLiteral("US.txt"));
+        writeFile(path, "US\t10001\tNew York\tNew York\tNY\t\t\t\t\t40.7\t-73.9\t4\n"
+                        "US\t90028\tLos Angeles\tCalifornia\tCA\t\t\t\t\t34.1\t-118.3\t4\n");
+        const QString where = QStringLiteral("where State in ('NY', 'CA')");
+        const QStringList before = rowsOf(machine->workingCopy(), where);
+        platform().answers = answers;
+
+        form->importCommands().importDroppedFile(path);
+        QCOMPARE(platform().boxes.size(), answers.size());
+        if (answers.size() > 1)
+            QCOMPARE(platform().boxes[1].text,
+                     path + " would remove 2592 of the 2593 ZIPs of CA, which the file names on line 2 only; 2153 of "
+                            "the 2154 ZIPs of NY, which the file names on line 1 only: more than half of a state's "
+                            "ZIPs, as a file cut short would.\n\nImport it all the same, removing 4745 ZIPs?");
+        const QStringList after = imported ? QStringList{"10001|New York|NY", "90028|Los Angeles|CA"} : before;
+        QCOMPARE(rowsOf(machine->workingCopy(), where), after);
     }
 
     void withTheServerADropIsRefusedAndWritesNothing()

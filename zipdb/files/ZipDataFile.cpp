@@ -1,6 +1,7 @@
 #include "ZipDataFile.h"
 
 #include "CsvRecords.h"
+#include "PlainText.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <numeric>
 #include <stdexcept>
 
 namespace {
@@ -41,23 +43,38 @@ bool isZip(QStringView text)
     return text.size() == 5 && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
+constexpr int kLetters = 26;
+constexpr int kCodes = kLetters * kLetters;
+
+// Two capital letters as a number below kCodes, or -1.
+int codeNumber(QStringView text)
+{
+    const auto letter = [](QChar c) { return c >= u'A' && c <= u'Z'; };
+    if (text.size() != 2 || !letter(text[0]) || !letter(text[1]))
+        return -1;
+    return (text[0].unicode() - 'A') * kLetters + text[1].unicode() - 'A';
+}
+
 bool isStateCode(QStringView text)
 {
-    constexpr int kLetters = 26;
-    static const std::bitset<kLetters * kLetters> known = [] {
-        std::bitset<kLetters * kLetters> codes;
+    static const std::bitset<kCodes> known = [] {
+        std::bitset<kCodes> codes;
         for (qsizetype i = 0; i + 1 < kStateCodes.size(); i += 3)
-            codes.set((kStateCodes[i].unicode() - 'A') * kLetters + kStateCodes[i + 1].unicode() - 'A');
+            codes.set(size_t((kStateCodes[i].unicode() - 'A') * kLetters + kStateCodes[i + 1].unicode() - 'A'));
         return codes;
     }();
-    const auto letter = [](QChar c) { return c >= u'A' && c <= u'Z'; };
-    return text.size() == 2 && letter(text[0]) && letter(text[1])
-        && known.test((text[0].unicode() - 'A') * kLetters + text[1].unicode() - 'A');
+    const int code = codeNumber(text);
+    return code >= 0 && known.test(size_t(code));
 }
 
 QString quoted(QStringView text)
 {
-    return QLatin1Char('"') + text.toString() + QLatin1Char('"');
+    return QLatin1Char('"') + shownText(text) + QLatin1Char('"');
+}
+
+QString codeText(int number)
+{
+    return QString(QChar(u'A' + number / kLetters)) + QChar(u'A' + number % kLetters);
 }
 
 // The USPS military state of a ZIP, or nothing outside the military ranges.
@@ -90,38 +107,83 @@ class RowCollector
 public:
     explicit RowCollector(ZipDataFile &target) : file(target) {}
 
-    void add(int line, QStringView zip, QStringView city, QStringView state);
+    // Adds the row; true when it is the first of its ZIP, whose line gives the ZIP's place.
+    bool add(int line, QStringView zip, QStringView city, QStringView state);
 
     ZipDataFile &file;
 
 private:
-    // The rows of one state mostly come together: they share one text.
+    void noteState(int line, QStringView state);
+    bool noteZip(int line, QStringView zip, QStringView state);
+
+    // The rows of one state mostly come together: they share one text and one entry of the states.
     QString m_lastState;
+    LineRange *m_lastStateLines = nullptr;
+    // The line a ZIP is first met on and its state's code number, by the ZIP's number.
+    struct FirstRow {
+        int line = 0;
+        int state = 0;
+    };
+    std::vector<FirstRow> m_firstRows;
 };
 
-void RowCollector::add(int line, QStringView zip, QStringView city, QStringView state)
+bool RowCollector::add(int line, QStringView zip, QStringView city, QStringView state)
 {
     if (!isZip(zip))
         throw Refusal{line, QStringLiteral("bad ZIP %1: a ZIP is five digits").arg(quoted(zip))};
     const QStringView name = city.trimmed();
     if (name.isEmpty())
         throw Refusal{line, QStringLiteral("empty city for %1").arg(zip)};
-    if (std::any_of(name.begin(), name.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
-        throw Refusal{line, QStringLiteral("a control character in the city of %1").arg(zip)};
+    for (const auto &[text, what] : {std::pair(name, "city"), std::pair(state, "state")})
+        if (const QString refusal = plainTextRefusal(text, QLatin1StringView(what), zip); !refusal.isEmpty())
+            throw Refusal{line, refusal};
     if (!isStateCode(state))
         throw Refusal{line, QStringLiteral("unknown state code %1 for %2").arg(quoted(state), zip)};
-    if (state != m_lastState) {
-        m_lastState = state.toString();
-        file.states.insert(m_lastState);
-    }
-    file.rows.push_back({zip.toString(), name.toString(), m_lastState});
+    noteState(line, state);
+    file.rows.append(zip, name, m_lastState);
+    return noteZip(line, zip, state);
 }
 
-void addPlace(ZipDataFile &file, int line, QStringView zip, QStringView county, QStringView latitude,
-              QStringView longitude)
+void RowCollector::noteState(int line, QStringView state)
+{
+    if (state != m_lastState) {
+        m_lastState = state.toString();
+        m_lastStateLines = &file.states[m_lastState];
+        if (m_lastStateLines->first == 0)
+            m_lastStateLines->first = line;
+    }
+    m_lastStateLines->last = line;
+}
+
+// A ZIP lies in one state: a second state for it is refused with both lines.
+bool RowCollector::noteZip(int line, QStringView zip, QStringView state)
+{
+    constexpr int kZips = 100'000;
+    if (m_firstRows.empty())
+        m_firstRows.resize(kZips);
+    const size_t number = size_t(std::accumulate(zip.begin(), zip.end(), 0, [](int n, QChar digit) {
+        return n * 10 + digit.unicode() - '0';
+    }));
+    FirstRow &first = m_firstRows[number];
+    if (first.line == 0) {
+        first = {line, codeNumber(state)};
+        return true;
+    }
+    if (first.state != codeNumber(state))
+        throw Refusal{line, QStringLiteral("%1 in %2, where line %3 puts it in %4: a ZIP lies in one state")
+                                .arg(zip, state, QString::number(first.line), codeText(first.state))};
+    return false;
+}
+
+// Every line's place is checked; only a ZIP's first line gives its place (GeoNames has one line a
+// ZIP; a second would be the same spot under another name).
+void addPlace(ZipDataFile &file, bool firstOfZip, int line, QStringView zip, QStringView county,
+              QStringView latitude, QStringView longitude)
 {
     try {
-        file.places.push_back(placeFromText(zip, county, latitude, longitude));
+        ZipPlace place = placeFromText(zip, county, latitude, longitude);
+        if (firstOfZip)
+            file.places.push_back(std::move(place));
     } catch (const std::runtime_error &bad) {
         throw Refusal{line, QString::fromUtf8(bad.what())};
     }
@@ -129,12 +191,17 @@ void addPlace(ZipDataFile &file, int line, QStringView zip, QStringView county, 
 
 void readGeoNamesLine(RowCollector &rows, int line, QStringView text)
 {
+    // Split by hand: a tokenizer's search for one character costs more than the rest of the line.
     std::array<QStringView, kGeoNamesFields> fields;
     qsizetype count = 0;
-    for (QStringView field : QStringTokenizer(text, u'\t')) {
+    qsizetype start = 0;
+    for (qsizetype at = 0; at <= text.size(); ++at) {
+        if (at < text.size() && text[at] != u'\t')
+            continue;
         if (count < kGeoNamesFields)
-            fields[count] = field;
+            fields[count] = text.sliced(start, at - start);
         ++count;
+        start = at + 1;
     }
     if (count != kGeoNamesFields)
         throw Refusal{
@@ -144,8 +211,9 @@ void readGeoNamesLine(RowCollector &rows, int line, QStringView text)
     const QStringView zip = fields[1];
     const QStringView place = fields[2];
     const QStringView stateCode = fields[4];
+    bool firstOfZip = false;
     if (!stateCode.isEmpty()) {
-        rows.add(line, zip, place, stateCode);
+        firstOfZip = rows.add(line, zip, place, stateCode);
     } else {
         const QString city = militaryCity(place);
         if (city.isEmpty())
@@ -153,9 +221,10 @@ void readGeoNamesLine(RowCollector &rows, int line, QStringView text)
         const QString state = militaryState(zip);
         if (state.isEmpty() && isZip(zip))
             return rows.file.dropped.push_back({zip.toString(), place.toString(), {}});
-        rows.add(line, zip, city, state); // refuses a bad ZIP
+        firstOfZip = rows.add(line, zip, city, state); // refuses a bad ZIP
     }
-    addPlace(rows.file, line, zip, fields[kGeoNamesCounty], fields[kGeoNamesLatitude], fields[kGeoNamesLongitude]);
+    addPlace(rows.file, firstOfZip, line, zip, fields[kGeoNamesCounty], fields[kGeoNamesLatitude],
+             fields[kGeoNamesLongitude]);
 }
 
 void readGeoNames(ZipDataFile &file, QStringView text)
@@ -194,9 +263,10 @@ void readCsv(ZipDataFile &file, CsvRecords &records, int columns)
         while (records.next(fields)) {
             if (fields.size() != columns)
                 throw Refusal{records.line(), QStringLiteral("%1 fields where the header has %2").arg(fields.size()).arg(columns)};
-            rows.add(records.line(), QStringView(fields[0]).trimmed(), fields[1], fields[2].trimmed().toUpper());
+            const QStringView zip = QStringView(fields[0]).trimmed();
+            const bool firstOfZip = rows.add(records.line(), zip, fields[1], fields[2].trimmed().toUpper());
             if (columns == kCsvPlaceColumns)
-                file.places.push_back(placeFromText(QStringView(fields[0]).trimmed(), fields[3], fields[4], fields[5]));
+                addPlace(file, firstOfZip, records.line(), zip, fields[3], fields[4], fields[5]);
         }
     } catch (const std::runtime_error &bad) {
         throw Refusal{records.line(), QString::fromUtf8(bad.what())};
@@ -217,7 +287,8 @@ int firstLineThatIsNoText(const QByteArray &bytes)
     return 0;
 }
 
-void read(ZipDataFile &file, const QByteArray &bytes)
+// The bytes are let go once decoded; the rows take no more room than the bytes they come from.
+void read(ZipDataFile &file, QByteArray bytes)
 {
     if (bytes.isEmpty())
         throw Refusal{0, QStringLiteral("the file is empty")};
@@ -225,6 +296,8 @@ void read(ZipDataFile &file, const QByteArray &bytes)
     QString text = decoder(bytes);
     if (decoder.hasError() || text.contains(QChar(0)))
         throw Refusal{firstLineThatIsNoText(bytes), QStringLiteral("not UTF-8 text: binary data")};
+    file.rows.reserve(std::count(bytes.cbegin(), bytes.cend(), '\n') + 1, bytes.size());
+    bytes = QByteArray();
     if (text.startsWith(QChar::ByteOrderMark))
         text.remove(0, 1);
 
@@ -247,7 +320,6 @@ void read(ZipDataFile &file, const QByteArray &bytes)
     }
     if (file.rows.empty())
         throw Refusal{0, QStringLiteral("the file holds no ZIP rows")};
-    keepFirstPlaceOfEachZip(file.places);
 }
 
 } // namespace
@@ -264,7 +336,7 @@ ZipDataFile readZipDataFile(QIODevice &device, const QString &name)
 {
     // Read one byte more than allowed, so a file that grew since it was measured is caught too.
     const qint64 size = device.isSequential() ? 0 : device.size();
-    const QByteArray bytes = size > kMaxZipDataFileBytes ? QByteArray() : device.read(kMaxZipDataFileBytes + 1);
+    QByteArray bytes = size > kMaxZipDataFileBytes ? QByteArray() : device.read(kMaxZipDataFileBytes + 1);
     if (size > kMaxZipDataFileBytes || bytes.size() > kMaxZipDataFileBytes)
         throw ZipDataFileRefusal(name, 0,
                                  QStringLiteral("the file is %1 MB; a ZIP data file is at most %2 MB")
@@ -276,7 +348,7 @@ ZipDataFile readZipDataFile(QIODevice &device, const QString &name)
     ZipDataFile data;
     data.name = name;
     try {
-        read(data, bytes);
+        read(data, std::move(bytes));
     } catch (const Refusal &refusal) {
         throw ZipDataFileRefusal(name, refusal.line, refusal.reason);
     }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "PackedRows.h"
 #include "ZipPlace.h"
-
-#include <QDate>
-#include <QSet>
 #include "ZipRow.h"
 
+#include <QDate>
+#include <QHash>
 #include <QString>
 
 #include <stdexcept>
@@ -25,7 +25,15 @@ class QIODevice;
 //   (admin name 2, empty for the military places) and the latitude and longitude of its line.
 // - a CSV with the header ZIP,City,State (RFC 4180); several rows of one ZIP are its several names.
 //   The header may go on with County,Latitude,Longitude: then each row gives its ZIP's place too.
-// Either way a ZIP is five digits, the state a USPS code and the city, its blanks trimmed, not empty.
+// Either way a ZIP is five digits in one state, the state a USPS code and the city, its blanks
+// trimmed, not empty; city, county and state are plain text (plainTextRefusal()).
+//
+// The first and last line that name a state.
+struct LineRange {
+    int first = 0;
+    int last = 0;
+};
+
 struct ZipDataFile {
     enum class Format { GeoNamesDump, ZipCsv };
 
@@ -35,9 +43,10 @@ struct ZipDataFile {
     // The day the file was last changed; invalid when read from memory.
     QDate modified;
     // The rows in the file's order, as the rules make them.
-    std::vector<ZipRow> rows;
-    // Every state the rows name: the states a GeoNames dump is complete for.
-    QSet<QString> states;
+    PackedRows rows;
+    // Every state the rows name, with the lines that name it: the states a GeoNames dump is
+    // complete for.
+    QHash<QString, LineRange> states;
     // The places of the rows' ZIPs in the file's order, the first line of a ZIP giving its place
     // (GeoNames has one line a ZIP; a second would be the same spot under another name). None for
     // a CSV without the place columns: such a file says nothing of where its ZIPs lie.
@@ -67,7 +76,8 @@ inline constexpr qint64 kMaxZipDataFileBytes = 16 * 1024 * 1024;
 
 // Reads the rest of the device, which the caller opened, as the file the name stands for. Throws a
 // ZipDataFileRefusal, one that names the size before anything is decoded when the device holds
-// more than kMaxZipDataFileBytes.
+// more than kMaxZipDataFileBytes. A file takes about four times its size while it is read, and
+// less than twice once read.
 ZipDataFile readZipDataFile(QIODevice &device, const QString &name);
 // The file at the path, with the day it was last changed. Refuses what is no regular file
 // without reading it, so a pipe or a device never keeps the caller waiting.

@@ -2,6 +2,7 @@
 
 #include "CsvRecords.h"
 #include "JsonText.h"
+#include "PlainText.h"
 
 #include <QByteArray>
 #include <QLocale>
@@ -9,7 +10,9 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <charconv>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -36,23 +39,39 @@ bool isPlainDecimal(QStringView text)
     return digits > 0;
 }
 
+// A plain decimal's value, read as the C library reads it: QStringView::toDouble() costs more than
+// the rest of a GeoNames line together.
+std::optional<double> plainDecimalValue(QStringView text)
+{
+    if (!isPlainDecimal(text))
+        return std::nullopt;
+    if (text.startsWith(u'+'))
+        text = text.mid(1);
+    std::string digits(size_t(text.size()), '0');
+    std::transform(text.begin(), text.end(), digits.begin(), [](QChar c) { return char(c.unicode()); });
+    double value = 0;
+    if (std::from_chars(digits.data(), digits.data() + digits.size(), value).ec != std::errc())
+        return std::nullopt;
+    return value;
+}
+
 double coordinate(QStringView zip, QStringView text, const char *name, double limit)
 {
-    bool number = isPlainDecimal(text);
-    const double degrees = number ? text.toDouble(&number) : 0;
-    if (!number || degrees < -limit || degrees > limit)
+    const std::optional<double> degrees = plainDecimalValue(text);
+    if (!degrees || *degrees < -limit || *degrees > limit)
         refuse(QStringLiteral("bad %1 \"%2\" for %3: a %1 is a number from %4 to %5")
-                   .arg(QLatin1String(name), text, zip, QString::number(-limit), QString::number(limit)));
-    return degrees;
+                   .arg(QLatin1String(name), shownText(text), zip, QString::number(-limit), QString::number(limit)));
+    return *degrees;
 }
 
 } // namespace
 
 ZipPlace placeFromText(QStringView zip, QStringView county, QStringView latitude, QStringView longitude)
 {
-    ZipPlace place{zip.toString(), county.trimmed().toString(), std::nullopt};
-    if (std::any_of(place.county.begin(), place.county.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
-        refuse(QStringLiteral("a control character in the county of %1").arg(zip));
+    county = county.trimmed();
+    if (const QString refusal = plainTextRefusal(county, QLatin1StringView("county"), zip); !refusal.isEmpty())
+        refuse(refusal);
+    ZipPlace place{zip.toString(), county.toString(), std::nullopt};
     latitude = latitude.trimmed();
     longitude = longitude.trimmed();
     if (latitude.isEmpty() != longitude.isEmpty())
@@ -78,16 +97,6 @@ void appendJsonPlace(QString &json, const ZipPlace &place)
     json += place.position ? u',' + coordinateText(place.position->latitude) + u',' + coordinateText(place.position->longitude)
                            : QStringLiteral(",null,null");
     json += QStringLiteral("],");
-}
-
-void keepFirstPlaceOfEachZip(std::vector<ZipPlace> &places)
-{
-    QSet<QString> seen;
-    std::erase_if(places, [&](const ZipPlace &place) {
-        const qsizetype before = seen.size();
-        seen.insert(place.zip);
-        return seen.size() == before;
-    });
 }
 
 QByteArray zipPlacesCsv(const std::vector<ZipPlace> &places)

@@ -36,8 +36,9 @@ void sortNearestFirst(std::vector<NearbyRow> &rows, const QString &centreZip);
 
 // A place from the texts of a data file. The coordinates are plain decimal degrees ("42.3535",
 // "-71.1329"), both given or both empty. Throws std::runtime_error with the reason, naming the
-// ZIP, for a control character in the county, a coordinate that is no such number or lies outside
-// -90..90 (latitude) or -180..180 (longitude), or one coordinate without the other.
+// ZIP, for a county that is no plain text (plainTextRefusal()), a coordinate that is no such
+// number or lies outside -90..90 (latitude) or -180..180 (longitude), or one coordinate without
+// the other.
 ZipPlace placeFromText(QStringView zip, QStringView county, QStringView latitude, QStringView longitude);
 // A coordinate as the data files write it: the shortest decimal text that reads back as the same number.
 QString coordinateText(double degrees);
@@ -45,9 +46,6 @@ QString coordinateText(double degrees);
 // Appends the place as the JSON array [zip, county, latitude, longitude], followed by a comma, the
 // coordinates null where unknown (zipschema::kInsertZipPlacesFromJsonSql reads such arrays).
 void appendJsonPlace(QString &json, const ZipPlace &place);
-
-// Keeps the first place of each ZIP, in their order.
-void keepFirstPlaceOfEachZip(std::vector<ZipPlace> &places);
 
 // The shipped places (data/zipplaces.csv): the header ZipCode,County,Latitude,Longitude, then one
 // RFC 4180 line a ZIP in the places' order, empty coordinates where unknown.

@@ -37,6 +37,22 @@ QString ImportSession::summary(const ImportPlan &plan) const
     return import().summary(plan);
 }
 
+QString ImportSession::massRemovals(const ImportPlan &plan) const
+{
+    return import().massRemovals(plan);
+}
+
+void ImportSession::confirmMassRemoval()
+{
+    import(); // throws unless the shipped rows were read
+    m_import->confirmMassRemoval();
+}
+
+void ImportSession::requireConfirmedRemovals(const ImportPlan &plan) const
+{
+    import().requireConfirmedRemovals(plan);
+}
+
 ImportPlan ImportSession::apply(ZipStore &store) const
 {
     return store.applyImport(import());

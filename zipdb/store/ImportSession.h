@@ -24,6 +24,11 @@ public:
     ImportPlan plan(ZipStore &store) const;
     // What a person reads before saying yes.
     QString summary(const ImportPlan &plan) const;
+    // What a person reads before confirming the plan's mass removals (ImportPlan::massRemovals),
+    // the confirmation, and the refusal that apply() throws without it (MassRemovalRefusal).
+    QString massRemovals(const ImportPlan &plan) const;
+    void confirmMassRemoval();
+    void requireConfirmedRemovals(const ImportPlan &plan) const;
     // The merge in one transaction; returns what it did.
     ImportPlan apply(ZipStore &store) const;
 

@@ -5,6 +5,7 @@
 #include "ZipQuery.h"
 #include "ZipRows.h"
 #include "ZipSchema.h"
+#include "ZipStatement.h"
 
 #include <sqlite3.h>
 
@@ -15,6 +16,15 @@ ShippedCopy::~ShippedCopy() = default;
 std::vector<ZipRow> ShippedCopy::rows() const
 {
     return readZipRows(ZipQuery(m_db.get(), zipschema::zipCodes().selectList(), {}));
+}
+
+PackedRows ShippedCopy::packedRows() const
+{
+    const QString &table = zipschema::zipCodes().name;
+    PackedRows packed = readPackedRows(ZipStatement(m_db.get(), packedCountSql(table)),
+                                       ZipStatement(m_db.get(), packedRowsSql(table)), PackedRows::Ids::Dropped);
+    packed.sort();
+    return packed;
 }
 
 std::vector<ProvenanceEntry> ShippedCopy::sources() const

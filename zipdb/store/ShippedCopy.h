@@ -6,6 +6,7 @@
 
 #include <vector>
 
+class PackedRows;
 struct ProvenanceEntry;
 struct ZipPlace;
 struct ZipRow;
@@ -22,6 +23,7 @@ public:
 
     // Every row, sorted.
     std::vector<ZipRow> rows() const;
+    PackedRows packedRows() const;
     // The sources the data build recorded.
     std::vector<ProvenanceEntry> sources() const;
     // Every ZIP's place, by ZIP.

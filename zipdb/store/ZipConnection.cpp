@@ -2,6 +2,7 @@
 
 #include "StoreErrors.h"
 #include "ZipQuery.h"
+#include "ZipStatement.h"
 
 #include "AppInfo.h"
 #include "NetworkFileSystem.h"
@@ -66,6 +67,11 @@ int ZipConnection::execute(const QString &sql, const QStringList &values)
 ZipQuery ZipConnection::query(const QString &sql, const QStringList &values) const
 {
     return explained([&](sqlite3 *db) { return ZipQuery(db, sql, values); });
+}
+
+ZipStatement ZipConnection::prepare(const QString &sql) const
+{
+    return explained([&](sqlite3 *db) { return ZipStatement(db, sql); });
 }
 
 int ZipConnection::likePatternLimit() const

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class ZipQuery;
+class ZipStatement;
 
 // The one connection to the working copy of the zip database, a SQLite file. Failures throw std::runtime_error
 // carrying SQLite's own description, or naming what is wrong with the shared folder's files.
@@ -35,6 +36,8 @@ public:
     int execute(const QString &sql, const QStringList &values = {});
     // Opens a read-only, front-to-back cursor over the rows of a query.
     ZipQuery query(const QString &sql, const QStringList &values = {}) const;
+    // Prepares a statement to run for many rows; it must not outlive the connection.
+    ZipStatement prepare(const QString &sql) const;
     // The longest LIKE pattern, in bytes, that the engine evaluates.
     int likePatternLimit() const;
 

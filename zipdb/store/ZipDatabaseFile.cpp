@@ -20,29 +20,28 @@
 
 namespace {
 
-bool isAllowedTable(sqlite3 *db, const zipschema::Table &table, const QString &sql)
+// The text SQLite keeps for the table the statement creates: the first two words in capitals and
+// no "if not exists". A table whose text is another holds other columns, or constraints and
+// defaults of a member's making, which every later write would run into.
+QString storedCreateText(const QString &create)
 {
-    if (sql.startsWith(QLatin1String("create virtual"), Qt::CaseInsensitive))
-        return false;
-    QStringList columns;
-    for (ZipQuery column(db, QStringLiteral("select name, hidden from pragma_table_xinfo(?1)"), {table.name});
-         !column.atEnd(); column.moveNext()) {
-        if (column.text(1) != QLatin1String("0")) // a generated column
-            return false;
-        columns.append(column.text(0));
-    }
-    return table.columns.isEmpty()
-        || columns.join(QLatin1Char(',')).compare(table.columns.join(QLatin1Char(',')), Qt::CaseInsensitive) == 0;
+    QStringView rest(create);
+    for (const QLatin1String words : {QLatin1String("create table "), QLatin1String("if not exists ")})
+        if (rest.startsWith(words, Qt::CaseInsensitive))
+            rest = rest.mid(words.size());
+    return QStringLiteral("CREATE TABLE ") + rest.toString();
 }
 
-// A plain index: on named columns only, without an expression or a WHERE clause.
+// A plain index: on named columns only, without an expression or a WHERE clause, and unique only
+// for a primary key, so that it can make no write fail.
 bool isAllowedIndex(sqlite3 *db, const zipschema::Table &table, const QString &name)
 {
     if (!table.indexes.isEmpty() && !table.indexes.contains(name, Qt::CaseInsensitive))
         return false;
     const ZipQuery unplain(db,
                            QStringLiteral("select (select count(*) from pragma_index_xinfo(?1) where key and cid < 0)"
-                                          " + (select count(*) from pragma_index_list(?2) where name = ?1 and partial)"),
+                                          " + (select count(*) from pragma_index_list(?2) where name = ?1"
+                                          " and (partial or (\"unique\" and origin <> 'pk')))"),
                            {name, table.name});
     return unplain.text(0) == QLatin1String("0");
 }
@@ -146,7 +145,8 @@ void checkZipDatabase(sqlite3 *db)
         const zipschema::Table *table = zipschema::findTable(entry.text(2));
         bool allowed = false;
         if (table && type == QLatin1String("table"))
-            allowed = table->name.compare(name, Qt::CaseInsensitive) == 0 && isAllowedTable(db, *table, entry.text(3));
+            allowed = table->name.compare(name, Qt::CaseInsensitive) == 0
+                && entry.text(3) == storedCreateText(table->sqliteCreate);
         else if (table && type == QLatin1String("index"))
             allowed = isAllowedIndex(db, *table, name);
         if (!allowed)

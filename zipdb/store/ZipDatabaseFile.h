@@ -24,8 +24,9 @@ using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
 // none. A write waits a few seconds for another instance's lock. Throws with the reason.
 SqliteHandle openDatabaseFile(const QString &path, int flags);
 
-// Throws unless the open database is whole and holds a ZipCodes table and nothing a zip database
-// does not have: no trigger, no view, no other table, no index on an expression.
+// Throws, naming the file, unless the open database is whole and holds a ZipCodes table and
+// nothing a zip database does not have: no trigger, no view, no other table, no table created
+// otherwise than the schema creates it, no index on an expression, no unique index of its own.
 void checkZipDatabase(sqlite3 *db);
 
 // Throws when the file's name or one of its journals' names is taken by something the program

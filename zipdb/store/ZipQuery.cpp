@@ -2,6 +2,8 @@
 
 #include "StoreErrors.h"
 
+#include <QDir>
+
 #include <sqlite3.h>
 
 #include <chrono>
@@ -28,10 +30,10 @@ int stopWhenLate(void *deadline)
                                      .arg(kStatementLimitMs / 1000)
                                      .toStdString());
     case SQLITE_AUTH:
-        throw std::runtime_error(
-            QStringLiteral("The database holds a trigger or a view, which the program does not run: %1")
-                .arg(QString::fromUtf8(sqlite3_errmsg(db)))
-                .toStdString());
+        throw std::runtime_error(QStringLiteral("%1 holds a trigger or a view, which the program does not run: %2")
+                                     .arg(QDir::toNativeSeparators(QString::fromUtf8(sqlite3_db_filename(db, "main"))),
+                                          QString::fromUtf8(sqlite3_errmsg(db)))
+                                     .toStdString());
     default:
         throw std::runtime_error(sqlite3_errmsg(db));
     }
@@ -91,13 +93,24 @@ void ZipQuery::moveNext()
 
 void ZipQuery::step()
 {
+    m_atEnd = true; // a step that fails ends the cursor
+    m_atEnd = !stepWithinLimit(m_db, m_statement.get());
+}
+
+bool stepWithinLimit(sqlite3 *db, sqlite3_stmt *statement)
+{
     Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kStatementLimitMs);
-    sqlite3_progress_handler(m_db, kInstructionsPerLook, stopWhenLate, &deadline);
-    const int result = sqlite3_step(m_statement.get());
-    sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+    sqlite3_progress_handler(db, kInstructionsPerLook, stopWhenLate, &deadline);
+    const int result = sqlite3_step(statement);
+    sqlite3_progress_handler(db, 0, nullptr, nullptr);
     if (result == SQLITE_ROW)
-        return;
-    m_atEnd = true;
+        return true;
     if (result != SQLITE_DONE)
-        fail(m_db);
+        fail(db);
+    return false;
+}
+
+void failStatement(sqlite3 *db)
+{
+    fail(db);
 }

@@ -42,3 +42,8 @@ private:
     std::unique_ptr<sqlite3_stmt, Finalizer> m_statement;
     bool m_atEnd = true;
 };
+
+// One step of a statement within kStatementLimitMs: true on a row, false at the end. Throws the
+// failure as a ZipQuery does, and failStatement() the connection's last one.
+bool stepWithinLimit(sqlite3 *db, sqlite3_stmt *statement);
+[[noreturn]] void failStatement(sqlite3 *db);

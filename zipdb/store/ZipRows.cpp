@@ -2,6 +2,7 @@
 
 #include "ZipCursor.h"
 #include "ZipQuery.h"
+#include "ZipStatement.h"
 #include "ZipStore.h"
 
 #include <algorithm>
@@ -27,6 +28,28 @@ std::vector<ZipRow> readSorted(Rows &rows)
 std::vector<ZipRow> readZipRows(ZipQuery &&query)
 {
     return readSorted(query);
+}
+
+QString packedCountSql(const QString &table)
+{
+    return QStringLiteral("select count(*) from ") + table;
+}
+
+QString packedRowsSql(const QString &table)
+{
+    return QStringLiteral("select rowid, ZipCode, City, State from ") + table;
+}
+
+PackedRows readPackedRows(ZipStatement &&count, ZipStatement &&rows, PackedRows::Ids ids)
+{
+    // Room for rows longer than most: room not filled is never touched, and costs no memory.
+    constexpr qsizetype kBytesPerRow = 40;
+    const qsizetype expected = count.next() ? count.integer(0) : 0;
+    PackedRows packed(ids);
+    packed.reserve(expected, expected * kBytesPerRow);
+    while (rows.next())
+        packed.append(rows.text(1), rows.text(2), rows.text(3), rows.integer(0));
+    return packed;
 }
 
 std::vector<ZipRow> readZipRows(ZipStore &store)

@@ -14,7 +14,8 @@ namespace zipschema {
 
 struct Table {
     QString name;
-    // Its columns in order. The checker allows any columns for a table that lists none.
+    // Its columns in order, where a statement reads them by this list. The checker compares the
+    // whole text that created the table.
     QStringList columns;
     // The only names its indexes may have; none listed allows any plain index.
     QStringList indexes;
@@ -55,6 +56,12 @@ QString placedRowsInBoxSql(bool acrossAntimeridian, const std::array<QString, 4>
 inline constexpr char kInsertZipPlacesFromJsonSql[] =
     "insert into ZipPlaces (ZipCode, County, Latitude, Longitude)"
     " select value ->> 0, value ->> 1, value ->> 2, value ->> 3 from json_each(?1) where true"
+    " on conflict (ZipCode) do update set County = excluded.County, Latitude = excluded.Latitude,"
+    " Longitude = excluded.Longitude"
+    " where (County, Latitude, Longitude) is not (excluded.County, excluded.Latitude, excluded.Longitude)";
+// The same for one place bound to ?1 .. ?4.
+inline constexpr char kUpsertZipPlaceSql[] =
+    "insert into ZipPlaces (ZipCode, County, Latitude, Longitude) values (?1, ?2, ?3, ?4)"
     " on conflict (ZipCode) do update set County = excluded.County, Latitude = excluded.Latitude,"
     " Longitude = excluded.Longitude"
     " where (County, Latitude, Longitude) is not (excluded.County, excluded.Latitude, excluded.Longitude)";

@@ -238,6 +238,45 @@ private slots:
         QCOMPARE(places, read);
     }
 
+    // A dump that would remove most of a state's ZIPs, as one cut short does, writes nothing and
+    // names the counts and its lines, unless the import was confirmed.
+    void aDumpRemovingMostOfAStateIsRefusedUnlessConfirmed_data()
+    {
+        QTest::addColumn<bool>("confirmed");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("refused") << false
+                                 << " would remove 2 of the 3 ZIPs of NY, which the file names on line 1 only: more than "
+                                    "half of a state's ZIPs, as a file cut short would. Nothing was imported."
+                                 << kShipped;
+        QTest::newRow("confirmed") << true << QString()
+                                   << QStringList{"00601|Adjuntas|PR", "10001|New York|NY", "90028|Los Angeles|CA"};
+    }
+    void aDumpRemovingMostOfAStateIsRefusedUnlessConfirmed()
+    {
+        QFETCH(bool, confirmed);
+        QFETCH(QString, refusal);
+        QFETCH(QStringList, after);
+        QTemporaryDir dir;
+        const QString shipped = dir.filePath(QStringLiteral("shipped.mdb")), working = dir.filePath(QStringLiteral("working.mdb"));
+        makeDatabase(shipped, kShipped);
+        makeDatabase(working, kShipped);
+        writeFile(dir.filePath(QStringLiteral("update")), geo("10001", "New York"));
+        ZipImport import(readZipDataFile(dir.filePath(QStringLiteral("update"))), shipped);
+        if (confirmed)
+            import.confirmMassRemoval();
+        ZipConnection db;
+        db.open(working);
+        QString refused;
+        try {
+            import.apply(db);
+        } catch (const MassRemovalRefusal &failure) {
+            refused = QString::fromUtf8(failure.what());
+        }
+        QCOMPARE(refused, refusal.isEmpty() ? refusal : dir.filePath(QStringLiteral("update")) + refusal);
+        QCOMPARE(rowsOf(working), after);
+    }
+
     void mergeKeepsThePersonsWork()
     {
         QFETCH(QStringList, person);

@@ -18,6 +18,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -52,16 +54,19 @@ QString hostileNonDigits(QRandomGenerator &random, int maxPieces)
     return text;
 }
 
-// A typed ZIP that is not one to five digits with blanks around.
-QString refusedZip(QRandomGenerator &random)
+// A typed ZIP that is not one to five digits with blanks around, and the refusal it gets: a
+// number that is too long is told so.
+std::pair<QString, QString> refusedZip(QRandomGenerator &random)
 {
+    const QString notANumber = QStringLiteral("Zip code must be a numerical value.");
     switch (random.bounded(3)) {
     case 0:
-        return digits(random, 1, 5) + hostileNonDigits(random, 3) + digits(random, 1, 5);
+        return {digits(random, 1, 5) + hostileNonDigits(random, 3) + digits(random, 1, 5), notANumber};
     case 1:
-        return hostileNonDigits(random, 4);
+        return {hostileNonDigits(random, 4), notANumber};
     default:
-        return blanks(random) + digits(random, 6, 12) + blanks(random);
+        return {blanks(random) + digits(random, 6, 12) + blanks(random),
+                QStringLiteral("Zip code must be five digits, such as 02134.")};
     }
 }
 
@@ -144,8 +149,9 @@ private slots:
             Boxes boxes;
             QStringList prompts{kZipPrompt};
             if (zips == QLatin1String("refused")) {
-                typed = refusedZip(random);
-                boxes = {box(QStringLiteral("Zip code must be a numerical value."))};
+                QString refusal;
+                std::tie(typed, refusal) = refusedZip(random);
+                boxes = {box(refusal)};
             } else if (zips == QLatin1String("taken")) {
                 zip = shippedZips[random.bounded(int(shippedZips.size()))];
                 typed = typedZip(random, zip);

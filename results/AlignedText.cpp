@@ -16,7 +16,7 @@ qsizetype characterCount(QStringView text)
     return text.size() - lowSurrogates;
 }
 
-void appendPaddedCell(QString &line, const QString &cell, qsizetype width)
+void appendPaddedCell(QString &line, QStringView cell, qsizetype width)
 {
     // One resize and plain writes: this runs for every cell of every line.
     const qsizetype fill = std::max<qsizetype>(0, width - characterCount(cell));
@@ -39,7 +39,7 @@ std::vector<qsizetype> columnWidths(const ResultsModel &list, int rows, int colu
         const Step measure = column == 0 ? Step::MeasureZip : Step::MeasureCell;
         for (int row = 0; row < rows; ++row) {
             progress.yieldNow();
-            writerStep(measure, [&] { width = std::max(width, characterCount(list.cell(row, column))); });
+            writerStep(measure, [&] { width = std::max(width, characterCount(list.cellView(row, column))); });
         }
         widths.push_back(width);
     }

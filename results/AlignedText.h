@@ -15,7 +15,7 @@ qsizetype characterCount(QStringView text);
 
 // Appends the cell, the blanks that fill it to `width` (none when it is already as long) and
 // one TAB.
-void appendPaddedCell(QString &line, const QString &cell, qsizetype width);
+void appendPaddedCell(QString &line, QStringView cell, qsizetype width);
 
 enum class HeaderWidths { Count, Ignored };
 

@@ -34,7 +34,7 @@ std::optional<QString> clipboardTextOf(const ResultsModel &list, const ExportPro
         for (int column = 0; column < columns; ++column) {
             progress.yieldNow();
             writerStep(column == 0 ? Step::ReadZip : Step::ReadCell,
-                       [&] { appendPaddedCell(text, list.cell(row, column), widths[column]); });
+                       [&] { appendPaddedCell(text, list.cellView(row, column), widths[column]); });
         }
         if (text.size() > lineStart) // the TAB after the last column
             text.chop(1);

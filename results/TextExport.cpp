@@ -96,7 +96,7 @@ void AlignedTextWriter::write(QIODevice &file)
         for (int column = 0; column < m_columns; ++column) {
             m_progress.yieldNow();
             writerStep(column == 0 ? Step::ReadZip : Step::ReadCell,
-                       [&] { appendPaddedCell(line, m_list.cell(row, column), m_widths.at(column)); });
+                       [&] { appendPaddedCell(line, m_list.cellView(row, column), m_widths.at(column)); });
         }
         if (m_progress.hasBar())
             showRowWritten(row + 1);

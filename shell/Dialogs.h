@@ -26,6 +26,8 @@ public:
     // The Save dialog with the given filter ("Text Files (*.txt);;All Files (*)"); the chosen
     // path exactly as named, or the empty text when cancelled. It asks nothing about overwriting.
     virtual QString saveFileName(const QString &title, const QString &filter) = 0;
+    // The Open dialog: an existing file's path, or the empty text when cancelled.
+    virtual QString openFileName(const QString &title, const QString &filter) = 0;
 
 protected:
     virtual BoxAnswer showMessageBox(const QString &text, BoxStyle style, const QString &title) = 0;

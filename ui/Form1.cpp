@@ -10,6 +10,7 @@
 #include "ImportCommands.h"
 #include "FormRoutine.h"
 #include "ListActions.h"
+#include "ListCommands.h"
 #include "MapCommands.h"
 #include "PlaceCommands.h"
 #include "Platform.h"
@@ -98,6 +99,7 @@ Form1::Form1(Platform &platform, QWidget *parent)
                                                         *m_searchCommands);
     m_placeCommands = std::make_unique<PlaceCommands>(m_platform, *m_zipSession, *m_results, *m_list, *m_pointer);
     m_mapCommands = std::make_unique<MapCommands>(m_platform, *m_zipSession, *m_results, *m_list, *m_pointer, *this);
+    m_listCommands = std::make_unique<ListCommands>(m_platform, *m_zipSession, *m_results, *m_list, *m_pointer);
     m_aboutBox = std::make_unique<AboutBox>(m_platform, *m_zipSession, *m_pointer);
     m_listActions = new ListActions(*this, *m_list);
     orderTabs();
@@ -172,6 +174,10 @@ void Form1::bindEvents()
     m_listActions->bind(A::ShowOnMap, [this] { m_mapCommands->showMap(); });
     m_listActions->bind(A::TickAll, [this] { m_searchCommands->tickAll(); });
     m_listActions->bind(A::UntickAll, [this] { m_searchCommands->untickAll(); });
+    m_listActions->bind(A::PasteZips, [this] { m_listCommands->pasteZips(); });
+    m_listActions->bind(A::LookUpList, [this] { m_listCommands->lookUpListFile(); });
+    m_listActions->bind(A::CopyForSpreadsheet, [this] { m_listCommands->copyForSpreadsheet(); });
+    m_listActions->bind(A::SaveForSpreadsheet, [this] { m_listCommands->saveForSpreadsheet(); });
     new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { m_aboutBox->show(); });
     new FileDropFilter(this, [this](const QString &path) { m_importCommands->importDroppedFile(path); });
     bindMouseMoves();

@@ -10,6 +10,7 @@ class DatabaseCommands;
 class ExportCommands;
 class ImportCommands;
 class ListActions;
+class ListCommands;
 class MapCommands;
 class PlaceCommands;
 class Platform;
@@ -44,6 +45,7 @@ public:
     ImportCommands &importCommands() const { return *m_importCommands; }
     PlaceCommands &placeCommands() const { return *m_placeCommands; }
     MapCommands &mapCommands() const { return *m_mapCommands; }
+    ListCommands &listCommands() const { return *m_listCommands; }
     // The commands beyond the buttons, in the list's context menu and on the window.
     ListActions &listActions() const { return *m_listActions; }
     WindowPointer &pointer() const { return *m_pointer; }
@@ -92,6 +94,7 @@ private:
     std::unique_ptr<ImportCommands> m_importCommands;
     std::unique_ptr<PlaceCommands> m_placeCommands;
     std::unique_ptr<MapCommands> m_mapCommands;
+    std::unique_ptr<ListCommands> m_listCommands;
     ListActions *m_listActions = nullptr;
     std::unique_ptr<AboutBox> m_aboutBox;
 };

@@ -18,6 +18,8 @@ struct Definition {
     const char *shortcut; // in QKeySequence's portable text; empty for none
     Needs needs;
     bool startsGroup; // a separator above it in the menu
+    // Its shortcut works in the list alone: elsewhere the keys keep their own meaning.
+    bool listShortcut = false;
 };
 
 // One line a command, in the order of ListActions::Command.
@@ -27,6 +29,12 @@ constexpr Definition kDefinitions[] = {
     {"Show On Map", "Opens the map of the listed ZIPs", "Ctrl+M", Needs::Nothing, false},
     {"Tick All", "Ticks every row of the list", "", Needs::Rows, true},
     {"Untick All", "Unticks every row of the list", "", Needs::Rows, false},
+    {"Paste ZIPs", "Lists the ZIPs of the clipboard's text, one row a line", "Ctrl+V", Needs::Nothing, true, true},
+    {"Look Up A List…", "Lists the ZIPs of a CSV, text or Excel file, one row a line", "", Needs::Nothing, false},
+    {"Copy For Spreadsheet", "Copies the ticked rows with their county, coordinates and match, as cells",
+     "Ctrl+Shift+C", Needs::Rows, false},
+    {"Save For Spreadsheet…", "Saves the ticked rows with their county, coordinates and match as a CSV file", "",
+     Needs::Rows, false},
 };
 static_assert(std::size(kDefinitions) == ListActions::CommandCount);
 
@@ -46,7 +54,12 @@ ListActions::ListActions(QWidget &window, ResultsView &list) : QObject(&window),
         if (definition.startsGroup)
             m_menu->addSeparator();
         m_menu->addAction(action);
-        window.addAction(action);
+        if (definition.listShortcut) {
+            action->setShortcutContext(Qt::WidgetShortcut);
+            list.addAction(action);
+        } else {
+            window.addAction(action);
+        }
         m_actions[command] = action;
     }
     list.setContextMenu(m_menu);

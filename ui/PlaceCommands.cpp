@@ -98,8 +98,10 @@ void PlaceCommands::listZipsNear()
     r.step(118, [&] { m_results.clear(); });
     r.step(120, [&] { nearby = m_zipSession.store().rowsNear(zip, *distance); });
     r.step(122, [&] {
-        for (const NearbyRow &near : nearby)
+        for (const NearbyRow &near : nearby) {
             list.addRow(near.row.zip, near.row.city, near.row.state);
+            list.setLastMiles(near.miles);
+        }
         list.commit();
     });
     // The centre stays the current row, so the map marks it and a second "ZIPs Near…" starts there.

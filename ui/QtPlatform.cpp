@@ -148,6 +148,16 @@ QString QtPlatform::saveFileName(const QString &title, const QString &filter)
     return QDir::toNativeSeparators(dialog->selectedFiles().constFirst());
 }
 
+QString QtPlatform::openFileName(const QString &title, const QString &filter)
+{
+    const std::unique_ptr<QFileDialog> dialog = fileDialog(title, filter);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return {};
+    return QDir::toNativeSeparators(dialog->selectedFiles().constFirst());
+}
+
 void QtPlatform::clipboardClear()
 {
     QApplication::clipboard()->clear();

@@ -20,6 +20,7 @@ public:
 
     QString inputBox(const QString &prompt, const QString &title) override;
     QString saveFileName(const QString &title, const QString &filter) override;
+    QString openFileName(const QString &title, const QString &filter) override;
     // A file dialog as the program shows it, not yet shown. Its icons and file types come from
     // each entry's kind and name alone: Qt's own read a file's first bytes, which blocks for good
     // on a file that never ends (/proc/kmsg).

@@ -24,9 +24,9 @@ void SearchCommands::search()
     r.step(102, [&] { m_results.clear(); });
     r.step(106, [&] { rows = m_zipSession.store().search(m_searchBox.text()); });
     while (rows && r.test(108, [&] { return !rows->atEnd(); })) {
-        r.step(110, [&] { list.addRow(rows->text(ZipCodeColumn)); });
-        r.step(112, [&] { list.lastRow().city = rows->text(CityColumn); });
-        r.step(114, [&] { list.lastRow().state = rows->text(StateColumn); });
+        r.step(110, [&] { list.addRow(rows->utf8Text(ZipCodeColumn)); });
+        r.step(112, [&] { list.lastRow().city = rows->utf8Text(CityColumn); });
+        r.step(114, [&] { list.lastRow().state = rows->utf8Text(StateColumn); });
         r.step(116, [&] { rows->moveNext(); });
     }
     list.commit(); // every row read shows, in one insertion

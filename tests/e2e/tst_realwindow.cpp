@@ -10,6 +10,7 @@
 #include "ZipStore.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -250,6 +251,34 @@ private slots:
             QCOMPARE(form->results().cell(row, 1), QStringLiteral("Coeur d'Alene"));
             QCOMPARE(form->results().cell(row, 2), QStringLiteral("ID"));
         }
+        QCOMPARE(form->pointer().value(), WindowPointer::Default);
+    }
+
+    // A column copied from a spreadsheet, pasted into the list with Ctrl+V and copied out with
+    // Ctrl+Shift+C through the real clipboard: a header, then the column's rows in their order.
+    void aPastedColumnCopiesBackForASpreadsheetRowForRow()
+    {
+        showLoadedWindow();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        const QStringList column{"02134", "10001", "hello", "2134", "02134"};
+        QApplication::clipboard()->setText(column.join(u'\n') + u'\n');
+        auto *list = form->findChild<QTreeView *>(QStringLiteral("ListView1"));
+        list->setFocus();
+        BoxReader box;
+        box.answerNext(QMessageBox::Ok);
+        QTest::keyClick(list, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(box.shown.text, QStringLiteral("5 rows: 4 found, 0 unknown, 1 not a ZIP."));
+        form->activateWindow(); // without a window manager, no one gives it back after the box
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        const QStringList lines = QApplication::clipboard()->text().split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.value(0).section(u'\t', 0, 2), QStringLiteral("ZIP\tCity\tState"));
+        const QStringList copied{"02134\tAllston\tMA", "10001\tNew York\tNY", "hello\t\t", "02134\tAllston\tMA",
+                                 "02134\tAllston\tMA"};
+        QCOMPARE(lines.size(), copied.size() + 2);
+        for (int row = 0; row < copied.size(); ++row)
+            QCOMPARE(lines[row + 1].section(u'\t', 0, 2), copied[row]);
         QCOMPARE(form->pointer().value(), WindowPointer::Default);
     }
 

@@ -17,6 +17,11 @@ QString ScriptedPlatform::saveFileName(const QString &, const QString &)
     return savePaths.isEmpty() ? QString() : savePaths.takeFirst();
 }
 
+QString ScriptedPlatform::openFileName(const QString &, const QString &)
+{
+    return openPaths.isEmpty() ? QString() : openPaths.takeFirst();
+}
+
 void ScriptedPlatform::yield()
 {
     ++yields;

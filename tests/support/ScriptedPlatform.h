@@ -34,6 +34,8 @@ public:
     QStringList prompts;
     // The path chosen in the next Save dialogs; none left means Cancel.
     QStringList savePaths;
+    // The paths chosen in the next Open dialogs; none left means Cancel.
+    QStringList openPaths;
     QList<double> randoms;
     QList<QStringList> startedCommands;
     QStringList openedUrls;
@@ -57,6 +59,7 @@ public:
 
     QString inputBox(const QString &prompt, const QString &title) override;
     QString saveFileName(const QString &title, const QString &filter) override;
+    QString openFileName(const QString &title, const QString &filter) override;
     void clipboardClear() override { clipboard.clear(); }
     void clipboardSetText(const QString &text) override;
     QString clipboardText() override { return clipboard; }

@@ -43,13 +43,15 @@ private slots:
         QTest::addColumn<QString>("search");
         QTest::addColumn<bool>("current");
         QTest::addColumn<QStringList>("enabled");
-        const QStringList all{"Details", "ZIPs Near…", "Show On Map", "Tick All", "Untick All"};
+        const QStringList all{"Details",    "ZIPs Near…",      "Show On Map",          "Tick All",
+                              "Untick All", "Paste ZIPs",      "Look Up A List…",      "Copy For Spreadsheet",
+                              "Save For Spreadsheet…"};
         QTest::newRow("right click") << 0 << "02134" << true << all;
         QTest::newRow("Menu key") << int(Qt::Key_Menu) << "02134" << true << all;
         QTest::newRow("Shift+F10") << int(Qt::Key_F10) << "02134" << true << all;
-        QTest::newRow("no current row") << int(Qt::Key_Menu) << "021" << false
-                                        << QStringList{"Show On Map", "Tick All", "Untick All"};
-        QTest::newRow("no rows") << int(Qt::Key_Menu) << "no such place" << false << QStringList{"Show On Map"};
+        QTest::newRow("no current row") << int(Qt::Key_Menu) << "021" << false << all.mid(2);
+        QTest::newRow("no rows") << int(Qt::Key_Menu) << "no such place" << false
+                                 << QStringList{"Show On Map", "Paste ZIPs", "Look Up A List…"};
     }
     void contextMenuOpensWithItsEntriesNamed()
     {

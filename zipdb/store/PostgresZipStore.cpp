@@ -121,6 +121,11 @@ public:
         requireRow();
         return textAt(m_rows.get(), m_row, column);
     }
+    QUtf8StringView utf8Text(int column) const override
+    {
+        requireRow();
+        return QUtf8StringView(PQgetvalue(m_rows.get(), m_row, column), PQgetlength(m_rows.get(), m_row, column));
+    }
     double number(int column) const override
     {
         requireRow();

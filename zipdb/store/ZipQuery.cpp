@@ -64,10 +64,16 @@ ZipQuery::ZipQuery(sqlite3 *db, const QString &sql, const QStringList &values) :
 
 QString ZipQuery::text(int column) const
 {
+    const QUtf8StringView value = utf8Text(column);
+    return QString::fromUtf8(value.data(), value.size());
+}
+
+QUtf8StringView ZipQuery::utf8Text(int column) const
+{
     if (m_atEnd)
         throw std::runtime_error(storeerrors::kNoCurrentRow);
     const auto *value = reinterpret_cast<const char *>(sqlite3_column_text(m_statement.get(), column));
-    return QString::fromUtf8(value, sqlite3_column_bytes(m_statement.get(), column));
+    return QUtf8StringView(value, sqlite3_column_bytes(m_statement.get(), column));
 }
 
 double ZipQuery::number(int column) const

@@ -27,6 +27,7 @@ public:
     bool atEnd() const override { return m_atEnd; }
     // The text of a column of the current row; an empty value reads as the empty text.
     QString text(int column) const override;
+    QUtf8StringView utf8Text(int column) const override;
     // The number in a column of the current row, and whether the column holds NULL.
     double number(int column) const override;
     bool isNull(int column) const;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZipRow.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -36,6 +38,13 @@ struct ZipProfile {
     bool operator==(const ZipProfile &) const = default;
 };
 
+// One row of the ZIP table whose ZIP has a share in a county, with that share (none for a ZIP
+// without residents' area).
+struct CountyRow {
+    ZipRow row;
+    std::optional<double> share;
+};
+
 // "area", "post office", "military": the texts of the data file and of the Kind column.
 QString kindText(ZipProfile::Kind kind);
 std::optional<ZipProfile::Kind> kindFromText(QStringView text);
@@ -43,6 +52,17 @@ std::optional<ZipProfile::Kind> kindFromText(QStringView text);
 // "Suffolk 99.6%; Middlesex 0.4%": the Counties column's text, largest first, a county without a
 // share by its name alone.
 QString countiesText(const std::vector<CountyShare> &counties);
+// A share as the data file writes it: the shortest decimal text, "99.6", "100".
+QString shareText(double share);
+
+// The two-digit FIPS code of a state or territory by its postal abbreviation ("MA" is "25"), which
+// begins the FIPS code of each of its counties; empty for another text.
+QString stateFipsCode(QStringView state);
+
+// Appends the profile to two JSON arrays, each element followed by a comma:
+// [zip, kind, time zone, population, density] to the profiles, [zip, rank, fips, county, share]
+// to the counties, unknown figures null (zipschema's inserts from JSON read them).
+void appendJsonProfile(QString &profiles, QString &counties, const ZipProfile &profile);
 
 // Reads data/zipprofiles.csv: the header ZipCode,Kind,TimeZone,Population,Density,Counties, one
 // RFC 4180 line a ZIP, Counties as FIPS:Name:Share joined by '|'. Throws std::runtime_error naming

@@ -8,6 +8,7 @@
 
 struct ProvenanceEntry;
 struct ZipPlace;
+struct ZipProfile;
 struct ZipRow;
 
 // The pristine copy beside the executable, opened read-only: the base that the working copy is
@@ -26,6 +27,8 @@ public:
     std::vector<ProvenanceEntry> sources() const;
     // Every ZIP's place, by ZIP.
     std::vector<ZipPlace> places() const;
+    // Every ZIP's profile, by ZIP.
+    std::vector<ZipProfile> profiles() const;
 
 private:
     SqliteHandle m_db;

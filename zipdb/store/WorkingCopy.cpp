@@ -7,6 +7,7 @@
 #include "ShippedCopy.h"
 #include "ZipConnection.h"
 #include "ZipPlace.h"
+#include "ZipProfile.h"
 #include "ZipQuery.h"
 #include "ZipDatabaseFile.h"
 #include "ZipSchema.h"
@@ -174,13 +175,56 @@ private:
     bool m_placed = false;
 };
 
-bool hasPlaces(const ZipConnection &working)
+bool hasTable(const ZipConnection &working, const zipschema::Table &table)
 {
     return working
                .query(QStringLiteral("select count(*) from sqlite_schema where type = 'table' and name = ?1 collate nocase"),
-                      {zipschema::zipPlaces().name})
+                      {table.name})
                .text(0)
         != u"0";
+}
+
+bool isUpToDate(const ZipConnection &working)
+{
+    return hasTable(working, zipschema::zipPlaces()) && hasTable(working, zipschema::zipProfiles());
+}
+
+// The shipped places, or profiles and counties, as the JSON arrays the inserts read.
+QString shippedPlacesJson(const ShippedCopy &shipped)
+{
+    QString places(u'[');
+    for (const ZipPlace &place : shipped.places())
+        appendJsonPlace(places, place);
+    closeJsonArray(places);
+    return places;
+}
+
+std::pair<QString, QString> shippedProfilesJson(const ShippedCopy &shipped)
+{
+    QString profiles(u'[');
+    QString counties(u'[');
+    for (const ZipProfile &profile : shipped.profiles())
+        appendJsonProfile(profiles, counties, profile);
+    closeJsonArray(profiles);
+    closeJsonArray(counties);
+    return {profiles, counties};
+}
+
+void addPlaces(ZipConnection &working, const QString &places)
+{
+    working.execute(zipschema::zipPlaces().sqliteCreate);
+    working.execute(QString::fromUtf8(zipschema::kInsertZipPlacesFromJsonSql), {places});
+    working.execute(zipschema::zipPlaces().sqliteIndexes);
+    working.execute(zipschema::importedRows().sqliteCreate);
+}
+
+void addProfiles(ZipConnection &working, const std::pair<QString, QString> &profiles)
+{
+    working.execute(zipschema::zipProfiles().sqliteCreate);
+    working.execute(QString::fromUtf8(zipschema::kInsertZipProfilesFromJsonSql), {profiles.first});
+    working.execute(zipschema::zipCounties().sqliteCreate);
+    working.execute(QString::fromUtf8(zipschema::kInsertZipCountiesFromJsonSql), {profiles.second});
+    working.execute(zipschema::zipCounties().sqliteIndexes);
 }
 
 enum class Backup { Done, ReplaceFile };
@@ -249,22 +293,20 @@ void copyDatabaseFile(const QString &source, const QString &target)
 
 void upgradeWorkingCopy(ZipConnection &working, const QString &pristine)
 {
-    if (hasPlaces(working))
+    if (isUpToDate(working))
         return;
     // Read before the write lock is taken, so other instances wait no longer than the writes.
-    QString places(u'[');
-    for (const ZipPlace &place : ShippedCopy(pristine).places())
-        appendJsonPlace(places, place);
-    closeJsonArray(places);
+    const bool placesMissing = !hasTable(working, zipschema::zipPlaces());
+    const ShippedCopy shipped(pristine);
+    const QString places = placesMissing ? shippedPlacesJson(shipped) : QString();
+    const std::pair<QString, QString> profiles = shippedProfilesJson(shipped);
     working.execute(QStringLiteral("begin immediate"));
     try {
         // Another instance may have upgraded it while this one waited for the lock.
-        if (!hasPlaces(working)) {
-            working.execute(zipschema::zipPlaces().sqliteCreate);
-            working.execute(QString::fromUtf8(zipschema::kInsertZipPlacesFromJsonSql), {places});
-            working.execute(zipschema::zipPlaces().sqliteIndexes);
-            working.execute(zipschema::importedRows().sqliteCreate);
-        }
+        if (placesMissing && !hasTable(working, zipschema::zipPlaces()))
+            addPlaces(working, places);
+        if (!hasTable(working, zipschema::zipProfiles()))
+            addProfiles(working, profiles);
         working.execute(QStringLiteral("commit"));
     } catch (const std::runtime_error &) {
         try {

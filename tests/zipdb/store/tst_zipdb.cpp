@@ -1,3 +1,4 @@
+#include "KnownProfiles.h"
 #include "ShippedCopy.h"
 #include "SqliteZipStore.h"
 #include "TestMachine.h"
@@ -95,12 +96,19 @@ private slots:
         QVERIFY(ShippedCopy(dir.filePath(QStringLiteral("dbZipsWorking.mdb"))).places() == places);
     }
 
+    void anOldWorkingCopyOpensWithItsRowsAndThePlaces_data()
+    {
+        QTest::addColumn<bool>("withPlaces");
+        QTest::newRow("1.0") << false;
+        QTest::newRow("1.0 with places") << true;
+    }
     // A member's 1.0 copy, shared with the group: the first open upgrades it for everyone.
     void anOldWorkingCopyOpensWithItsRowsAndThePlaces()
     {
+        QFETCH(bool, withPlaces);
         TestMachine machine;
         QDir().mkpath(machine.dataFolder());
-        makeOldWorkingCopy(machine.pristineCopy(), machine.workingCopy());
+        makeOldWorkingCopy(machine.pristineCopy(), machine.workingCopy(), withPlaces);
         addRow(machine.workingCopy(), QStringLiteral("99990"), QStringLiteral("Mine"), QStringLiteral("AK"));
         QFile::setPermissions(machine.workingCopy(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
         const QStringList rows = rowsOf(machine.workingCopy());
@@ -111,11 +119,23 @@ private slots:
         QCOMPARE(store.places().size(), qsizetype(ShippedCopy(machine.pristineCopy()).places().size()));
         QCOMPARE(store.rowsNear(QStringLiteral("02134"), 1).front().row.city, QStringLiteral("Allston"));
         QVERIFY(!store.place(QStringLiteral("99990")));
+        QVERIFY(store.profiles() == ShippedCopy(machine.pristineCopy()).profiles());
         store.close();
         store.open();
         QCOMPARE(rowsOf(machine.workingCopy()), rows);
         QCOMPARE(QFileInfo(machine.workingCopy()).permissions(), mode);
         QCOMPARE(integrityOf(machine.workingCopy()), QStringLiteral("ok"));
+    }
+
+    void profilesAreTheShippedOnes_data() { addKnownProfiles(); }
+    void profilesAreTheShippedOnes()
+    {
+        TestMachine machine;
+        QDir().mkpath(machine.dataFolder());
+        provisionWorkingCopy(machine.pristineCopy(), machine.workingCopy());
+        SqliteZipStore store(machine.locations());
+        store.open();
+        checkKnownProfile(store);
     }
 
     void searchMatchesPrefixesInZipOrder_data()

@@ -26,8 +26,9 @@ ZipProfile profileAt(const Rows &rows)
     profile.zip = rows.text(0);
     profile.kind = kindFromText(rows.text(1)).value_or(ZipProfile::Kind::PostOffice);
     profile.timeZone = rows.text(2);
+    // Read as a number, which no census figure outgrows, to spare a text a ZIP.
     if (!rows.isNull(3))
-        profile.population = rows.text(3).toLongLong();
+        profile.population = qint64(rows.number(3));
     if (!rows.isNull(4))
         profile.density = rows.number(4);
     return profile;
@@ -52,9 +53,13 @@ std::vector<ZipProfile> readZipProfiles(Profiles &profiles, Counties &counties)
     read.reserve(42'000);
     for (; !profiles.atEnd(); profiles.moveNext()) {
         ZipProfile &profile = read.emplace_back(profileAt(profiles));
-        for (; !counties.atEnd() && counties.text(0) <= profile.zip; counties.moveNext())
-            if (counties.text(0) == profile.zip)
+        for (; !counties.atEnd(); counties.moveNext()) {
+            const QString zip = counties.text(0);
+            if (zip > profile.zip)
+                break;
+            if (zip == profile.zip)
                 profile.counties.push_back(countyAt(counties));
+        }
     }
     return read;
 }

@@ -20,7 +20,7 @@ class ListActions : public QObject
 
 public:
     // In the menu's order.
-    enum Command { Details, ZipsNear, ShowOnMap, TickAll, UntickAll, CommandCount };
+    enum Command { Details, ZipsNear, ZipsInCounty, ShowOnMap, TickAll, UntickAll, CommandCount };
 
     // The actions go on the window; the menu is the list's, and opens from it.
     ListActions(QWidget &window, ResultsView &list);

@@ -135,6 +135,43 @@ QString stateFipsCode(QStringView state)
     return codes.value(state.trimmed().toString().toUpper());
 }
 
+QHash<QString, qint64> populationsOf(const std::vector<ZipProfile> &profiles)
+{
+    QHash<QString, qint64> populations;
+    populations.reserve(qsizetype(profiles.size()));
+    for (const ZipProfile &profile : profiles)
+        if (profile.population)
+            populations.insert(profile.zip, *profile.population);
+    return populations;
+}
+
+Residents residentsOf(const QStringList &zips, const QHash<QString, qint64> &populations)
+{
+    Residents residents;
+    QSet<QString> counted;
+    for (const QString &zip : zips) {
+        if (counted.contains(zip))
+            continue;
+        counted.insert(zip);
+        const auto found = populations.constFind(zip);
+        if (found == populations.cend())
+            ++residents.zipsWithoutFigure;
+        else
+            residents.counted += *found;
+    }
+    return residents;
+}
+
+QString residentsText(const Residents &residents)
+{
+    QString text = QStringLiteral("Population %1").arg(QLocale().toString(residents.counted));
+    if (residents.zipsWithoutFigure > 0)
+        text += (residents.zipsWithoutFigure == 1 ? QStringLiteral("; %1 ZIP without a figure")
+                                                  : QStringLiteral("; %1 ZIPs without a figure"))
+                    .arg(QLocale().toString(residents.zipsWithoutFigure));
+    return text;
+}
+
 void appendJsonProfile(QString &profiles, QString &counties, const ZipProfile &profile)
 {
     profiles += u'[';

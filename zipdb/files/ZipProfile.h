@@ -2,7 +2,9 @@
 
 #include "ZipRow.h"
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -58,6 +60,18 @@ QString shareText(double share);
 // The two-digit FIPS code of a state or territory by its postal abbreviation ("MA" is "25"), which
 // begins the FIPS code of each of its counties; empty for another text.
 QString stateFipsCode(QStringView state);
+
+// The residents of a list of ZIPs, each ZIP counted once: the sum of the known figures, and how
+// many ZIPs have none (a military ZIP, one added by hand, one the source gives no figure for).
+struct Residents {
+    qint64 counted = 0;
+    int zipsWithoutFigure = 0;
+};
+// The ZIPs that have a figure, with it.
+QHash<QString, qint64> populationsOf(const std::vector<ZipProfile> &profiles);
+Residents residentsOf(const QStringList &zips, const QHash<QString, qint64> &populations);
+// "Population 52,345; 2 ZIPs without a figure", in the locale's digits.
+QString residentsText(const Residents &residents);
 
 // Appends the profile to two JSON arrays, each element followed by a comma:
 // [zip, kind, time zone, population, density] to the profiles, [zip, rank, fips, county, share]

@@ -32,9 +32,11 @@ void openStore(const StoreLocations &locations, ZipSession &session)
 // A field of a tab-separated line: a tab or line break inside it would break the line's columns.
 QString field(QString text)
 {
-    for (QChar &c : text)
-        if (c == u'\t' || c == u'\n' || c == u'\r')
-            c = u' ';
+    // Looked for before anything is written, so a clean text is not copied.
+    const auto breaksLine = [](QChar c) { return c == u'\t' || c == u'\n' || c == u'\r'; };
+    if (std::none_of(text.cbegin(), text.cend(), breaksLine))
+        return text;
+    std::replace_if(text.begin(), text.end(), breaksLine, u' ');
     return text;
 }
 
@@ -48,16 +50,27 @@ public:
 
     // An empty place for a ZIP the person added.
     ZipPlace place(const QString &zip) const { return m_places.value(zip); }
-    // None for a ZIP the person added.
-    const ZipProfile *profile(const QString &zip) const
+    // None for a ZIP the person added. Rows asked for in ZIP order are found where the last
+    // one was, without a search.
+    const ZipProfile *profile(const QString &zip)
     {
+        for (const size_t at : {m_next, m_next + 1}) {
+            if (at < m_profiles.size() && m_profiles[at].zip == zip) {
+                m_next = at;
+                return &m_profiles[at];
+            }
+        }
         const auto found = std::ranges::lower_bound(m_profiles, zip, {}, &ZipProfile::zip);
-        return found != m_profiles.end() && found->zip == zip ? &*found : nullptr;
+        if (found == m_profiles.end() || found->zip != zip)
+            return nullptr;
+        m_next = size_t(found - m_profiles.begin());
+        return &*found;
     }
 
 private:
     QHash<QString, ZipPlace> m_places;
     std::vector<ZipProfile> m_profiles;
+    size_t m_next = 0;
 };
 
 void printPlaceRow(StandardStream &out, const ZipRow &row, const ZipPlace &place, const ZipProfile *profile)
@@ -76,7 +89,7 @@ void printPlaceRow(StandardStream &out, const ZipRow &row, const ZipPlace &place
         out << QLatin1String("\t\t");
 }
 
-void printRow(StandardStream &out, const ZipColumns &columns, const ZipRow &row)
+void printRow(StandardStream &out, ZipColumns &columns, const ZipRow &row)
 {
     printPlaceRow(out, row, columns.place(row.zip), columns.profile(row.zip));
 }
@@ -136,7 +149,7 @@ ExitStatus printSearch(const StoreLocations &locations, const QString &text, Sta
 {
     ZipSession session;
     openStore(locations, session);
-    const ZipColumns columns(session.store());
+    ZipColumns columns(session.store());
     const std::unique_ptr<ZipCursor> rows = session.store().search(text);
     out << kPlaceHeader << '\n';
     int printed = 0;
@@ -164,7 +177,7 @@ ExitStatus printNear(const StoreLocations &locations, const QString &zipOrPoint,
     if (!point)
         positionOf(store, zipOrPoint);
     const std::vector<NearbyRow> nearby = point ? store.rowsNear(*point, *distance) : store.rowsNear(zipOrPoint, *distance);
-    const ZipColumns columns(store);
+    ZipColumns columns(store);
     out << kPlaceHeader << QLatin1String("\tMiles\n");
     for (const NearbyRow &near : nearby) {
         printPlaceRow(out, near.row, near.place, columns.profile(near.row.zip));
@@ -188,7 +201,7 @@ ExitStatus printCounty(const StoreLocations &locations, const QString &county, S
     openStore(locations, session);
     ZipStore &store = session.store();
     const std::vector<CountyRow> rows = store.rowsInCounty(fipsOfCounty(store, county.trimmed()));
-    const ZipColumns columns(store);
+    ZipColumns columns(store);
     out << kPlaceHeader << QLatin1String("\tShare\n");
     for (const CountyRow &row : rows) {
         printRow(out, columns, row.row);

@@ -2,6 +2,7 @@
 
 #include "CsvRecords.h"
 #include "JsonText.h"
+#include "ZipPlace.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -11,6 +12,7 @@
 #include <QTimeZone>
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace {
@@ -106,15 +108,21 @@ std::optional<ZipProfile::Kind> kindFromText(QStringView text)
 
 QString shareText(double share)
 {
-    return QLocale::c().toString(share, 'f', QLocale::FloatingPointShortest);
+    return shortestDecimalText(share, 2);
 }
 
 QString countiesText(const std::vector<CountyShare> &counties)
 {
-    QStringList texts;
-    for (const CountyShare &county : counties)
-        texts.append(county.share ? county.name + u' ' + shareText(*county.share) + u'%' : county.name);
-    return texts.join(QStringLiteral("; "));
+    QString text;
+    text.reserve(24 * qsizetype(counties.size()));
+    for (const CountyShare &county : counties) {
+        if (!text.isEmpty())
+            text += QStringLiteral("; ");
+        text += county.name;
+        if (county.share)
+            text += u' ' + shareText(*county.share) + u'%';
+    }
+    return text;
 }
 
 QString stateFipsCode(QStringView state)

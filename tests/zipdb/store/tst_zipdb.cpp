@@ -9,12 +9,15 @@
 #include "ZipSearch.h"
 
 #include <QDir>
+#include <QLocale>
+#include <QRandomGenerator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <stdexcept>
 
 namespace {
@@ -125,6 +128,20 @@ private slots:
         QCOMPARE(rowsOf(machine.workingCopy()), rows);
         QCOMPARE(QFileInfo(machine.workingCopy()).permissions(), mode);
         QCOMPARE(integrityOf(machine.workingCopy()), QStringLiteral("ok"));
+    }
+
+    // The quick way to the shortest text agrees with the general conversion for figures with a
+    // few decimals, as the data has, and for any other number.
+    void decimalTextIsTheShortestThatReadsBack()
+    {
+        QRandomGenerator random(20261210);
+        for (int i = 0; i < 200000; ++i) {
+            const int decimals = i % 7;
+            const double number = i % 3 ? double(qint64(random.bounded(4e8)) - qint64(2e8)) / std::pow(10.0, decimals)
+                                        : (random.generateDouble() - 0.5) * std::pow(10.0, random.bounded(12));
+            const QString general = QLocale::c().toString(number, 'f', QLocale::FloatingPointShortest);
+            QCOMPARE(shortestDecimalText(number, decimals), general);
+        }
     }
 
     void profilesAreTheShippedOnes_data() { addKnownProfiles(); }

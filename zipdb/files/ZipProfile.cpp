@@ -1,7 +1,6 @@
 #include "ZipProfile.h"
 
 #include "CsvRecords.h"
-#include "JsonText.h"
 #include "ZipPlace.h"
 
 #include <QByteArray>
@@ -79,11 +78,6 @@ ZipProfile profileFromFields(const QStringList &fields, QSet<QString> &knownZone
         for (QStringView county : QStringView(fields[5]).split(u'|'))
             profile.counties.push_back(countyFromText(zip, county));
     return profile;
-}
-
-void appendJsonNumber(QString &json, const std::optional<double> &number)
-{
-    json += number ? shareText(*number) : QStringLiteral("null");
 }
 
 } // namespace
@@ -178,33 +172,6 @@ QString residentsText(const Residents &residents)
                                                   : QStringLiteral("; %1 ZIPs without a figure"))
                     .arg(QLocale().toString(residents.zipsWithoutFigure));
     return text;
-}
-
-void appendJsonProfile(QString &profiles, QString &counties, const ZipProfile &profile)
-{
-    profiles += u'[';
-    appendJsonString(profiles, profile.zip);
-    profiles += u',';
-    appendJsonString(profiles, kindText(profile.kind));
-    profiles += u',';
-    appendJsonString(profiles, profile.timeZone);
-    profiles += u',';
-    profiles += profile.population ? QString::number(*profile.population) : QStringLiteral("null");
-    profiles += u',';
-    appendJsonNumber(profiles, profile.density);
-    profiles += QStringLiteral("],");
-    for (size_t rank = 0; rank < profile.counties.size(); ++rank) {
-        const CountyShare &county = profile.counties[rank];
-        counties += u'[';
-        appendJsonString(counties, profile.zip);
-        counties += u',' + QString::number(rank) + u',';
-        appendJsonString(counties, county.fips);
-        counties += u',';
-        appendJsonString(counties, county.name);
-        counties += u',';
-        appendJsonNumber(counties, county.share);
-        counties += QStringLiteral("],");
-    }
 }
 
 std::vector<ZipProfile> readZipProfilesCsv(const QByteArray &csv, const QString &name)

@@ -73,11 +73,6 @@ Residents residentsOf(const QStringList &zips, const QHash<QString, qint64> &pop
 // "Population 52,345; 2 ZIPs without a figure", in the locale's digits.
 QString residentsText(const Residents &residents);
 
-// Appends the profile to two JSON arrays, each element followed by a comma:
-// [zip, kind, time zone, population, density] to the profiles, [zip, rank, fips, county, share]
-// to the counties, unknown figures null (zipschema's inserts from JSON read them).
-void appendJsonProfile(QString &profiles, QString &counties, const ZipProfile &profile);
-
 // Reads data/zipprofiles.csv: the header ZipCode,Kind,TimeZone,Population,Density,Counties, one
 // RFC 4180 line a ZIP, Counties as FIPS:Name:Share joined by '|'. Throws std::runtime_error naming
 // the file, the line and the reason; a ZIP on two lines is refused.

@@ -7,7 +7,6 @@
 #include "ShippedCopy.h"
 #include "ZipConnection.h"
 #include "ZipPlace.h"
-#include "ZipProfile.h"
 #include "ZipQuery.h"
 #include "ZipDatabaseFile.h"
 #include "ZipSchema.h"
@@ -189,7 +188,7 @@ bool isUpToDate(const ZipConnection &working)
     return hasTable(working, zipschema::zipPlaces()) && hasTable(working, zipschema::zipProfiles());
 }
 
-// The shipped places, or profiles and counties, as the JSON arrays the inserts read.
+// The shipped places as the JSON array the insert reads.
 QString shippedPlacesJson(const ShippedCopy &shipped)
 {
     QString places(u'[');
@@ -197,17 +196,6 @@ QString shippedPlacesJson(const ShippedCopy &shipped)
         appendJsonPlace(places, place);
     closeJsonArray(places);
     return places;
-}
-
-std::pair<QString, QString> shippedProfilesJson(const ShippedCopy &shipped)
-{
-    QString profiles(u'[');
-    QString counties(u'[');
-    for (const ZipProfile &profile : shipped.profiles())
-        appendJsonProfile(profiles, counties, profile);
-    closeJsonArray(profiles);
-    closeJsonArray(counties);
-    return {profiles, counties};
 }
 
 void addPlaces(ZipConnection &working, const QString &places)
@@ -218,12 +206,36 @@ void addPlaces(ZipConnection &working, const QString &places)
     working.execute(zipschema::importedRows().sqliteCreate);
 }
 
-void addProfiles(ZipConnection &working, const std::pair<QString, QString> &profiles)
+// The pristine copy, attached to the working copy's connection while it lives, so its rows are
+// copied table to table inside SQLite rather than read out and written back.
+class AttachedShippedCopy
 {
-    working.execute(zipschema::zipProfiles().sqliteCreate);
-    working.execute(QString::fromUtf8(zipschema::kInsertZipProfilesFromJsonSql), {profiles.first});
-    working.execute(zipschema::zipCounties().sqliteCreate);
-    working.execute(QString::fromUtf8(zipschema::kInsertZipCountiesFromJsonSql), {profiles.second});
+public:
+    AttachedShippedCopy(ZipConnection &working, const QString &pristine) : m_working(working)
+    {
+        m_working.execute(QStringLiteral("attach database ?1 as shipped"), {pristine});
+    }
+    ~AttachedShippedCopy()
+    {
+        try {
+            m_working.execute(QStringLiteral("detach database shipped"));
+        } catch (const std::runtime_error &) {
+            // Left attached, it goes with the connection.
+        }
+    }
+    AttachedShippedCopy(const AttachedShippedCopy &) = delete;
+    AttachedShippedCopy &operator=(const AttachedShippedCopy &) = delete;
+
+private:
+    ZipConnection &m_working;
+};
+
+void addProfiles(ZipConnection &working)
+{
+    for (const zipschema::Table *table : {&zipschema::zipProfiles(), &zipschema::zipCounties()}) {
+        working.execute(table->sqliteCreate);
+        working.execute(QStringLiteral("insert into %1 (%2) select %2 from shipped.%1").arg(table->name, table->columnList()));
+    }
     working.execute(zipschema::zipCounties().sqliteIndexes);
 }
 
@@ -295,18 +307,25 @@ void upgradeWorkingCopy(ZipConnection &working, const QString &pristine)
 {
     if (isUpToDate(working))
         return;
-    // Read before the write lock is taken, so other instances wait no longer than the writes.
-    const bool placesMissing = !hasTable(working, zipschema::zipPlaces());
+    // The places are read before the write lock is taken, so other instances wait no longer than
+    // the writes; the profiles are copied from the attached pristine copy, which is quicker still.
+    // Opened read-only first, so a pristine copy that is missing fails here rather than being
+    // created empty by the attachment.
     const ShippedCopy shipped(pristine);
+    const bool placesMissing = !hasTable(working, zipschema::zipPlaces());
     const QString places = placesMissing ? shippedPlacesJson(shipped) : QString();
-    const std::pair<QString, QString> profiles = shippedProfilesJson(shipped);
-    working.execute(QStringLiteral("begin immediate"));
+    const AttachedShippedCopy attached(working, pristine);
+    // The write lock is taken on the working copy alone, by a write that changes nothing: "begin
+    // immediate" would take one on the pristine copy too, and a commit over two written files
+    // leaves a journal of its own beside the working copy.
+    working.execute(QStringLiteral("begin"));
     try {
+        working.execute(QStringLiteral("delete from main.ZipCodes where rowid = -1"));
         // Another instance may have upgraded it while this one waited for the lock.
         if (placesMissing && !hasTable(working, zipschema::zipPlaces()))
             addPlaces(working, places);
         if (!hasTable(working, zipschema::zipProfiles()))
-            addProfiles(working, profiles);
+            addProfiles(working);
         working.execute(QStringLiteral("commit"));
     } catch (const std::runtime_error &) {
         try {

@@ -78,13 +78,6 @@ inline constexpr char kRowsInCountySql[] =
 inline constexpr char kCountiesNamedSql[] =
     "select distinct Fips, County from ZipCounties where lower(County) = lower(cast($1 as text)) and substr(Fips, 1, 2) = $2"
     " order by Fips";
-// Write the arrays appendJsonProfile() makes, bound to ?1; a row that is there already is kept.
-inline constexpr char kInsertZipProfilesFromJsonSql[] =
-    "insert or ignore into ZipProfiles (ZipCode, Kind, TimeZone, Population, Density)"
-    " select value ->> 0, value ->> 1, value ->> 2, value ->> 3, value ->> 4 from json_each(?1)";
-inline constexpr char kInsertZipCountiesFromJsonSql[] =
-    "insert or ignore into ZipCounties (ZipCode, Rank, Fips, County, Share)"
-    " select value ->> 0, value ->> 1, value ->> 2, value ->> 3, value ->> 4 from json_each(?1)";
 // Every table a zip database may hold besides SQLite's own.
 const std::vector<Table> &tables();
 // The table of that name in any letter case, as SQLite matches names, or null.

@@ -95,9 +95,12 @@ CommandLine::CommandLine(int &argc, char **argv) : m_argc(argc), m_argv(argv)
                        "(-platform, -style, -display, ...).\n"
                        "To share one ZIP list across an office, an administrator names a PostgreSQL server in\n"
                        "%1 ([database] server=host=... dbname=..., no password).\n\n"
-                       "For scripts, --search and --near print tab-separated UTF-8 rows with a header line:\n"
+                       "For scripts, --search, --near and --county print tab-separated UTF-8 rows with a header line:\n"
                        "  quillmap --search 021\n"
                        "  quillmap --near 10001 --miles 3\n"
+                       "  quillmap --near 40.75,-73.99 --miles 2\n"
+                       "  quillmap --county \"Suffolk, MA\"\n"
+                       "  quillmap --distance 02134 10001\n"
                        "--lookup writes a list (CSV, TSV or .xlsx) back with each row's place:\n"
                        "  quillmap --lookup customers.csv --output found.csv\n\n"
                        "Exit status, for every option: 0 done (rows printed, a file imported), 1 nothing matched\n"
@@ -106,7 +109,8 @@ CommandLine::CommandLine(int &argc, char **argv) : m_argc(argc), m_argv(argv)
             .arg(serverSettingFile()));
     // Single-dash words are whole options, as Qt's own are (-platform), not runs of letters.
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    m_parser.addOptions({m_help, m_version, m_import, m_yes, m_allowRemovals, m_search, m_near, m_miles, m_lookup, m_column, m_output});
+    m_parser.addOptions({m_help, m_version, m_import, m_yes, m_allowRemovals, m_search, m_near, m_miles, m_county,
+                         m_distance, m_lookup, m_column, m_output});
     m_parsed = m_parser.parse(withoutQtOptions(argumentsOf(argc, argv)));
 }
 
@@ -135,7 +139,7 @@ int CommandLine::run()
 
 std::vector<const QCommandLineOption *> CommandLine::commands() const
 {
-    return {&m_help, &m_version, &m_import, &m_search, &m_near, &m_lookup};
+    return {&m_help, &m_version, &m_import, &m_search, &m_near, &m_county, &m_distance, &m_lookup};
 }
 
 std::vector<CommandLine::Companion> CommandLine::companions() const
@@ -149,8 +153,13 @@ QString CommandLine::mistake() const
         const QStringList unknown = m_parser.unknownOptionNames();
         return unknown.isEmpty() ? m_parser.errorText() : QStringLiteral("unknown option '%1'").arg(unknown.constFirst());
     }
-    if (!m_parser.positionalArguments().isEmpty())
-        return QStringLiteral("unexpected argument '%1'").arg(m_parser.positionalArguments().constFirst());
+    // --distance takes its second ZIP as the one argument that follows.
+    const QStringList arguments = m_parser.positionalArguments();
+    if (isSet(m_distance) && arguments.size() != 1)
+        return arguments.isEmpty() ? QStringLiteral("--distance takes two ZIPs")
+                                   : QStringLiteral("unexpected argument '%1'").arg(arguments[1]);
+    if (!isSet(m_distance) && !arguments.isEmpty())
+        return QStringLiteral("unexpected argument '%1'").arg(arguments.constFirst());
     std::vector<const QCommandLineOption *> given;
     for (const QCommandLineOption *command : commands())
         if (isSet(*command))
@@ -188,5 +197,10 @@ ExitStatus CommandLine::dispatch(StandardStream &out) const
         return lookUpList(locations, value(m_lookup), value(m_column), value(m_output));
     if (isSet(m_near))
         return printNear(locations, value(m_near).trimmed(), value(m_miles), out);
+    if (isSet(m_county))
+        return printCounty(locations, value(m_county), out);
+    if (isSet(m_distance))
+        return printDistance(locations, value(m_distance).trimmed(), m_parser.positionalArguments().constFirst().trimmed(),
+                             out);
     return importFile(locations, value(m_import), ImportChoices{isSet(m_yes), isSet(m_allowRemovals)}, out);
 }

@@ -64,12 +64,24 @@ private:
     QCommandLineOption m_search{
         QStringLiteral("search"),
         QStringLiteral("Print the rows the window lists for the text (a ZIP or its first digits, or the start of a "
-                       "city or state name), in its order, with each ZIP's county and coordinates."),
+                       "city or state name), in its order, with each ZIP's county, coordinates, time zone, "
+                       "counties with their shares of its residents, population and kind (area, post office, "
+                       "military)."),
         QStringLiteral("text")};
     QCommandLineOption m_near{QStringLiteral("near"),
                               QStringLiteral("With --miles: print the rows whose ZIP lies within that distance of the "
-                                             "ZIP, nearest first, the ZIP itself first, with a last column Miles."),
-                              QStringLiteral("zip")};
+                                             "ZIP, nearest first, the ZIP itself first, with a last column Miles; or "
+                                             "of a point given as latitude,longitude (40.75,-73.99)."),
+                              QStringLiteral("zip|point")};
+    QCommandLineOption m_county{
+        QStringLiteral("county"),
+        QStringLiteral("Print the rows of the ZIPs with any share of their residents in the county, given as "
+                       "\"NAME, ST\" or its five-digit FIPS code, largest share first, with a last column Share. "
+                       "A name two counties of the state share (Baltimore, MD) is refused with their FIPS codes."),
+        QStringLiteral("county")};
+    QCommandLineOption m_distance{QStringLiteral("distance"),
+                                  QStringLiteral("Print the miles between two ZIPs: --distance ZIP ZIP."),
+                                  QStringLiteral("zip")};
     QCommandLineOption m_miles{QStringLiteral("miles"),
                                QStringLiteral("With --near: the distance in miles, from 0.1 to 500, such as 2.5."),
                                QStringLiteral("n")};

@@ -1,6 +1,6 @@
 // Where a ZIP lies: the ZIPs within 25 miles of a ZIP through the embedded store, beside a bare
 // SQLite query that reads the same rows; and the upgrade of a working copy made by 1.0 (the
-// rows alone) to one with the places. Run: build/bin/places_bench
+// rows alone), or by 1.0 with places, to one with the places and profiles. Run: build/bin/places_bench
 #include "BenchMachine.h"
 #include "GreatCircle.h"
 #include "SqliteZipStore.h"
@@ -70,21 +70,43 @@ void BM_BareSqliteNearQuery(benchmark::State &state)
 }
 BENCHMARK(BM_BareSqliteNearQuery)->Unit(benchmark::kMillisecond);
 
-// The upgrade the first open of a 1.0 working copy runs, the places read from the pristine copy.
-void BM_UpgradeOldWorkingCopy(benchmark::State &state)
+// The upgrade the first open of an older working copy runs, the places and profiles read from
+// the pristine copy.
+void upgradeOldWorkingCopy(benchmark::State &state, bool withPlaces)
 {
     TestMachine &machine = provisionedMachine();
     const QString old = machine.dir.filePath(QStringLiteral("old.mdb"));
     for (auto _ : state) {
         state.PauseTiming();
-        makeOldWorkingCopy(machine.pristineCopy(), old);
+        makeOldWorkingCopy(machine.pristineCopy(), old, withPlaces);
         ZipConnection connection;
         connection.open(old);
         state.ResumeTiming();
         upgradeWorkingCopy(connection, machine.pristineCopy());
     }
 }
+void BM_UpgradeOldWorkingCopy(benchmark::State &state)
+{
+    upgradeOldWorkingCopy(state, false);
+}
 BENCHMARK(BM_UpgradeOldWorkingCopy)->Unit(benchmark::kMillisecond);
+
+void BM_UpgradeWorkingCopyWithPlaces(benchmark::State &state)
+{
+    upgradeOldWorkingCopy(state, true);
+}
+BENCHMARK(BM_UpgradeWorkingCopyWithPlaces)->Unit(benchmark::kMillisecond);
+
+// Every ZIP's profile in ZIP order, as --search reads them for its columns.
+void BM_AllProfilesThroughTheStore(benchmark::State &state)
+{
+    SqliteZipStore &store = openStore();
+    size_t profiles = 0;
+    for (auto _ : state)
+        profiles = store.profiles().size();
+    state.counters["profiles"] = double(profiles);
+}
+BENCHMARK(BM_AllProfilesThroughTheStore)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -94,6 +116,7 @@ int main(int argc, char *argv[])
     return runBenchmarksWithFigures(argc, argv, {
         {Figure::Ratio, "ZIPs within 25 miles through the store / bare SQLite query", "BM_ZipsNearThroughTheStore",
          "BM_BareSqliteNearQuery", 1.5},
-        {Figure::Milliseconds, "upgrade of a 1.0 working copy", "BM_UpgradeOldWorkingCopy", "", 200.0},
+        {Figure::Milliseconds, "upgrade of a 1.0 working copy", "BM_UpgradeOldWorkingCopy", "", 300.0},
+        {Figure::Milliseconds, "upgrade of a 1.0 working copy with places", "BM_UpgradeWorkingCopyWithPlaces", "", 300.0},
     });
 }

@@ -1,16 +1,22 @@
 // The empty search lists the whole table. Compares the click, from start to filled model, with
 // the bare SQLite query that reads the same rows, times a paste of a long column into the filled
-// list, and reports what the full list adds to the resident memory. Run: QT_QPA_PLATFORM=offscreen build/bin/search_bench
+// list, and reports what the full list adds to the resident memory; and times Details and "ZIPs In
+// This County" on 02134, click to shown, on the whole table's store.
+// Run: QT_QPA_PLATFORM=offscreen build/bin/search_bench
 #include "Form1.h"
+#include "ListActions.h"
 #include "ListCommands.h"
+#include "PlaceCommands.h"
 #include "ResultsModel.h"
 #include "SearchCommands.h"
 #include "TestMachine.h"
 #include "ZipSearch.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QTreeView>
 
 #include "FigureReporter.h"
 #include "OffscreenByDefault.h"
@@ -124,6 +130,45 @@ void BM_ResidentMemoryOfFullList(benchmark::State &state)
 }
 BENCHMARK(BM_ResidentMemoryOfFullList)->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// Lists 02134 and makes it the current row, as a click on it does.
+void pickAllston(Form1 &form)
+{
+    form.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("02134"));
+    form.searchCommands().search();
+    form.findChild<QTreeView *>(QStringLiteral("ListView1"))->setCurrentIndex(form.results().index(0, 0));
+    QApplication::processEvents();
+}
+
+// To the box's text handed to the platform, which a person's box shows at once.
+void BM_DetailsClickToShown(benchmark::State &state)
+{
+    Form1 &form = loadedForm();
+    pickAllston(form);
+    qsizetype boxes = 0;
+    for (auto _ : state) {
+        form.listActions().action(ListActions::Details).trigger();
+        boxes = machine().platform.boxes.size();
+        machine().platform.boxes.clear();
+    }
+    state.counters["boxes"] = double(boxes); // 1: the click was taken
+}
+BENCHMARK(BM_DetailsClickToShown)->Unit(benchmark::kMillisecond);
+
+// To the county's rows listed and painted, the first one current.
+void BM_ZipsInCountyClickToShown(benchmark::State &state)
+{
+    Form1 &form = loadedForm();
+    for (auto _ : state) {
+        state.PauseTiming();
+        pickAllston(form);
+        state.ResumeTiming();
+        form.listActions().action(ListActions::ZipsInCounty).trigger();
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = form.results().rowCount();
+}
+BENCHMARK(BM_ZipsInCountyClickToShown)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -137,5 +182,7 @@ int main(int argc, char *argv[])
          1000.0},
         {Figure::Counter, "resident memory added by the whole table listed (MB)", "BM_ResidentMemoryOfFullList",
          "added_MB", 30.0},
+        {Figure::Milliseconds, "Details on 02134, click to shown", "BM_DetailsClickToShown", "", 20.0},
+        {Figure::Milliseconds, "ZIPs In This County on 02134, click to shown", "BM_ZipsInCountyClickToShown", "", 20.0},
     });
 }

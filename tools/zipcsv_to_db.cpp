@@ -1,10 +1,13 @@
 // Build step: turns data/zipcodes.csv, read by the program's own rules, into the shipped SQLite
 // database dbZipsOriginal.mdb, with the sources that data/zipcodes-sources.csv lists as its
-// provenance and the places of data/zipplaces.csv beside the rows.
-// Usage: zipcsv_to_db zipcodes.csv zipcodes-sources.csv zipplaces.csv dbZipsOriginal.mdb
+// provenance, and the places of data/zipplaces.csv and the profiles of data/zipprofiles.csv
+// (with the sources of data/zipprofiles-sources.csv) beside the rows.
+// Usage: zipcsv_to_db zipcodes.csv zipcodes-sources.csv zipplaces.csv zipprofiles.csv
+//        zipprofiles-sources.csv dbZipsOriginal.mdb
 #include "Provenance.h"
 #include "ZipDataFile.h"
 #include "ZipPlace.h"
+#include "ZipProfile.h"
 #include "ZipSchema.h"
 
 #include <QFile>
@@ -95,6 +98,37 @@ std::vector<ZipPlace> readPlaces(const std::string &path, const std::vector<ZipR
     return places;
 }
 
+// The profiles, each of a ZIP of the rows; a ZIP without one is a ZIP a person might have added.
+std::vector<ZipProfile> readProfiles(const std::string &path, const std::vector<ZipPlace> &places)
+{
+    std::vector<ZipProfile> profiles = readZipProfilesCsv(contentsOf(path), QString::fromLocal8Bit(path));
+    QSet<QString> zips;
+    for (const ZipPlace &place : places)
+        zips.insert(place.zip);
+    for (const ZipProfile &profile : profiles)
+        if (!zips.contains(profile.zip))
+            throw std::runtime_error(path + ": a profile for " + profile.zip.toStdString() + ", which has no rows");
+    return profiles;
+}
+
+void bindOptional(sqlite3 *db, sqlite3_stmt *statement, int index, const std::optional<double> &value)
+{
+    check(db, value ? sqlite3_bind_double(statement, index, *value) : sqlite3_bind_null(statement, index));
+}
+
+void insertProfile(sqlite3 *db, sqlite3_stmt *profileRow, sqlite3_stmt *countyRow, const ZipProfile &profile)
+{
+    for (int rank = 0; rank < int(profile.counties.size()); ++rank) {
+        const CountyShare &county = profile.counties[size_t(rank)];
+        check(db, sqlite3_bind_int(countyRow, 5, rank));
+        bindOptional(db, countyRow, 4, county.share);
+        insert(db, countyRow, {profile.zip, county.fips, county.name});
+    }
+    bindOptional(db, profileRow, 4, profile.population ? std::optional(double(*profile.population)) : std::nullopt);
+    bindOptional(db, profileRow, 5, profile.density);
+    insert(db, profileRow, {profile.zip, kindText(profile.kind), profile.timeZone});
+}
+
 void insertPlace(sqlite3 *db, sqlite3_stmt *statement, const ZipPlace &place)
 {
     const QByteArray zip = place.zip.toUtf8();
@@ -107,12 +141,18 @@ void insertPlace(sqlite3 *db, sqlite3_stmt *statement, const ZipPlace &place)
     sqlite3_reset(statement);
 }
 
-void build(const std::string &csvPath, const std::string &sourcesPath, const std::string &placesPath,
-           const std::string &dbPath)
+struct Inputs {
+    std::string rows, sources, places, profiles, profileSources;
+};
+
+void build(const Inputs &inputs, const std::string &dbPath)
 {
-    const std::vector<ZipRow> rows = readZipDataFile(QString::fromLocal8Bit(csvPath)).rows.unpacked();
-    const std::vector<ProvenanceEntry> sources = readSources(sourcesPath);
-    const std::vector<ZipPlace> places = readPlaces(placesPath, rows);
+    const std::vector<ZipRow> rows = readZipDataFile(QString::fromLocal8Bit(inputs.rows)).rows.unpacked();
+    std::vector<ProvenanceEntry> sources = readSources(inputs.sources);
+    for (ProvenanceEntry &source : readSources(inputs.profileSources))
+        sources.push_back(std::move(source));
+    const std::vector<ZipPlace> places = readPlaces(inputs.places, rows);
+    const std::vector<ZipProfile> profiles = readProfiles(inputs.profiles, places);
     std::filesystem::remove(dbPath);
     sqlite3 *raw = nullptr;
     const int opened = sqlite3_open(dbPath.c_str(), &raw);
@@ -124,6 +164,8 @@ void build(const std::string &csvPath, const std::string &sourcesPath, const std
     exec(db.get(), zipschema::provenance().sqliteCreate);
     exec(db.get(), zipschema::zipPlaces().sqliteCreate);
     exec(db.get(), zipschema::importedRows().sqliteCreate);
+    exec(db.get(), zipschema::zipProfiles().sqliteCreate);
+    exec(db.get(), zipschema::zipCounties().sqliteCreate);
     {
         const Statement zipRow = prepare(db.get(), "insert into ZipCodes values (?1, ?2, ?3)");
         for (const ZipRow &row : rows)
@@ -134,28 +176,38 @@ void build(const std::string &csvPath, const std::string &sourcesPath, const std
         const Statement place = prepare(db.get(), zipschema::kInsertZipPlaceSql);
         for (const ZipPlace &each : places)
             insertPlace(db.get(), place.get(), each);
+        // Numbered by the order of the inserts' own placeholders: the texts first.
+        const Statement profileRow = prepare(db.get(), "insert into ZipProfiles (ZipCode, Kind, TimeZone, Population,"
+                                                       " Density) values (?1, ?2, ?3, ?4, ?5)");
+        const Statement countyRow = prepare(db.get(), "insert into ZipCounties (ZipCode, Fips, County, Share, Rank)"
+                                                      " values (?1, ?2, ?3, ?4, ?5)");
+        for (const ZipProfile &each : profiles)
+            insertProfile(db.get(), profileRow.get(), countyRow.get(), each);
     }
     // Indexed after the rows are in: one sort instead of an index update per row.
     exec(db.get(), zipCodes.sqliteIndexes);
     exec(db.get(), zipschema::zipPlaces().sqliteIndexes);
+    exec(db.get(), zipschema::zipCounties().sqliteIndexes);
     exec(db.get(), QStringLiteral("commit"));
-    std::cout << "wrote " << rows.size() << " rows and " << places.size() << " places to " << dbPath << "\n";
+    std::cout << "wrote " << rows.size() << " rows, " << places.size() << " places and " << profiles.size()
+              << " profiles to " << dbPath << "\n";
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (argc != 5) {
-        std::cerr << "usage: zipcsv_to_db zipcodes.csv zipcodes-sources.csv zipplaces.csv dbZipsOriginal.mdb\n";
+    if (argc != 7) {
+        std::cerr << "usage: zipcsv_to_db zipcodes.csv zipcodes-sources.csv zipplaces.csv zipprofiles.csv"
+                     " zipprofiles-sources.csv dbZipsOriginal.mdb\n";
         return 2;
     }
     // Built beside the target and renamed over it, so an interrupted build never leaves a partial
     // database that looks newer than its CSV.
-    const std::string target = argv[4];
+    const std::string target = argv[6];
     const std::string partial = target + ".partial";
     try {
-        build(argv[1], argv[2], argv[3], partial);
+        build({argv[1], argv[2], argv[3], argv[4], argv[5]}, partial);
         std::filesystem::rename(partial, target);
     } catch (const std::exception &failure) {
         std::cerr << "zipcsv_to_db: " << failure.what() << "\n";

@@ -171,6 +171,7 @@ void Form1::bindEvents()
     using A = ListActions;
     m_listActions->bind(A::Details, [this] { m_placeCommands->showDetails(); });
     m_listActions->bind(A::ZipsNear, [this] { m_placeCommands->listZipsNear(); });
+    m_listActions->bind(A::ZipsInCounty, [this] { m_placeCommands->listZipsInCounty(); });
     m_listActions->bind(A::ShowOnMap, [this] { m_mapCommands->showMap(); });
     m_listActions->bind(A::TickAll, [this] { m_searchCommands->tickAll(); });
     m_listActions->bind(A::UntickAll, [this] { m_searchCommands->untickAll(); });

@@ -24,8 +24,11 @@ struct Definition {
 
 // One line a command, in the order of ListActions::Command.
 constexpr Definition kDefinitions[] = {
-    {"Details", "The ZIP's city, state, county and coordinates, in a box to copy from", "", Needs::CurrentRow, false},
+    {"Details", "The ZIP's city, state, counties, coordinates, time zone, population and kind, in a box to copy from", "",
+     Needs::CurrentRow, false},
     {"ZIPs Near…", "Lists the ZIPs within a distance of this one, nearest first", "", Needs::CurrentRow, false},
+    {"ZIPs In This County", "Lists the ZIPs with residents in this ZIP's county, largest share first", "",
+     Needs::CurrentRow, false},
     {"Show On Map", "Opens the map of the listed ZIPs", "Ctrl+M", Needs::Nothing, false},
     {"Tick All", "Ticks every row of the list", "", Needs::Rows, true},
     {"Untick All", "Unticks every row of the list", "", Needs::Rows, false},

@@ -23,6 +23,7 @@ public:
     enum Command {
         Details,
         ZipsNear,
+        ZipsInCounty,
         ShowOnMap,
         TickAll,
         UntickAll,

@@ -6,6 +6,7 @@
 #include "ResultsModel.h"
 #include "WindowPointer.h"
 #include "ZipPlace.h"
+#include "ZipProfile.h"
 #include "ZipSession.h"
 #include "ZipStore.h"
 
@@ -32,6 +33,7 @@ MapWindow *MapCommands::makeMapWindow()
         m_platform, m_results, *m_list.selectionModel(),
         [this] { return positionsOf(m_zipSession.store().places()); },
         QDir(m_platform.programFolder()).filePath(QStringLiteral("states.outline")), &m_window);
+    window->setPopulationLookup([this] { return populationsOf(m_zipSession.store().profiles()); });
     QObject::connect(window, &MapWindow::rowChosen, window,
                      [this](int row) { m_list.scrollTo(m_results.index(row, 0)); });
     return window;

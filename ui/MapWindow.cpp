@@ -7,6 +7,7 @@
 #include "ResultsModel.h"
 #include "UsMapProjection.h"
 #include "ZipPlace.h"
+#include "ZipProfile.h"
 #include "ZipRow.h"
 
 #include <QAction>
@@ -132,7 +133,21 @@ void MapWindow::readPlaces()
         m_placesFailure =
             QStringLiteral("The ZIPs' coordinates could not be read (%1).").arg(QString::fromUtf8(failure.what()));
     }
+    m_populations.reset();
+    try {
+        if (m_populationLookup)
+            m_populations = m_populationLookup();
+    } catch (const std::exception &) {
+        // The dots matter; the legend goes without the residents.
+    }
     m_placesStale = false;
+}
+
+void MapWindow::setPopulationLookup(PopulationLookup populations)
+{
+    m_populationLookup = std::move(populations);
+    m_placesStale = true;
+    rebuild();
 }
 
 void MapWindow::rebuild()
@@ -168,6 +183,12 @@ QString MapWindow::legend() const
                        .arg(m_scene->rowsWithoutCoordinates());
     if (m_scene->rowsOffTheMap() > 0)
         text += QStringLiteral(", %L1 outside the map").arg(m_scene->rowsOffTheMap());
+    if (m_populations) {
+        QStringList zips;
+        for (int row = 0; row < m_rows.rowCount(); ++row)
+            zips.append(m_rows.cell(row, ZipCodeColumn));
+        text += QStringLiteral(". ") + residentsText(residentsOf(zips, *m_populations));
+    }
     return text + QLatin1Char('.');
 }
 

@@ -36,6 +36,8 @@ public:
     // The coordinates of every ZIP that has them; may throw, which the window reports as a line
     // and then draws no dot.
     using PlaceLookup = std::function<QHash<QString, GeoPoint>()>;
+    // The population of every ZIP that has a figure; may throw, which leaves the legend without it.
+    using PopulationLookup = std::function<QHash<QString, qint64>()>;
 
     // Throws std::runtime_error when the projection cannot be made.
     MapWindow(Dialogs &dialogs, ResultsModel &rows, QItemSelectionModel &selection, PlaceLookup places,
@@ -45,6 +47,8 @@ public:
     const MapScene &scene() const { return *m_scene; }
     MapCanvas &canvas() const { return *m_canvas; }
     QString legend() const;
+    // With populations, the legend also gives the listed ZIPs' residents; read with the places.
+    void setPopulationLookup(PopulationLookup populations);
     // Why part of the map is missing (outlines, coordinates); empty when nothing is.
     QString notice() const;
 
@@ -70,6 +74,8 @@ private:
     ResultsModel &m_rows;
     QItemSelectionModel &m_selection;
     PlaceLookup m_lookup;
+    PopulationLookup m_populationLookup;
+    std::optional<QHash<QString, qint64>> m_populations;
     std::unique_ptr<UsMapProjection> m_projection;
     std::unique_ptr<MapScene> m_scene;
     QHash<QString, GeoPoint> m_places;

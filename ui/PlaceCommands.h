@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <optional>
 
 class Dialogs;
@@ -12,9 +14,10 @@ class ResultsModel;
 class WindowPointer;
 class ZipSession;
 struct ZipPlace;
+struct ZipProfile;
 
 // The results list's context menu beyond the original commands: where the current row's ZIP
-// lies, and the list refilled with the ZIPs near it. Each a routine of numbered steps through the
+// lies and what it is, and the list refilled with the ZIPs near it or in its county. Each a routine of numbered steps through the
 // failure handler; each does nothing while the pointer is busy or when the list has no current row.
 class PlaceCommands
 {
@@ -27,6 +30,10 @@ public:
 
     void showDetails();
     void listZipsNear();
+    void listZipsInCounty();
+
+    // What "now" is for the local time in Details; the system's clock unless a test pins it.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
 private:
     // The list's current row, or none.
@@ -39,4 +46,5 @@ private:
     ResultsModel &m_results;
     QAbstractItemView &m_list;
     WindowPointer &m_pointer;
+    std::function<QDateTime()> m_clock = &QDateTime::currentDateTimeUtc;
 };

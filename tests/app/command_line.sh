@@ -32,7 +32,7 @@ run_into() {
     esac
 }
 run() { run_into out "$@"; }
-header=$'ZIP\tCity\tState\tCounty\tLatitude\tLongitude'
+header=$'ZIP\tCity\tState\tCounty\tLatitude\tLongitude\tTimeZone\tCounties\tPopulation\tKind'
 
 run --search 0213; status=$?
 [ "$status" = 0 ] || fail "--search 0213 exited $status: $(cat "$scratch/err")"
@@ -43,16 +43,33 @@ expected=$(sqlite3 -separator $'\t' "$working_copy" \
     "select ZipCode, City, State, coalesce(County, '') from ZipCodes left join ZipPlaces using (ZipCode)
      where ZipCode like '0213%' order by ZipCode, City")
 [ "$(tail -n +2 "$scratch/out" | cut -f1-4)" = "$expected" ] || fail "--search 0213: not the rows the window lists"
-grep -q $'^02134\tAllston\tMA\tSuffolk\t42\\.35[0-9]*\t-71\\.13' "$scratch/out" || fail "--search 0213: 02134's place is wrong"
+grep -q $'^02134\tAllston\tMA\tSuffolk\t42\\.35[0-9]*\t-71\\.13[0-9]*\tAmerica/New_York\tSuffolk 99\\.6%; Middlesex 0\\.4%\t17969\tarea$' \
+    "$scratch/out" || fail "--search 0213: 02134's place or profile is wrong"
 
 run --near 10001 --miles 3; status=$?
 [ "$status" = 0 ] || fail "--near 10001 --miles 3 exited $status: $(cat "$scratch/err")"
 [ "$(head -1 "$scratch/out")" = "$header"$'\tMiles' ] || fail "--near: header is '$(head -1 "$scratch/out")'"
 sed -n 2p "$scratch/out" | grep -q $'^10001\t.*\t0\\.00$' || fail "--near: 10001 is not first at 0.00 miles"
-tail -n +2 "$scratch/out" | cut -f7 | sort -c -n || fail "--near: not nearest first"
-awk -F '\t' 'NR > 1 && ($7 > 3.005 || $7 !~ /^[0-9]+\.[0-9][0-9]$/) { exit 1 }' "$scratch/out" \
+tail -n +2 "$scratch/out" | cut -f11 | sort -c -n || fail "--near: not nearest first"
+awk -F '\t' 'NR > 1 && ($11 > 3.005 || $11 !~ /^[0-9]+\.[0-9][0-9]$/) { exit 1 }' "$scratch/out" \
     || fail "--near: a row beyond 3 miles or without two decimals"
 [ "$(tail -n +2 "$scratch/out" | wc -l)" -gt 50 ] || fail "--near: too few rows for Manhattan"
+near_zip=$(tail -n +2 "$scratch/out" | cut -f1,11)
+
+run --near 40.7484,-73.9967 --miles 3; status=$?
+[ "$status" = 0 ] && [ "$(tail -n +2 "$scratch/out" | cut -f1 | sort)" = "$(cut -f1 <<< "$near_zip" | sort)" ] \
+    || fail "--near at 10001's point does not list 10001's neighbours: $(cat "$scratch/err")"
+
+run --county "Suffolk, MA"; status=$?
+[ "$status" = 0 ] && [ "$(head -1 "$scratch/out")" = "$header"$'\tShare' ] || fail "--county: exited $status, header '$(head -1 "$scratch/out")'"
+grep -q $'^02134\tAllston\t.*\t99\\.6$' "$scratch/out" || fail "--county: no 02134 with its share"
+tail -n +2 "$scratch/out" | cut -f11 | sort -c -n -r || fail "--county: not largest share first"
+[ "$(tail -n +2 "$scratch/out" | cut -f1-3)" = "$(sqlite3 -separator $'\t' "$working_copy" "select ZipCode, City, State
+     from ZipCodes join ZipCounties using (ZipCode) where Fips = '25025' order by Share desc, ZipCode, City")" ] \
+    || fail "--county: not Suffolk's rows"
+
+run --distance 02134 10001; status=$?
+grep -qx '18[0-9]\.[0-9][0-9]' "$scratch/out" || fail "--distance 02134 10001 printed '$(cat "$scratch/out")' (about 185 miles)"
 
 sqlite3 "$working_copy" "insert into ZipCodes values ('99990', 'Nowhere', 'ZZ')"
 cd "$scratch" || fail "no scratch folder"
@@ -83,6 +100,16 @@ done << 'CASES'
 2|out|--version --search 021|one at a time
 2|out|--search|Missing value after '--search'
 2|out|--search 021 stray|unexpected argument 'stray'
+2|out|--near 91,0 --miles 3|bad latitude
+2|out|--near 40.7 --miles 3|no ZIP 40.7
+1|out|--county 99999|
+2|out|--county Baltimore,MD|names the counties 24005 and 24510
+2|out|--county Nowhere,MA|no county Nowhere,MA
+2|out|--county Suffolk,XX|a county is its name and state
+2|out|--distance 02134|--distance takes two ZIPs
+2|out|--distance 02134 00000|no ZIP 00000
+2|out|--distance 02134 99990|99990 has no coordinates
+2|full|--county 25025|No space left on device
 2|out|--yes|--yes goes with --import
 2|out|--import bad.csv --yes|bad.csv: neither a GeoNames
 2|out|--import cut.txt --yes|--allow-removals imports it all the same

@@ -75,15 +75,18 @@ QStringList rowsOf(const QString &databaseFile, const QString &where)
     return rows;
 }
 
-void makeOldWorkingCopy(const QString &pristine, const QString &path)
+void makeOldWorkingCopy(const QString &pristine, const QString &path, bool withPlaces)
 {
     QFile::remove(path);
     QFile::copy(pristine, path);
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     ZipConnection connection;
     connection.open(path);
-    for (const char *table : {"ZipPlaces", "ImportedRows"})
-        connection.execute(QStringLiteral("drop table if exists ") + QLatin1String(table));
+    QStringList tables{QStringLiteral("ZipProfiles"), QStringLiteral("ZipCounties")};
+    if (!withPlaces)
+        tables << QStringLiteral("ZipPlaces") << QStringLiteral("ImportedRows");
+    for (const QString &table : tables)
+        connection.execute(QStringLiteral("drop table if exists ") + table);
     connection.execute(QStringLiteral("vacuum"));
 }
 

@@ -30,9 +30,9 @@ public:
 QString rowText(const QString &zip, const QString &city, const QString &state);
 // Reads the rows of a database file, "zip|city|state" each, in ZIP order.
 QStringList rowsOf(const QString &databaseFile, const QString &where = {});
-// A working copy as version 1.0 made it: the pristine copy without the places and the record of
-// imports, written afresh at the path.
-void makeOldWorkingCopy(const QString &pristine, const QString &path);
+// A working copy as version 1.0 made it: the pristine copy without the places, the record of
+// imports and the profiles, written afresh at the path; or with the places, as 1.0 did later.
+void makeOldWorkingCopy(const QString &pristine, const QString &path, bool withPlaces = false);
 void addRow(const QString &databaseFile, const QString &zip, const QString &city, const QString &state);
 QByteArray fileBytes(const QString &path);
 // Writes the bytes as the whole file, making its folder if need be.

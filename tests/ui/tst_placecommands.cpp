@@ -43,13 +43,13 @@ private slots:
         QTest::addColumn<QString>("search");
         QTest::addColumn<bool>("current");
         QTest::addColumn<QStringList>("enabled");
-        const QStringList all{"Details",    "ZIPs Near…",      "Show On Map",          "Tick All",
-                              "Untick All", "Paste ZIPs",      "Look Up A List…",      "Copy For Spreadsheet",
-                              "Save For Spreadsheet…"};
+        const QStringList all{"Details",          "ZIPs Near…",       "ZIPs In This County", "Show On Map",
+                              "Tick All",         "Untick All",       "Paste ZIPs",          "Look Up A List…",
+                              "Copy For Spreadsheet", "Save For Spreadsheet…"};
         QTest::newRow("right click") << 0 << "02134" << true << all;
         QTest::newRow("Menu key") << int(Qt::Key_Menu) << "02134" << true << all;
         QTest::newRow("Shift+F10") << int(Qt::Key_F10) << "02134" << true << all;
-        QTest::newRow("no current row") << int(Qt::Key_Menu) << "021" << false << all.mid(2);
+        QTest::newRow("no current row") << int(Qt::Key_Menu) << "021" << false << all.mid(3);
         QTest::newRow("no rows") << int(Qt::Key_Menu) << "no such place" << false
                                  << QStringList{"Show On Map", "Paste ZIPs", "Look Up A List…"};
     }
@@ -116,8 +116,10 @@ private slots:
         QTest::addColumn<QString>("says");
         QTest::addColumn<QString>("title");
         QTest::newRow("Details") << true << "02134" << false << QStringList()
-                                 << "^ZIP: 02134\nCity: Allston\nState: MA\nCounty: Suffolk\nLatitude: 42\\.35\\d*\n"
-                                    "Longitude: -71\\.13\\d*$"
+                                 << "^ZIP: 02134\nCity: Allston\nState: MA\nCounties: Suffolk 99\\.6 %, Middlesex 0\\.4 %\n"
+                                    "Latitude: 42\\.35\\d*\nLongitude: -71\\.13\\d*\n"
+                                    "Time zone: America/New_York, \\d\\d:\\d\\d E[SD]T, UTC−[45]\n"
+                                    "Population: 17,969 \\(5,620\\.8 per km²\\)\nKind: area$"
                                  << "Details";
         QTest::newRow("Details, by hand") << true << "99990" << false << QStringList()
                                           << "^ZIP: 99990\nCity: Nowhere\nState: ZZ\n\nNo county or coordinates are "
@@ -150,17 +152,85 @@ private slots:
         form->results().setTicked({0}, true); // a refilled list has new rows, unticked
         platform().typed = typed;
         details ? form->placeCommands().showDetails() : form->placeCommands().listZipsNear();
-        QCOMPARE(platform().boxes.size(), int(!says.isEmpty()));
+        const bool asked = !details && zip == u"10001"; // no place, no question
+        const bool refilled = asked && !typed.constLast().isEmpty();
+        QCOMPARE(platform().boxes.size(), int(!says.isEmpty()) + int(refilled)); // a refill tells the population
+        if (refilled)
+            QVERIFY(platform().boxes.constLast().text.contains(QRegularExpression("^[\\d,]+ rows within .*\nPopulation [\\d,]+")));
         if (!says.isEmpty()) {
             const QString text = platform().boxes[0].text;
             QVERIFY2(QRegularExpression(says).match(text).hasMatch(), qPrintable(text));
             QCOMPARE(platform().boxes[0].title, title);
         }
-        const bool asked = !details && zip == u"10001"; // no place, no question
         QCOMPARE(platform().prompts.size(), asked ? typed.size() : 0);
-        const bool refilled = asked && !typed.constLast().isEmpty();
         QCOMPARE(form->results().ticked(0), !refilled);
         QVERIFY(refilled || listedRows(*form).size() == 1);
+    }
+
+    // The local time at a pinned moment, across a change to daylight saving time and in a zone
+    // without one.
+    void detailsGiveTheLocalTime_data()
+    {
+        QTest::addColumn<QString>("zip");
+        QTest::addColumn<QString>("utc");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("winter") << "02134" << "2026-01-15T15:42:00Z" << "America/New_York, 10:42 EST, UTC−5";
+        QTest::newRow("summer") << "02134" << "2026-07-15T14:42:00Z" << "America/New_York, 10:42 EDT, UTC−4";
+        QTest::newRow("just before the clocks go forward") << "02134" << "2026-03-08T06:59:00Z"
+                                                         << "America/New_York, 01:59 EST, UTC−5";
+        QTest::newRow("just after") << "02134" << "2026-03-08T07:00:00Z" << "America/New_York, 03:00 EDT, UTC−4";
+        QTest::newRow("no daylight saving") << "96813" << "2026-07-15T14:42:00Z" << "Pacific/Honolulu, 04:42 HST, UTC−10";
+    }
+    void detailsGiveTheLocalTime()
+    {
+        QFETCH(QString, zip);
+        QFETCH(QString, utc);
+        QFETCH(QString, line);
+        pick(zip);
+        form->placeCommands().setClock([utc] { return QDateTime::fromString(utc, Qt::ISODate); });
+        form->placeCommands().showDetails();
+        QCOMPARE(platform().boxes.size(), 1);
+        QVERIFY2(platform().boxes[0].text.contains(QStringLiteral("\nTime zone: ") + line + u'\n'), qPrintable(platform().boxes[0].text));
+    }
+
+    // The list and the map take every ZIP with residents in the ZIP's first county, largest share
+    // first; a ZIP without a county refills nothing.
+    void zipsInThisCountyListsTheCountysZips_data()
+    {
+        QTest::addColumn<QString>("zip");
+        QTest::addColumn<QString>("fips");
+        QTest::newRow("Allston, mostly in Suffolk") << "02134" << "25025";
+        QTest::newRow("military") << "09001" << "";
+    }
+    void zipsInThisCountyListsTheCountysZips()
+    {
+        QFETCH(QString, zip);
+        QFETCH(QString, fips);
+        form->show();
+        pick(zip);
+        form->mapCommands().showMap();
+        form->listActions().action(ListActions::ZipsInCounty).trigger();
+        if (fips.isEmpty()) {
+            QCOMPARE(platform().boxes.size(), 1);
+            QCOMPARE(listedRows(*form).size(), 1);
+            return;
+        }
+        QStringList expected;
+        qint64 residents = 0;
+        for (const CountyRow &row : form->zipSession().store().rowsInCounty(fips)) {
+            if (!expected.contains(row.row.zip))
+                residents += form->zipSession().store().profile(row.row.zip)->population.value_or(0);
+            expected.append(row.row.zip);
+        }
+        QStringList listed;
+        for (const QString &row : listedRows(*form))
+            listed.append(row.section(u'|', 0, 0));
+        QCOMPARE(listed, expected);
+        QVERIFY(listed.contains(zip) && listed.size() > 30);
+        QCOMPARE(list()->currentIndex().row(), 0);
+        const MapWindow &map = *form->mapCommands().mapWindow();
+        QCOMPARE(map.scene().rowCount(), listed.size());
+        QVERIFY2(map.legend().contains(QStringLiteral("Population %L1").arg(residents)), qPrintable(map.legend()));
     }
 };
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <stdexcept>
 #include <string>
 
@@ -85,7 +86,38 @@ ZipPlace placeFromText(QStringView zip, QStringView county, QStringView latitude
 
 QString coordinateText(double degrees)
 {
-    return QLocale::c().toString(degrees, 'f', QLocale::FloatingPointShortest);
+    return shortestDecimalText(degrees, 6);
+}
+
+QString shortestDecimalText(double number, int decimals)
+{
+    // When the number is the double nearest to a decimal of that many places, that decimal
+    // without its trailing zeros is its shortest text: no shorter one lies as near.
+    const double scale = std::pow(10.0, decimals);
+    const double scaled = std::round(number * scale);
+    if (!(std::abs(scaled) < 1e15) || scaled / scale != number || (scaled == 0 && std::signbit(number)))
+        return QLocale::c().toString(number, 'f', QLocale::FloatingPointShortest);
+    char digits[32];
+    int at = sizeof digits;
+    auto units = qint64(std::abs(scaled));
+    // From the right: the decimals, the point, then the whole part.
+    for (int place = 0; place < decimals; ++place, units /= 10)
+        digits[--at] = char('0' + units % 10);
+    if (decimals > 0)
+        digits[--at] = '.';
+    do
+        digits[--at] = char('0' + units % 10);
+    while (units /= 10);
+    if (scaled < 0)
+        digits[--at] = '-';
+    int end = sizeof digits;
+    if (decimals > 0) {
+        while (digits[end - 1] == '0')
+            --end;
+        if (digits[end - 1] == '.')
+            --end;
+    }
+    return QString::fromLatin1(digits + at, end - at);
 }
 
 void appendJsonPlace(QString &json, const ZipPlace &place)

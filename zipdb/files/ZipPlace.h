@@ -42,6 +42,9 @@ void sortNearestFirst(std::vector<NearbyRow> &rows, const QString &centreZip);
 ZipPlace placeFromText(QStringView zip, QStringView county, QStringView latitude, QStringView longitude);
 // A coordinate as the data files write it: the shortest decimal text that reads back as the same number.
 QString coordinateText(double degrees);
+// The shortest decimal text of a number, found from its digits when it has at most `decimals`
+// of them, as the data's figures have, and through the general conversion otherwise.
+QString shortestDecimalText(double number, int decimals);
 
 // Appends the place as the JSON array [zip, county, latitude, longitude], followed by a comma, the
 // coordinates null where unknown (zipschema::kInsertZipPlacesFromJsonSql reads such arrays).

@@ -131,6 +131,11 @@ public:
         requireRow();
         return numberAt(m_rows.get(), m_row, column);
     }
+    bool isNull(int column) const
+    {
+        requireRow();
+        return PQgetisnull(m_rows.get(), m_row, column);
+    }
     void moveNext() override
     {
         requireRow();
@@ -200,6 +205,40 @@ QByteArray shippedPlaces(const QString &pristineCopy)
     return places;
 }
 
+// A figure in COPY's text format, \\N for none.
+QByteArray copyFigure(const std::optional<double> &figure)
+{
+    return figure ? shareText(*figure).toLatin1() : QByteArrayLiteral("\\N");
+}
+
+// The pristine copy's profiles and their counties in COPY's text format.
+struct ShippedProfiles {
+    QByteArray profiles;
+    QByteArray counties;
+};
+
+ShippedProfiles shippedProfiles(const QString &pristineCopy)
+{
+    ShippedProfiles shipped;
+    for (const ZipProfile &profile : ShippedCopy(pristineCopy).profiles()) {
+        appendCopyField(shipped.profiles, profile.zip);
+        shipped.profiles += '\t' + kindText(profile.kind).toLatin1() + '\t';
+        appendCopyField(shipped.profiles, profile.timeZone);
+        shipped.profiles += '\t' + (profile.population ? QByteArray::number(*profile.population) : QByteArrayLiteral("\\N"))
+            + '\t' + copyFigure(profile.density) + '\n';
+        for (size_t rank = 0; rank < profile.counties.size(); ++rank) {
+            const CountyShare &county = profile.counties[rank];
+            appendCopyField(shipped.counties, profile.zip);
+            shipped.counties += '\t' + QByteArray::number(qulonglong(rank)) + '\t';
+            appendCopyField(shipped.counties, county.fips);
+            shipped.counties += '\t';
+            appendCopyField(shipped.counties, county.name);
+            shipped.counties += '\t' + copyFigure(county.share) + '\n';
+        }
+    }
+    return shipped;
+}
+
 void copyInto(PGconn *db, const zipschema::Table &table, const QByteArray &rows)
 {
     const QByteArray copySql = QStringLiteral("copy %1 (%2) from stdin").arg(table.name, table.columnList()).toUtf8();
@@ -221,7 +260,17 @@ bool hasTable(PGconn *db, const zipschema::Table &table)
 
 bool hasEveryTable(PGconn *db)
 {
-    return hasTable(db, zipschema::zipCodes()) && hasTable(db, zipschema::zipPlaces());
+    return hasTable(db, zipschema::zipCodes()) && hasTable(db, zipschema::zipPlaces())
+        && hasTable(db, zipschema::zipProfiles()) && hasTable(db, zipschema::zipCounties());
+}
+
+// Creates the table and copies its rows in, unless the server has it already.
+void createUnlessPresent(PGconn *db, const zipschema::Table &table, const QByteArray &rows)
+{
+    if (hasTable(db, table))
+        return;
+    run(db, table.postgresCreate.toUtf8().constData());
+    copyInto(db, table, rows);
 }
 
 // The place in the four columns from the first one on: ZIP, county, latitude, longitude.
@@ -267,21 +316,18 @@ PostgresZipStore::Connection PostgresZipStore::connectChecked() const
     if (!hasEveryTable(db.get())) {
         const QByteArray rows = shippedRows(m_pristineCopy);
         const QByteArray places = shippedPlaces(m_pristineCopy);
+        const ShippedProfiles profiles = shippedProfiles(m_pristineCopy);
         // One machine creates the tables; the others wait for the lock, then find them from a
         // transaction begun after their creation. A failure ends this connection, and the lock with it.
-        // A server that has the ZIP table alone, from before places were kept, gets the places
-        // table the same way, its rows untouched. The key spells "Quillmap".
+        // A server set up before places or profiles were kept gets their tables the same way, its
+        // rows untouched. The key spells "Quillmap".
         run(db.get(), "select pg_advisory_lock(5869751240669061488)", {}, PGRES_TUPLES_OK);
         if (!hasEveryTable(db.get())) {
             Transaction creation(db.get());
-            if (!hasTable(db.get(), zipschema::zipCodes())) {
-                run(db.get(), zipschema::zipCodes().postgresCreate.toUtf8().constData());
-                copyInto(db.get(), zipschema::zipCodes(), rows);
-            }
-            if (!hasTable(db.get(), zipschema::zipPlaces())) {
-                run(db.get(), zipschema::zipPlaces().postgresCreate.toUtf8().constData());
-                copyInto(db.get(), zipschema::zipPlaces(), places);
-            }
+            createUnlessPresent(db.get(), zipschema::zipCodes(), rows);
+            createUnlessPresent(db.get(), zipschema::zipPlaces(), places);
+            createUnlessPresent(db.get(), zipschema::zipProfiles(), profiles.profiles);
+            createUnlessPresent(db.get(), zipschema::zipCounties(), profiles.counties);
             creation.commit();
         }
         run(db.get(), "select pg_advisory_unlock(5869751240669061488)", {}, PGRES_TUPLES_OK);
@@ -380,6 +426,7 @@ void PostgresZipStore::reset()
 {
     const QByteArray rows = shippedRows(m_pristineCopy);
     const QByteArray places = shippedPlaces(m_pristineCopy);
+    const ShippedProfiles profiles = shippedProfiles(m_pristineCopy);
     const Connection db = connectChecked();
     Transaction resetting(db.get());
     run(db.get(), kLockForWriting);
@@ -387,6 +434,10 @@ void PostgresZipStore::reset()
     copyInto(db.get(), zipschema::zipCodes(), rows);
     run(db.get(), "delete from ZipPlaces");
     copyInto(db.get(), zipschema::zipPlaces(), places);
+    run(db.get(), "delete from ZipProfiles");
+    copyInto(db.get(), zipschema::zipProfiles(), profiles.profiles);
+    run(db.get(), "delete from ZipCounties");
+    copyInto(db.get(), zipschema::zipCounties(), profiles.counties);
     resetting.commit();
 }
 
@@ -428,6 +479,53 @@ QHash<QString, ZipPlace> PostgresZipStore::places()
             places.insert(read.zip, std::move(read));
         }
         return places;
+    });
+}
+
+std::optional<ZipProfile> PostgresZipStore::profile(const QString &zip)
+{
+    return withServer([&](PGconn *db) -> std::optional<ZipProfile> {
+        ServerCursor found(run(db, zipschema::kProfileOfZipSql, {zip}, PGRES_TUPLES_OK));
+        if (found.atEnd())
+            return std::nullopt;
+        ZipProfile profile = profileAt(found);
+        for (ServerCursor county(run(db, zipschema::kCountiesOfZipSql, {zip}, PGRES_TUPLES_OK)); !county.atEnd();
+             county.moveNext())
+            profile.counties.push_back(countyAt(county));
+        return profile;
+    });
+}
+
+std::vector<ZipProfile> PostgresZipStore::profiles()
+{
+    static const QByteArray profilesSql = QByteArray(zipschema::kSelectZipProfilesSql) + " order by ZipCode";
+    static const QByteArray countiesSql = QByteArray(zipschema::kSelectZipCountiesSql) + " order by ZipCode, Rank";
+    return withServer([&](PGconn *db) {
+        ServerCursor profiles(run(db, profilesSql.constData(), {}, PGRES_TUPLES_OK));
+        ServerCursor counties(run(db, countiesSql.constData(), {}, PGRES_TUPLES_OK));
+        return readZipProfiles(profiles, counties);
+    });
+}
+
+std::vector<CountyRow> PostgresZipStore::rowsInCounty(const QString &fips)
+{
+    return withServer([&](PGconn *db) {
+        std::vector<CountyRow> rows;
+        for (ServerCursor row(run(db, zipschema::kRowsInCountySql, {fips}, PGRES_TUPLES_OK)); !row.atEnd(); row.moveNext())
+            rows.push_back({{row.text(ZipCodeColumn), row.text(CityColumn), row.text(StateColumn)},
+                            row.isNull(3) ? std::nullopt : std::optional(row.number(3))});
+        return rows;
+    });
+}
+
+std::vector<CountyShare> PostgresZipStore::countiesNamed(const QString &name, const QString &stateFips)
+{
+    return withServer([&](PGconn *db) {
+        std::vector<CountyShare> counties;
+        for (ServerCursor county(run(db, zipschema::kCountiesNamedSql, {name, stateFips}, PGRES_TUPLES_OK));
+             !county.atEnd(); county.moveNext())
+            counties.push_back({county.text(0), county.text(1), std::nullopt});
+        return counties;
     });
 }
 

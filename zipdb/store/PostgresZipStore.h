@@ -36,6 +36,10 @@ public:
     ImportPlan applyImport(const ZipImport &import) override;
     std::optional<ZipPlace> place(const QString &zip) override;
     QHash<QString, ZipPlace> places() override;
+    std::optional<ZipProfile> profile(const QString &zip) override;
+    std::vector<ZipProfile> profiles() override;
+    std::vector<CountyRow> rowsInCounty(const QString &fips) override;
+    std::vector<CountyShare> countiesNamed(const QString &name, const QString &stateFips) override;
     std::vector<ProvenanceEntry> provenance() override;
 
 protected:

@@ -42,3 +42,11 @@ std::vector<ZipPlace> ShippedCopy::places() const
         places.push_back(readZipPlace(place));
     return places;
 }
+
+std::vector<ZipProfile> ShippedCopy::profiles() const
+{
+    ZipQuery profiles(m_db.get(), QString::fromUtf8(zipschema::kSelectZipProfilesSql) + QStringLiteral(" order by ZipCode"), {});
+    ZipQuery counties(m_db.get(), QString::fromUtf8(zipschema::kSelectZipCountiesSql) + QStringLiteral(" order by ZipCode, Rank"),
+                      {});
+    return readZipProfiles(profiles, counties);
+}

@@ -9,6 +9,7 @@
 class PackedRows;
 struct ProvenanceEntry;
 struct ZipPlace;
+struct ZipProfile;
 struct ZipRow;
 
 // The pristine copy beside the executable, opened read-only: the base that the working copy is
@@ -28,6 +29,8 @@ public:
     std::vector<ProvenanceEntry> sources() const;
     // Every ZIP's place, by ZIP.
     std::vector<ZipPlace> places() const;
+    // Every ZIP's profile, by ZIP.
+    std::vector<ZipProfile> profiles() const;
 
 private:
     SqliteHandle m_db;

@@ -98,6 +98,46 @@ QHash<QString, ZipPlace> SqliteZipStore::places()
     return places;
 }
 
+std::optional<ZipProfile> SqliteZipStore::profile(const QString &zip)
+{
+    const ZipQuery found = m_connection.query(QString::fromUtf8(zipschema::kProfileOfZipSql), {zip});
+    if (found.atEnd())
+        return std::nullopt;
+    ZipProfile profile = profileAt(found);
+    for (ZipQuery county = m_connection.query(QString::fromUtf8(zipschema::kCountiesOfZipSql), {zip}); !county.atEnd();
+         county.moveNext())
+        profile.counties.push_back(countyAt(county));
+    return profile;
+}
+
+std::vector<ZipProfile> SqliteZipStore::profiles()
+{
+    ZipQuery profiles = m_connection.query(QString::fromUtf8(zipschema::kSelectZipProfilesSql)
+                                           + QStringLiteral(" order by ZipCode"));
+    ZipQuery counties = m_connection.query(QString::fromUtf8(zipschema::kSelectZipCountiesSql)
+                                           + QStringLiteral(" order by ZipCode, Rank"));
+    return readZipProfiles(profiles, counties);
+}
+
+std::vector<CountyRow> SqliteZipStore::rowsInCounty(const QString &fips)
+{
+    std::vector<CountyRow> rows;
+    for (ZipQuery row = m_connection.query(QString::fromUtf8(zipschema::kRowsInCountySql), {fips}); !row.atEnd();
+         row.moveNext())
+        rows.push_back({{row.text(ZipCodeColumn), row.text(CityColumn), row.text(StateColumn)},
+                        row.isNull(3) ? std::nullopt : std::optional(row.number(3))});
+    return rows;
+}
+
+std::vector<CountyShare> SqliteZipStore::countiesNamed(const QString &name, const QString &stateFips)
+{
+    std::vector<CountyShare> counties;
+    for (ZipQuery county = m_connection.query(QString::fromUtf8(zipschema::kCountiesNamedSql), {name, stateFips});
+         !county.atEnd(); county.moveNext())
+        counties.push_back({county.text(0), county.text(1), std::nullopt});
+    return counties;
+}
+
 std::unique_ptr<ZipCursor> SqliteZipStore::candidatesIn(const GeoBox &box)
 {
     // The edges go in as literals, which SQLite compares with the coordinates as they are, and

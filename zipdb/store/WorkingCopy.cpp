@@ -174,13 +174,69 @@ private:
     bool m_placed = false;
 };
 
-bool hasPlaces(const ZipConnection &working)
+bool hasTable(const ZipConnection &working, const zipschema::Table &table)
 {
     return working
                .query(QStringLiteral("select count(*) from sqlite_schema where type = 'table' and name = ?1 collate nocase"),
-                      {zipschema::zipPlaces().name})
+                      {table.name})
                .text(0)
         != u"0";
+}
+
+bool isUpToDate(const ZipConnection &working)
+{
+    return hasTable(working, zipschema::zipPlaces()) && hasTable(working, zipschema::zipProfiles());
+}
+
+// The shipped places as the JSON array the insert reads.
+QString shippedPlacesJson(const ShippedCopy &shipped)
+{
+    QString places(u'[');
+    for (const ZipPlace &place : shipped.places())
+        appendJsonPlace(places, place);
+    closeJsonArray(places);
+    return places;
+}
+
+void addPlaces(ZipConnection &working, const QString &places)
+{
+    working.execute(zipschema::zipPlaces().sqliteCreate);
+    working.execute(QString::fromUtf8(zipschema::kInsertZipPlacesFromJsonSql), {places});
+    working.execute(zipschema::zipPlaces().sqliteIndexes);
+    working.execute(zipschema::importedRows().sqliteCreate);
+}
+
+// The pristine copy, attached to the working copy's connection while it lives, so its rows are
+// copied table to table inside SQLite rather than read out and written back.
+class AttachedShippedCopy
+{
+public:
+    AttachedShippedCopy(ZipConnection &working, const QString &pristine) : m_working(working)
+    {
+        m_working.execute(QStringLiteral("attach database ?1 as shipped"), {pristine});
+    }
+    ~AttachedShippedCopy()
+    {
+        try {
+            m_working.execute(QStringLiteral("detach database shipped"));
+        } catch (const std::runtime_error &) {
+            // Left attached, it goes with the connection.
+        }
+    }
+    AttachedShippedCopy(const AttachedShippedCopy &) = delete;
+    AttachedShippedCopy &operator=(const AttachedShippedCopy &) = delete;
+
+private:
+    ZipConnection &m_working;
+};
+
+void addProfiles(ZipConnection &working)
+{
+    for (const zipschema::Table *table : {&zipschema::zipProfiles(), &zipschema::zipCounties()}) {
+        working.execute(table->sqliteCreate);
+        working.execute(QStringLiteral("insert into %1 (%2) select %2 from shipped.%1").arg(table->name, table->columnList()));
+    }
+    working.execute(zipschema::zipCounties().sqliteIndexes);
 }
 
 enum class Backup { Done, ReplaceFile };
@@ -249,22 +305,27 @@ void copyDatabaseFile(const QString &source, const QString &target)
 
 void upgradeWorkingCopy(ZipConnection &working, const QString &pristine)
 {
-    if (hasPlaces(working))
+    if (isUpToDate(working))
         return;
-    // Read before the write lock is taken, so other instances wait no longer than the writes.
-    QString places(u'[');
-    for (const ZipPlace &place : ShippedCopy(pristine).places())
-        appendJsonPlace(places, place);
-    closeJsonArray(places);
-    working.execute(QStringLiteral("begin immediate"));
+    // The places are read before the write lock is taken, so other instances wait no longer than
+    // the writes; the profiles are copied from the attached pristine copy, which is quicker still.
+    // Opened read-only first, so a pristine copy that is missing fails here rather than being
+    // created empty by the attachment.
+    const ShippedCopy shipped(pristine);
+    const bool placesMissing = !hasTable(working, zipschema::zipPlaces());
+    const QString places = placesMissing ? shippedPlacesJson(shipped) : QString();
+    const AttachedShippedCopy attached(working, pristine);
+    // The write lock is taken on the working copy alone, by a write that changes nothing: "begin
+    // immediate" would take one on the pristine copy too, and a commit over two written files
+    // leaves a journal of its own beside the working copy.
+    working.execute(QStringLiteral("begin"));
     try {
+        working.execute(QStringLiteral("delete from main.ZipCodes where rowid = -1"));
         // Another instance may have upgraded it while this one waited for the lock.
-        if (!hasPlaces(working)) {
-            working.execute(zipschema::zipPlaces().sqliteCreate);
-            working.execute(QString::fromUtf8(zipschema::kInsertZipPlacesFromJsonSql), {places});
-            working.execute(zipschema::zipPlaces().sqliteIndexes);
-            working.execute(zipschema::importedRows().sqliteCreate);
-        }
+        if (placesMissing && !hasTable(working, zipschema::zipPlaces()))
+            addPlaces(working, places);
+        if (!hasTable(working, zipschema::zipProfiles()))
+            addProfiles(working);
         working.execute(QStringLiteral("commit"));
     } catch (const std::runtime_error &) {
         try {

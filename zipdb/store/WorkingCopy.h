@@ -26,11 +26,12 @@ void provisionWorkingCopy(const QString &pristine, const QString &working);
 void resetWorkingCopy(const QString &pristine, const QString &working);
 
 // Brings a working copy made before places were kept (version 1.0: the ZIP rows and their
-// provenance alone) up to date: the places table filled from the pristine copy, its index, and the
-// empty record of imports, all in one transaction in the file itself, so every row stays, the
+// provenance alone), or before profiles were, up to date: the places table filled from the
+// pristine copy, its index, and the empty record of imports, then the profiles and counties
+// tables likewise, whichever it lacks, all in one transaction in the file itself, so every row stays, the
 // file keeps its owner, group and mode for the other members, and a kill leaves the old file or
 // the upgraded one, which the next open finishes or finds done. A working copy that has its places
-// is left as it is.
+// and profiles is left as it is.
 void upgradeWorkingCopy(ZipConnection &working, const QString &pristine);
 
 // Copies a database file over another in one step: the copy is written beside the target and

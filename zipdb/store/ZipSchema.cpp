@@ -71,6 +71,31 @@ const std::vector<Table> &tables()
          QStringLiteral("create table if not exists ImportedRows (ZipCode TEXT, City TEXT, State TEXT)"),
          {},
          {}},
+        // A ZIP's profile, for the shipped ZIPs only: one added by hand has none. Both tables are
+        // kept in the order of their keys, so reading them by ZIP is a plain scan.
+        {QStringLiteral("ZipProfiles"),
+         {QStringLiteral("ZipCode"), QStringLiteral("Kind"), QStringLiteral("TimeZone"), QStringLiteral("Population"),
+          QStringLiteral("Density")},
+         // No index of its own: its key orders it.
+         {QStringLiteral("sqlite_autoindex_ZipProfiles_1")},
+         QStringLiteral("create table ZipProfiles (ZipCode TEXT PRIMARY KEY, Kind TEXT NOT NULL, TimeZone TEXT NOT NULL,"
+                        " Population INTEGER, Density REAL) without rowid"),
+         {},
+         QStringLiteral("create table ZipProfiles (ZipCode text collate \"C\" primary key, Kind text not null,"
+                        " TimeZone text not null, Population bigint, Density double precision)")},
+        // One row for each county a ZIP spans; the share NULL for a ZIP without residents' area.
+        {QStringLiteral("ZipCounties"),
+         {QStringLiteral("ZipCode"), QStringLiteral("Rank"), QStringLiteral("Fips"), QStringLiteral("County"),
+          QStringLiteral("Share")},
+         // The one that finds a county's ZIPs.
+         {QStringLiteral("sqlite_autoindex_ZipCounties_1"), QStringLiteral("ZipCounties_Fips")},
+         QStringLiteral("create table ZipCounties (ZipCode TEXT NOT NULL, Rank INTEGER NOT NULL, Fips TEXT NOT NULL,"
+                        " County TEXT NOT NULL, Share REAL, PRIMARY KEY (ZipCode, Rank)) without rowid"),
+         QStringLiteral("create index ZipCounties_Fips on ZipCounties (Fips)"),
+         QStringLiteral("create table ZipCounties (ZipCode text collate \"C\" not null, Rank integer not null,"
+                        " Fips text collate \"C\" not null, County text not null, Share double precision,"
+                        " primary key (ZipCode, Rank));"
+                        " create index ZipCounties_Fips on ZipCounties (Fips)")},
     };
     return all;
 }
@@ -93,6 +118,16 @@ const Table &zipPlaces()
 const Table &importedRows()
 {
     return tables()[3];
+}
+
+const Table &zipProfiles()
+{
+    return tables()[4];
+}
+
+const Table &zipCounties()
+{
+    return tables()[5];
 }
 
 const Table *findTable(const QString &name)

@@ -65,6 +65,26 @@ inline constexpr char kUpsertZipPlaceSql[] =
     " on conflict (ZipCode) do update set County = excluded.County, Latitude = excluded.Latitude,"
     " Longitude = excluded.Longitude"
     " where (County, Latitude, Longitude) is not (excluded.County, excluded.Latitude, excluded.Longitude)";
+// Each ZIP's kind, time zone and residents, and the counties it spans, ranked from 0 by share.
+const Table &zipProfiles();
+const Table &zipCounties();
+// The statements that read them; a ZIP's counties come in rank order. The SQL texts here bind $1,
+// which both stores take.
+inline constexpr char kSelectZipProfilesSql[] = "select ZipCode, Kind, TimeZone, Population, Density from ZipProfiles";
+inline constexpr char kSelectZipCountiesSql[] = "select ZipCode, Fips, County, Share from ZipCounties";
+inline constexpr char kProfileOfZipSql[] =
+    "select ZipCode, Kind, TimeZone, Population, Density from ZipProfiles where ZipCode = $1";
+inline constexpr char kCountiesOfZipSql[] =
+    "select ZipCode, Fips, County, Share from ZipCounties where ZipCode = $1 order by Rank";
+// The ZIP rows with a share in the county of FIPS code $1, with that share: largest first, the
+// ZIPs without a share last, ties by ZIP and city.
+inline constexpr char kRowsInCountySql[] =
+    "select z.ZipCode, z.City, z.State, c.Share from ZipCounties c join ZipCodes z on z.ZipCode = c.ZipCode"
+    " where c.Fips = $1 order by c.Share desc nulls last, z.ZipCode, z.City";
+// The FIPS codes and names of the counties called $1 in any letter case whose code begins with $2.
+inline constexpr char kCountiesNamedSql[] =
+    "select distinct Fips, County from ZipCounties where lower(County) = lower(cast($1 as text)) and substr(Fips, 1, 2) = $2"
+    " order by Fips";
 // Every table a zip database may hold besides SQLite's own.
 const std::vector<Table> &tables();
 // The table of that name in any letter case, as SQLite matches names, or null.

@@ -26,7 +26,20 @@ std::vector<NearbyRow> ZipStore::rowsNear(const QString &zip, double miles)
     const std::optional<ZipPlace> centre = place(zip);
     if (!centre || !centre->position)
         return {};
-    const GeoPoint at = *centre->position;
+    std::vector<NearbyRow> near = rowsWithin(*centre->position, miles);
+    sortNearestFirst(near, zip);
+    return near;
+}
+
+std::vector<NearbyRow> ZipStore::rowsNear(GeoPoint centre, double miles)
+{
+    std::vector<NearbyRow> near = rowsWithin(centre, miles);
+    sortNearestFirst(near, QString());
+    return near;
+}
+
+std::vector<NearbyRow> ZipStore::rowsWithin(GeoPoint at, double miles)
+{
     std::vector<NearbyRow> near;
     for (const auto candidate = candidatesIn(candidateBox(at, miles)); !candidate->atEnd(); candidate->moveNext()) {
         // Measured before any text is read, so the corners of the box outside the circle cost none.
@@ -40,6 +53,5 @@ std::vector<NearbyRow> ZipStore::rowsNear(const QString &zip, double miles)
                         {rowZip, candidate->text(zipschema::PlacedCounty), position},
                         distance});
     }
-    sortNearestFirst(near, zip);
     return near;
 }

@@ -2,6 +2,7 @@
 
 #include "Provenance.h"
 #include "ZipPlace.h"
+#include "ZipProfile.h"
 
 #include <QHash>
 #include <QString>
@@ -63,6 +64,20 @@ public:
     // centre ZIP has no position or no place. Measured the same on every store: a backend gives
     // only the candidates in the box around the circle.
     std::vector<NearbyRow> rowsNear(const QString &zip, double miles);
+    // Every row whose ZIP's position lies within `miles` of the point, nearest first, ties by ZIP,
+    // then city.
+    std::vector<NearbyRow> rowsNear(GeoPoint centre, double miles);
+
+    // The ZIP's counties, time zone, residents and kind; none for a ZIP the person added.
+    virtual std::optional<ZipProfile> profile(const QString &zip) = 0;
+    // Every ZIP's profile in ZIP order: the command line's columns for a whole list.
+    virtual std::vector<ZipProfile> profiles() = 0;
+    // The rows of the ZIPs with any share in the county of the five-digit FIPS code, largest
+    // share first, a ZIP without a share last, ties by ZIP and city.
+    virtual std::vector<CountyRow> rowsInCounty(const QString &fips) = 0;
+    // The counties called so, in any letter case, in the state of the two-digit FIPS code: their
+    // FIPS codes and names, without a share, by FIPS code.
+    virtual std::vector<CountyShare> countiesNamed(const QString &name, const QString &stateFips) = 0;
 
     // Where the rows came from: the shipped sources and the imports since. Reads a closed store
     // too, for --version.
@@ -72,4 +87,8 @@ protected:
     // The rows whose ZIP's position lies in the box, through the index on the position, in the
     // columns of zipschema::placedRowsInBoxSql(). A box across the antimeridian has west > east.
     virtual std::unique_ptr<ZipCursor> candidatesIn(const GeoBox &box) = 0;
+
+private:
+    // The rows within the miles of the point, in no order.
+    std::vector<NearbyRow> rowsWithin(GeoPoint centre, double miles);
 };

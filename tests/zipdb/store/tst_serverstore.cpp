@@ -1,6 +1,7 @@
 #include "FaultSeed.h"
 #include "GreatCircle.h"
 #include "HostileText.h"
+#include "KnownProfiles.h"
 #include "PostgresServer.h"
 #include "PostgresZipStore.h"
 #include "ShippedCopy.h"
@@ -174,9 +175,21 @@ private slots:
         const std::vector<ZipPlace> shipped = ShippedCopy(machine.pristineCopy()).places();
         QCOMPARE(shared.places().size(), qsizetype(shipped.size()));
         QCOMPARE(shared.place("02134")->county, QStringLiteral("Suffolk"));
+        const std::vector<ZipProfile> profiles = ShippedCopy(machine.pristineCopy()).profiles();
+        QVERIFY(shared.profiles() == profiles);
         shared.reset();
         QCOMPARE(searchRows(shared, ""), rowsOf(machine.pristineCopy()));
         QCOMPARE(shared.places().size(), qsizetype(shipped.size()));
+        QVERIFY(shared.profiles() == profiles);
+    }
+
+    void profilesAreTheShippedOnes_data() { addKnownProfiles(); }
+    void profilesAreTheShippedOnes()
+    {
+        static const QString database = server->newDatabase(); // loaded once for every row
+        PostgresZipStore store(database, machine.pristineCopy());
+        store.open();
+        checkKnownProfile(store);
     }
 
     void clientsAddingAndDeletingAtOnceLoseNoRow_data()

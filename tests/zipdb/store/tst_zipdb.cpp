@@ -1,3 +1,4 @@
+#include "KnownProfiles.h"
 #include "ShippedCopy.h"
 #include "SqliteZipStore.h"
 #include "TestMachine.h"
@@ -8,12 +9,15 @@
 #include "ZipSearch.h"
 
 #include <QDir>
+#include <QLocale>
+#include <QRandomGenerator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <stdexcept>
 
 namespace {
@@ -95,12 +99,19 @@ private slots:
         QVERIFY(ShippedCopy(dir.filePath(QStringLiteral("dbZipsWorking.mdb"))).places() == places);
     }
 
+    void anOldWorkingCopyOpensWithItsRowsAndThePlaces_data()
+    {
+        QTest::addColumn<bool>("withPlaces");
+        QTest::newRow("1.0") << false;
+        QTest::newRow("1.0 with places") << true;
+    }
     // A member's 1.0 copy, shared with the group: the first open upgrades it for everyone.
     void anOldWorkingCopyOpensWithItsRowsAndThePlaces()
     {
+        QFETCH(bool, withPlaces);
         TestMachine machine;
         QDir().mkpath(machine.dataFolder());
-        makeOldWorkingCopy(machine.pristineCopy(), machine.workingCopy());
+        makeOldWorkingCopy(machine.pristineCopy(), machine.workingCopy(), withPlaces);
         addRow(machine.workingCopy(), QStringLiteral("99990"), QStringLiteral("Mine"), QStringLiteral("AK"));
         QFile::setPermissions(machine.workingCopy(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
         const QStringList rows = rowsOf(machine.workingCopy());
@@ -111,11 +122,37 @@ private slots:
         QCOMPARE(store.places().size(), qsizetype(ShippedCopy(machine.pristineCopy()).places().size()));
         QCOMPARE(store.rowsNear(QStringLiteral("02134"), 1).front().row.city, QStringLiteral("Allston"));
         QVERIFY(!store.place(QStringLiteral("99990")));
+        QVERIFY(store.profiles() == ShippedCopy(machine.pristineCopy()).profiles());
         store.close();
         store.open();
         QCOMPARE(rowsOf(machine.workingCopy()), rows);
         QCOMPARE(QFileInfo(machine.workingCopy()).permissions(), mode);
         QCOMPARE(integrityOf(machine.workingCopy()), QStringLiteral("ok"));
+    }
+
+    // The quick way to the shortest text agrees with the general conversion for figures with a
+    // few decimals, as the data has, and for any other number.
+    void decimalTextIsTheShortestThatReadsBack()
+    {
+        QRandomGenerator random(20261210);
+        for (int i = 0; i < 200000; ++i) {
+            const int decimals = i % 7;
+            const double number = i % 3 ? double(qint64(random.bounded(4e8)) - qint64(2e8)) / std::pow(10.0, decimals)
+                                        : (random.generateDouble() - 0.5) * std::pow(10.0, random.bounded(12));
+            const QString general = QLocale::c().toString(number, 'f', QLocale::FloatingPointShortest);
+            QCOMPARE(shortestDecimalText(number, decimals), general);
+        }
+    }
+
+    void profilesAreTheShippedOnes_data() { addKnownProfiles(); }
+    void profilesAreTheShippedOnes()
+    {
+        TestMachine machine;
+        QDir().mkpath(machine.dataFolder());
+        provisionWorkingCopy(machine.pristineCopy(), machine.workingCopy());
+        SqliteZipStore store(machine.locations());
+        store.open();
+        checkKnownProfile(store);
     }
 
     void searchMatchesPrefixesInZipOrder_data()

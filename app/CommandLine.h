@@ -88,8 +88,8 @@ private:
     QCommandLineOption m_lookup{
         QStringLiteral("lookup"),
         QStringLiteral("Write the list in the file (CSV, TSV or .xlsx; - for standard input) back, every row in its "
-                       "order with its ZIP's City, State, County, Latitude, Longitude, Other Names and Match, in the "
-                       "list's own encoding and separator."),
+                       "order with its ZIP's City, State, County, Latitude, Longitude, TimeZone, Counties, Population, "
+                       "Kind, Other Names and Match, in the list's own encoding and separator."),
         QStringLiteral("file")};
     QCommandLineOption m_column{QStringLiteral("column"),
                                 QStringLiteral("With --lookup: the ZIP column, by its header or its number from 1."),

@@ -28,7 +28,7 @@ std::string pathOf(const std::string &name)
 // The same lookup: the ZIP column by its header, ZIPs as spreadsheets leave them, the columns
 // --lookup adds, Match last.
 const char kPythonLookup[] = R"(import csv, re, sys
-zips_csv, places_csv, list_csv = sys.argv[1:4]
+zips_csv, places_csv, profiles_csv, list_csv = sys.argv[1:5]
 facts = {}
 with open(zips_csv, newline='', encoding='utf-8') as f:
     rows = csv.reader(f)
@@ -39,14 +39,24 @@ with open(zips_csv, newline='', encoding='utf-8') as f:
             if name != facts[zip_code][0] + ', ' + facts[zip_code][1] and name not in facts[zip_code][5]:
                 facts[zip_code][5].append(name)
         else:
-            facts[zip_code] = [city, state, '', '', '', []]
+            facts[zip_code] = [city, state, '', '', '', '', '', '', '', []]
 with open(places_csv, newline='', encoding='utf-8') as f:
     rows = csv.reader(f)
     next(rows)
     for zip_code, county, latitude, longitude in rows:
         if zip_code in facts:
             facts[zip_code][2:5] = [county, latitude, longitude]
-cells = {z: v[:5] + ['; '.join(v[5]), 'found'] for z, v in facts.items()}
+def county(text):
+    fips, name, share = text.split(':')
+    return name + ' ' + share + '%' if share else name
+with open(profiles_csv, newline='', encoding='utf-8') as f:
+    rows = csv.reader(f)
+    next(rows)
+    for zip_code, kind, time_zone, population, density, counties in rows:
+        if zip_code in facts:
+            shares = '; '.join(county(c) for c in counties.split('|')) if counties else ''
+            facts[zip_code][5:9] = [time_zone, shares, population, kind]
+cells = {z: v[:9] + ['; '.join(v[9]), 'found'] for z, v in facts.items()}
 spelled = re.compile(r'(\d{3,5})(?:-\d{4}|\.0*)?|(\d{3,5})\d{4}')
 names = {'zip', 'zipcode', 'zip5', 'postalcode', 'postcode'}
 with open(list_csv, newline='', encoding='utf-8') as f:
@@ -54,12 +64,13 @@ with open(list_csv, newline='', encoding='utf-8') as f:
     rows = csv.reader(f)
     header = next(rows)
     column = next(i for i, h in enumerate(header) if re.sub(r'[^0-9a-z]', '', h.lower()) in names)
-    out.writerow(header + ['City', 'State', 'County', 'Latitude', 'Longitude', 'Other Names', 'Match'])
+    out.writerow(header + ['City', 'State', 'County', 'Latitude', 'Longitude', 'TimeZone', 'Counties', 'Population',
+                           'Kind', 'Other Names', 'Match'])
     for row in rows:
         m = spelled.fullmatch(row[column].strip())
         z = (m.group(1) or m.group(2)).zfill(5) if m else None
         found = cells.get(z)
-        out.writerow(row + (found if found else [''] * 6 + ['unknown' if z else 'not a ZIP']))
+        out.writerow(row + (found if found else [''] * 10 + ['unknown' if z else 'not a ZIP']))
 )";
 
 std::vector<std::string> shippedZips()
@@ -114,7 +125,7 @@ double lookupSeconds(const std::string &list, double &peakMegabytes)
 double pythonSeconds()
 {
     return secondsToRun("python3", {"python3", pathOf("lookup.py"), QUILLMAP_ZIPCODES_CSV, QUILLMAP_ZIPPLACES_CSV,
-                                    pathOf("orders-1m.csv")},
+                                    QUILLMAP_ZIPPROFILES_CSV, pathOf("orders-1m.csv")},
                         pathOf("python.csv"));
 }
 

@@ -136,7 +136,9 @@ run --import new.csv --yes; status=$?
 # output, to a file, from standard input, or as a workbook.
 sqlite3 "$working_copy" "insert into ZipCodes values ('99992', 'Ca$(printf '\xc3\xb1')on City', 'CO')"
 printf 'Nom;Zip Code\r\nJos\xe9;2134\r\nRen\xe9e;99992\r\nZo\xe9;n/a\r\n' > "$scratch/list.csv"
-printf 'Nom;Zip Code;City;State;County;Latitude;Longitude;Other Names;Match\r\nJos\xe9;2134;Allston;MA;Suffolk;42.3535;-71.1329;;found\r\nRen\xe9e;99992;Ca\xf1on City;CO;;;;;found\r\nZo\xe9;n/a;;;;;;;not a ZIP\r\n' > "$scratch/expected.csv"
+printf 'Nom;Zip Code;City;State;County;Latitude;Longitude;TimeZone;Counties;Population;Kind;Other Names;Match\r\n%b\r\n%b\r\n%b\r\n' \
+    'Jos\xe9;2134;Allston;MA;Suffolk;42.3535;-71.1329;America/New_York;"Suffolk 99.6%; Middlesex 0.4%";17969;area;;found' \
+    'Ren\xe9e;99992;Ca\xf1on City;CO;;;;;;;;;found' 'Zo\xe9;n/a;;;;;;;;;;;not a ZIP' > "$scratch/expected.csv"
 run --lookup "$scratch/list.csv"; status=$?
 [ "$status" = 0 ] || fail "--lookup exited $status: $(cat "$scratch/err")"
 cmp -s "$scratch/expected.csv" "$scratch/out" || fail "--lookup: not the list back in its encoding: $(od -c "$scratch/out" | head)"

@@ -100,15 +100,17 @@ private slots:
         QTest::addColumn<bool>("save");
         QTest::addColumn<bool>("near");
         QTest::addColumn<QByteArray>("cells");
-        const QByteArray header = "ZIP\tCity\tState\tCounty\tLatitude\tLongitude\tOther Names\tMatch";
+        const QByteArray header =
+            "ZIP\tCity\tState\tCounty\tLatitude\tLongitude\tTimeZone\tCounties\tPopulation\tKind\tOther Names\tMatch";
+        const QByteArray allston =
+            "02134\tAllston\tMA\tSuffolk\t42.3535\t-71.1329\tAmerica/New_York\tSuffolk 99.6%; Middlesex 0.4%\t17969\tarea\t\tfound";
         QTest::newRow("copied") << false << false
-                                << header + "\r\n02134\tAllston\tMA\tSuffolk\t42.3535\t-71.1329\t\tfound\r\n"
-                                            "hello\t\t\t\t\t\t\tnot a ZIP\r\n";
+                                << header + "\r\n" + allston + "\r\nhello\t\t\t\t\t\t\t\t\t\t\tnot a ZIP\r\n";
         QTest::newRow("saved") << true << false
                                << QByteArray("\xEF\xBB\xBF") + QByteArray(header).replace('\t', ',')
-                                      + "\r\n02134,Allston,MA,Suffolk,42.3535,-71.1329,,found\r\nhello,,,,,,,not a ZIP\r\n";
+                                      + "\r\n" + QByteArray(allston).replace('\t', ',') + "\r\nhello,,,,,,,,,,,not a ZIP\r\n";
         QTest::newRow("after ZIPs Near")
-            << false << true << header + "\tMiles\r\n02134\tAllston\tMA\tSuffolk\t42.3535\t-71.1329\t\tfound\t0.00\r\n";
+            << false << true << header + "\tMiles\r\n" + allston + "\t0.00\r\n";
     }
     void spreadsheetCells()
     {

@@ -1,6 +1,7 @@
 #include "ZipIndex.h"
 
 #include "ZipCursor.h"
+#include "ZipProfile.h"
 #include "ZipStore.h"
 
 #include <QStringList>
@@ -32,6 +33,7 @@ QString nameOf(const ZipRow &row)
 // The texts kept for each ZIP of the rows and for each place.
 enum RowText { RowCity, RowState, RowOtherNames, RowTextCount };
 enum PlaceText { PlaceCounty, PlaceLatitude, PlaceLongitude, PlaceTextCount };
+enum ProfileText { ProfileTimeZone, ProfileCounties, ProfilePopulation, ProfileKind, ProfileTextCount };
 
 } // namespace
 
@@ -52,7 +54,9 @@ QString ZipIndex::factName(Fact fact)
 {
     static const std::array<QString, FactCount> names{QStringLiteral("City"),     QStringLiteral("State"),
                                                       QStringLiteral("County"),   QStringLiteral("Latitude"),
-                                                      QStringLiteral("Longitude"), QStringLiteral("Other Names")};
+                                                      QStringLiteral("Longitude"), QStringLiteral("TimeZone"),
+                                                      QStringLiteral("Counties"),  QStringLiteral("Population"),
+                                                      QStringLiteral("Kind"),      QStringLiteral("Other Names")};
     return names.at(fact);
 }
 
@@ -68,13 +72,17 @@ QStringView ZipIndex::Texts::at(size_t n) const
     return QStringView(m_text).sliced(m_starts[n], end - m_starts[n]);
 }
 
-ZipIndex::ZipIndex() : m_rowOf(kZipCount, -1), m_placeOf(kZipCount, -1) {}
+ZipIndex::ZipIndex() : m_rowOf(kZipCount, -1), m_placeOf(kZipCount, -1), m_profileOf(kZipCount, -1) {}
 
 ZipIndex::ZipIndex(ZipStore &store) : ZipIndex()
 {
     const QHash<QString, ZipPlace> places = store.places();
-    // The places' texts are made on a thread of their own while the rows are read.
-    std::future<void> placesAdded = std::async(std::launch::async, [&] { addPlaces(places); });
+    const std::vector<ZipProfile> profiles = store.profiles();
+    // The places' and profiles' texts are made on a thread of their own while the rows are read.
+    std::future<void> placesAdded = std::async(std::launch::async, [&] {
+        addPlaces(places);
+        addProfiles(profiles);
+    });
     addRows(store);
     placesAdded.get();
 }
@@ -91,6 +99,21 @@ void ZipIndex::addPlaces(const QHash<QString, ZipPlace> &places)
         m_placeTexts.add(place.county);
         m_placeTexts.add(place.position ? coordinateText(place.position->latitude) : QString());
         m_placeTexts.add(place.position ? coordinateText(place.position->longitude) : QString());
+    }
+}
+
+void ZipIndex::addProfiles(const std::vector<ZipProfile> &profiles)
+{
+    qint32 count = 0;
+    for (const ZipProfile &profile : profiles) {
+        const int zip = numberOf(profile.zip);
+        if (zip < 0)
+            continue;
+        m_profileOf[zip] = count++;
+        m_profileTexts.add(profile.timeZone);
+        m_profileTexts.add(countiesText(profile.counties));
+        m_profileTexts.add(profile.population ? QString::number(*profile.population) : QString());
+        m_profileTexts.add(kindText(profile.kind));
     }
 }
 
@@ -139,6 +162,10 @@ QStringView ZipIndex::factView(int zip, Fact fact) const
     const auto placeText = [&](PlaceText text) {
         return place < 0 ? QStringView() : m_placeTexts.at(size_t(place) * PlaceTextCount + text);
     };
+    const qint32 profile = m_profileOf[zip];
+    const auto profileText = [&](ProfileText text) {
+        return profile < 0 ? QStringView() : m_profileTexts.at(size_t(profile) * ProfileTextCount + text);
+    };
     switch (fact) {
     case City:
         return m_rowTexts.at(row + RowCity);
@@ -152,6 +179,14 @@ QStringView ZipIndex::factView(int zip, Fact fact) const
         return placeText(PlaceLatitude);
     case Longitude:
         return placeText(PlaceLongitude);
+    case TimeZone:
+        return profileText(ProfileTimeZone);
+    case Counties:
+        return profileText(ProfileCounties);
+    case Population:
+        return profileText(ProfilePopulation);
+    case Kind:
+        return profileText(ProfileKind);
     case FactCount:
         break;
     }

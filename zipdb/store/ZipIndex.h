@@ -11,6 +11,7 @@
 
 class ZipStore;
 struct ZipPlace;
+struct ZipProfile;
 
 // How a cell of a person's list matched: a ZIP the store holds, five digits that are no ZIP of
 // the store, or no ZIP at all.
@@ -28,7 +29,19 @@ class ZipIndex
 public:
     // The facts, in the order the lookups write them after a list's own columns: the one list of
     // them, which factName() names.
-    enum Fact { City, State, County, Latitude, Longitude, OtherNames, FactCount };
+    enum Fact {
+        City,
+        State,
+        County,
+        Latitude,
+        Longitude,
+        TimeZone,
+        Counties,
+        Population,
+        Kind,
+        OtherNames,
+        FactCount
+    };
     static constexpr int kZipCount = 100000;
 
     // The header of the fact's column, as --search prints it.
@@ -36,7 +49,7 @@ public:
 
     // Holds no ZIP.
     ZipIndex();
-    // Reads every row and place of the open store. Throws the store's failure.
+    // Reads every row, place and profile of the open store. Throws the store's failure.
     explicit ZipIndex(ZipStore &store);
 
     // The ZIPs it holds.
@@ -64,6 +77,7 @@ private:
     };
 
     void addPlaces(const QHash<QString, ZipPlace> &places);
+    void addProfiles(const std::vector<ZipProfile> &profiles);
     void addRows(ZipStore &store);
 
     // By ZIP number: the n-th ZIP of the rows, and its City, State and OtherNames; -1 for none.
@@ -74,4 +88,7 @@ private:
     std::vector<qint32> m_placeOf;
     Texts m_placeTexts;
     std::vector<std::optional<GeoPoint>> m_positions;
+    // By ZIP number: the n-th profile, and its TimeZone, Counties, Population and Kind; -1 for none.
+    std::vector<qint32> m_profileOf;
+    Texts m_profileTexts;
 };

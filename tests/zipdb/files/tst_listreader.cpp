@@ -47,11 +47,12 @@ QByteArray lookedUp(const QByteArray &list, const QString &column)
 }
 
 // The cells each record gains, after a comma.
-const QByteArray kHeader(",City,State,County,Latitude,Longitude,Other Names,Match");
-const QByteArray kAllston(",Allston,MA,Suffolk,42.3535,-71.1329,\"Boston, MA\",found");
-const QByteArray kHoltsville(",Holtsville,NY,Suffolk,40.8154,-73.0451,,found");
-const QByteArray kUnknown(",,,,,,,unknown");
-const QByteArray kNotAZip(",,,,,,,not a ZIP");
+const QByteArray kHeader(",City,State,County,Latitude,Longitude,TimeZone,Counties,Population,Kind,Other Names,Match");
+const QByteArray kAllston(
+    ",Allston,MA,Suffolk,42.3535,-71.1329,America/New_York,Suffolk 99.6%; Middlesex 0.4%,17969,area,\"Boston, MA\",found");
+const QByteArray kHoltsville(",Holtsville,NY,Suffolk,40.8154,-73.0451,America/New_York,Suffolk,,post office,,found");
+const QByteArray kUnknown(",,,,,,,,,,,unknown");
+const QByteArray kNotAZip(",,,,,,,,,,,not a ZIP");
 
 QByteArray separatedBy(char separator, QByteArray cells)
 {
@@ -105,11 +106,12 @@ private slots:
         QTest::newRow("Windows-1252 with semicolons")
             << QByteArray("Nom;Zip Code;Ville\r\nJos\xe9;2134;Montr\xe9" "al\r\nRen\xe9" "e;99990;\r\n") << QString()
             << "Nom;Zip Code;Ville" + separatedBy(';', kHeader) + "\r\nJos\xe9;2134;Montr\xe9" "al"
-                   + ";Allston;MA;Suffolk;42.3535;-71.1329;Boston, MA;found\r\nRen\xe9" "e;99990;;Ca\xf1on City;CO;;;;;found\r\n";
+                   + ";Allston;MA;Suffolk;42.3535;-71.1329;America/New_York;\"Suffolk 99.6%; Middlesex 0.4%\";17969;area;Boston, MA;found"
+                     "\r\nRen\xe9" "e;99990;;Ca\xf1on City;CO;;;;;;;;;found\r\n";
         QTest::newRow("UTF-8 with a byte-order mark, tabs")
             << QByteArray("\xEF\xBB\xBFzip\tnote\n501\tcaf\xc3\xa9\n99990\t\n") << QString()
             << "\xEF\xBB\xBFzip\tnote" + separatedBy('\t', kHeader) + "\n501\tcaf\xc3\xa9" + separatedBy('\t', kHoltsville)
-                   + "\n99990\t\tCa\xc3\xb1on City\tCO\t\t\t\t\tfound\n";
+                   + "\n99990\t\tCa\xc3\xb1on City\tCO\t\t\t\t\t\t\t\t\tfound\n";
         QTest::newRow("quoted separators, quotes and line breaks")
             << QByteArray("\"Name\",\"Postal Code\"\n\"Smith, \"\"Jo\"\"\",\"501\"\n\"two\nlines\",99999\n") << QString()
             << "Name,Postal Code" + kHeader + "\n\"Smith, \"\"Jo\"\"\",501" + kHoltsville
@@ -206,7 +208,7 @@ private slots:
         const XlsxSheet written = XlsxSheet::read(path);
         QCOMPARE(written.rowTexts(1), QStringList({"Nom", "Zip"}) + ListLookup::addedColumnNames());
         QCOMPARE(written.rowTexts(2), (QStringList{QString::fromUtf8("Jos\u00e9"), "501", "Holtsville", "NY", "Suffolk",
-                                                   "40.8154", "-73.0451", {}, "found"}));
+                                                   "40.8154", "-73.0451", "America/New_York", "Suffolk", {}, "post office", {}, "found"}));
         QCOMPARE(written.cells.value({2, 2}).numberFormat, 49);
     }
 };

@@ -488,11 +488,7 @@ std::optional<ZipProfile> PostgresZipStore::profile(const QString &zip)
         ServerCursor found(run(db, zipschema::kProfileOfZipSql, {zip}, PGRES_TUPLES_OK));
         if (found.atEnd())
             return std::nullopt;
-        ZipProfile profile = profileAt(found);
-        for (ServerCursor county(run(db, zipschema::kCountiesOfZipSql, {zip}, PGRES_TUPLES_OK)); !county.atEnd();
-             county.moveNext())
-            profile.counties.push_back(countyAt(county));
-        return profile;
+        return profileWithCounties(found, ServerCursor(run(db, zipschema::kCountiesOfZipSql, {zip}, PGRES_TUPLES_OK)));
     });
 }
 

@@ -90,9 +90,10 @@ QHash<QString, ZipPlace> SqliteZipStore::places()
 {
     QHash<QString, ZipPlace> places;
     places.reserve(42'000);
+    RepeatedTexts counties;
     for (ZipQuery place = m_connection.query(QString::fromUtf8(zipschema::kSelectZipPlacesSql)); !place.atEnd();
          place.moveNext()) {
-        ZipPlace read = readZipPlace(place);
+        ZipPlace read = readZipPlace(place, 0, counties);
         places.insert(read.zip, std::move(read));
     }
     return places;
@@ -103,11 +104,7 @@ std::optional<ZipProfile> SqliteZipStore::profile(const QString &zip)
     const ZipQuery found = m_connection.query(QString::fromUtf8(zipschema::kProfileOfZipSql), {zip});
     if (found.atEnd())
         return std::nullopt;
-    ZipProfile profile = profileAt(found);
-    for (ZipQuery county = m_connection.query(QString::fromUtf8(zipschema::kCountiesOfZipSql), {zip}); !county.atEnd();
-         county.moveNext())
-        profile.counties.push_back(countyAt(county));
-    return profile;
+    return profileWithCounties(found, m_connection.query(QString::fromUtf8(zipschema::kCountiesOfZipSql), {zip}));
 }
 
 std::vector<ZipProfile> SqliteZipStore::profiles()

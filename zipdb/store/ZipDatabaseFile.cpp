@@ -109,6 +109,11 @@ void SqliteCloser::operator()(sqlite3 *db) const
 
 SqliteHandle openDatabaseFile(const QString &path, int flags)
 {
+    // SQLite counts every allocation under one lock of the whole process, which two threads
+    // reading two connections would wait on; nothing here asks for the counts. Said before the
+    // first connection opens, or refused and harmless after.
+    static const int uncounted = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    Q_UNUSED(uncounted);
     // A file the program writes lies in the shared folder. The pristine copy, only ever read from
     // the program folder, may be a link a packager made.
     const bool shared = flags & SQLITE_OPEN_READWRITE;
@@ -121,7 +126,10 @@ SqliteHandle openDatabaseFile(const QString &path, int flags)
     const QString opened = folder.isEmpty() ? file.filePath() : folder + QLatin1Char('/') + file.fileName();
     sqlite3 *raw = nullptr;
     const QByteArray name = opened.toUtf8();
-    const int result = sqlite3_open_v2(name.constData(), &raw, flags | (shared ? SQLITE_OPEN_NOFOLLOW : 0), nullptr);
+    // One thread at a time uses a connection (the list look-up reads the store on a thread of its
+    // own while nothing else does): SQLite's locking of it at every call would be work for nothing.
+    const int result = sqlite3_open_v2(name.constData(), &raw,
+                                       flags | SQLITE_OPEN_NOMUTEX | (shared ? SQLITE_OPEN_NOFOLLOW : 0), nullptr);
     SqliteHandle db(raw);
     if (result != SQLITE_OK)
         throw std::runtime_error(QStringLiteral("Could not open %1: %2")

@@ -57,9 +57,9 @@ std::vector<ZipRow> readZipRows(ZipStore &store)
     return readSorted(*store.search(QString()));
 }
 
-ZipPlace readZipPlace(const ZipQuery &query, int first)
+ZipPlace readZipPlace(const ZipQuery &query, int first, RepeatedTexts &counties)
 {
-    ZipPlace place{query.text(first), query.text(first + 1), std::nullopt};
+    ZipPlace place{query.text(first), counties.text(query.utf8Text(first + 1)), std::nullopt};
     if (!query.isNull(first + 2) && !query.isNull(first + 3))
         place.position = GeoPoint{query.number(first + 2), query.number(first + 3)};
     return place;

@@ -9,6 +9,7 @@
 #include "StandardStream.h"
 #include "StoreLocations.h"
 #include "ZipCursor.h"
+#include "ZipFacts.h"
 #include "ZipPlace.h"
 #include "ZipProfile.h"
 #include "ZipRow.h"
@@ -16,73 +17,95 @@
 #include "ZipStore.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <future>
 #include <stdexcept>
 
 namespace {
 
 // A field of a tab-separated line: a tab or line break inside it would break the line's columns.
-QString field(QString text)
+void printField(StandardStream &out, QStringView text)
 {
     // Looked for before anything is written, so a clean text is not copied.
     const auto breaksLine = [](QChar c) { return c == u'\t' || c == u'\n' || c == u'\r'; };
-    if (std::none_of(text.cbegin(), text.cend(), breaksLine))
-        return text;
-    std::replace_if(text.begin(), text.end(), breaksLine, u' ');
-    return text;
+    if (std::none_of(text.cbegin(), text.cend(), breaksLine)) {
+        out << text;
+        return;
+    }
+    QString cleaned = text.toString();
+    std::replace_if(cleaned.begin(), cleaned.end(), breaksLine, u' ');
+    out << cleaned;
 }
 
 const QLatin1String kPlaceHeader("ZIP\tCity\tState\tCounty\tLatitude\tLongitude\tTimeZone\tCounties\tPopulation\tKind");
 
-// Every ZIP's place and profile, read once for a whole list of rows.
+// Each row's columns after its state, from its ZIP's place and profile: asked of the store ZIP by
+// ZIP for a few rows, as a script's search of one ZIP has, and for many read whole, once. The
+// profiles, the larger part, are then read through a store of their own on a thread of their own,
+// while the caller reads the places and its rows.
 class ZipColumns
 {
 public:
-    explicit ZipColumns(ZipStore &store) : m_places(store.places()), m_profiles(store.profiles()) {}
+    // Beyond this many rows a whole read costs less than the questions.
+    static constexpr size_t kFewRows = 200;
 
-    // An empty place for a ZIP the person added.
-    ZipPlace place(const QString &zip) const { return m_places.value(zip); }
-    // None for a ZIP the person added. Rows asked for in ZIP order are found where the last
-    // one was, without a search.
-    const ZipProfile *profile(const QString &zip)
+    ZipColumns(const StoreLocations &locations, ZipStore &store, size_t rows)
+        : m_store(store), m_oneByOne(rows <= kFewRows)
     {
-        for (const size_t at : {m_next, m_next + 1}) {
-            if (at < m_profiles.size() && m_profiles[at].zip == zip) {
-                m_next = at;
-                return &m_profiles[at];
+        if (m_oneByOne)
+            return;
+        m_profilesMade = std::async(std::launch::async, [this, &locations] {
+            ZipSession own;
+            own.create(locations);
+            own.store().open();
+            m_facts.addProfiles(own.store().profiles());
+        });
+        m_facts.addPlaces(store.places());
+    }
+    // Each column after a tab; empty ones for a ZIP the person added.
+    void print(StandardStream &out, const QString &zip)
+    {
+        if (m_oneByOne) {
+            const std::optional<ZipPlace> place = m_store.place(zip);
+            const std::optional<ZipProfile> profile = m_store.profile(zip);
+            for (int fact = 0; fact < ZipFacts::FactCount; ++fact) {
+                out << '\t';
+                printField(out, ZipFacts::text(place ? &*place : nullptr, profile ? &*profile : nullptr, ZipFacts::Fact(fact)));
             }
+            return;
         }
-        const auto found = std::ranges::lower_bound(m_profiles, zip, {}, &ZipProfile::zip);
-        if (found == m_profiles.end() || found->zip != zip)
-            return nullptr;
-        m_next = size_t(found - m_profiles.begin());
-        return &*found;
+        if (m_profilesMade.valid())
+            m_profilesMade.get();
+        const int number = ZipFacts::numberOf(zip);
+        for (int fact = 0; fact < ZipFacts::FactCount; ++fact) {
+            out << '\t';
+            printField(out, m_facts.view(number, ZipFacts::Fact(fact)));
+        }
     }
 
 private:
-    QHash<QString, ZipPlace> m_places;
-    std::vector<ZipProfile> m_profiles;
-    size_t m_next = 0;
+    ZipStore &m_store;
+    const bool m_oneByOne;
+    ZipFacts m_facts;
+    // Last, so that it is waited for before the facts it writes go.
+    std::future<void> m_profilesMade;
 };
-
-void printPlaceRow(StandardStream &out, const ZipRow &row, const ZipPlace &place, const ZipProfile *profile)
-{
-    out << field(row.zip) << '\t' << field(row.city) << '\t' << field(row.state) << '\t' << field(place.county) << '\t';
-    if (place.position)
-        out << coordinateText(place.position->latitude) << '\t' << coordinateText(place.position->longitude);
-    else
-        out << '\t';
-    out << '\t';
-    if (profile)
-        out << field(profile->timeZone) << '\t' << field(countiesText(profile->counties)) << '\t'
-            << (profile->population ? QString::number(*profile->population) : QString()) << '\t'
-            << kindText(profile->kind);
-    else
-        out << QLatin1String("\t\t");
-}
 
 void printRow(StandardStream &out, ZipColumns &columns, const ZipRow &row)
 {
-    printPlaceRow(out, row, columns.place(row.zip), columns.profile(row.zip));
+    printField(out, row.zip);
+    out << '\t';
+    printField(out, row.city);
+    out << '\t';
+    printField(out, row.state);
+    columns.print(out, row.zip);
+}
+
+// Appends the cursor's rows up to `upTo` rows in all.
+void readRows(ZipCursor &cursor, std::vector<ZipRow> &rows, size_t upTo = SIZE_MAX)
+{
+    for (; !cursor.atEnd() && rows.size() < upTo; cursor.moveNext())
+        rows.push_back({cursor.text(ZipCodeColumn), cursor.text(CityColumn), cursor.text(StateColumn)});
 }
 
 // "40.75,-73.99": a point as latitude and longitude in decimal degrees.
@@ -140,15 +163,18 @@ ExitStatus printSearch(const StoreLocations &locations, const QString &text, Sta
 {
     ZipSession session;
     openStoreAsTheWindowDoes(locations, session);
-    ZipColumns columns(session.store());
-    const std::unique_ptr<ZipCursor> rows = session.store().search(text);
+    const std::unique_ptr<ZipCursor> cursor = session.store().search(text);
+    std::vector<ZipRow> rows;
+    readRows(*cursor, rows, ZipColumns::kFewRows + 1);
+    ZipColumns columns(locations, session.store(), rows.size());
+    // The rest of a long search is read while the profiles are.
+    readRows(*cursor, rows);
     out << kPlaceHeader << '\n';
-    int printed = 0;
-    for (; !rows->atEnd(); rows->moveNext(), ++printed) {
-        printRow(out, columns, {rows->text(ZipCodeColumn), rows->text(CityColumn), rows->text(StateColumn)});
+    for (const ZipRow &row : rows) {
+        printRow(out, columns, row);
         out << '\n';
     }
-    return printed > 0 ? ExitStatus::Done : ExitStatus::NothingDone;
+    return rows.empty() ? ExitStatus::NothingDone : ExitStatus::Done;
 }
 
 ExitStatus printNear(const StoreLocations &locations, const QString &zipOrPoint, const QString &miles,
@@ -168,10 +194,10 @@ ExitStatus printNear(const StoreLocations &locations, const QString &zipOrPoint,
     if (!point)
         positionOf(store, zipOrPoint);
     const std::vector<NearbyRow> nearby = point ? store.rowsNear(*point, *distance) : store.rowsNear(zipOrPoint, *distance);
-    ZipColumns columns(store);
+    ZipColumns columns(locations, store, nearby.size());
     out << kPlaceHeader << QLatin1String("\tMiles\n");
     for (const NearbyRow &near : nearby) {
-        printPlaceRow(out, near.row, near.place, columns.profile(near.row.zip));
+        printRow(out, columns, near.row);
         out << '\t' << QString::number(near.miles, 'f', 2) << '\n';
     }
     return nearby.empty() ? ExitStatus::NothingDone : ExitStatus::Done;
@@ -192,7 +218,7 @@ ExitStatus printCounty(const StoreLocations &locations, const QString &county, S
     openStoreAsTheWindowDoes(locations, session);
     ZipStore &store = session.store();
     const std::vector<CountyRow> rows = store.rowsInCounty(fipsOfCounty(store, county.trimmed()));
-    ZipColumns columns(store);
+    ZipColumns columns(locations, store, rows.size());
     out << kPlaceHeader << QLatin1String("\tShare\n");
     for (const CountyRow &row : rows) {
         printRow(out, columns, row.row);

@@ -45,6 +45,11 @@ expected=$(sqlite3 -separator $'\t' "$working_copy" \
 [ "$(tail -n +2 "$scratch/out" | cut -f1-4)" = "$expected" ] || fail "--search 0213: not the rows the window lists"
 grep -q $'^02134\tAllston\tMA\tSuffolk\t42\\.35[0-9]*\t-71\\.13[0-9]*\tAmerica/New_York\tSuffolk 99\\.6%; Middlesex 0\\.4%\t17969\tarea$' \
     "$scratch/out" || fail "--search 0213: 02134's place or profile is wrong"
+# A long search reads every place and profile at once, a short one ZIP by ZIP: the same lines.
+allston=$(grep $'^02134\t' "$scratch/out")
+run --search 0; status=$?
+[ "$status" = 0 ] && grep -qxF "$allston" "$scratch/out" && [ "$(wc -l < "$scratch/out")" -gt 1000 ] \
+    || fail "--search 0: exited $status, or 02134's line is not the one --search 0213 prints"
 
 run --near 10001 --miles 3; status=$?
 [ "$status" = 0 ] || fail "--near 10001 --miles 3 exited $status: $(cat "$scratch/err")"

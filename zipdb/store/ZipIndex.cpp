@@ -11,29 +11,17 @@
 
 namespace {
 
-// The ZIP's number; -1 for a text that is not five digits, which no list can name.
-int numberOf(const QString &zip)
-{
-    if (zip.size() != 5)
-        return -1;
-    int number = 0;
-    for (const QChar digit : zip) {
-        if (digit < u'0' || digit > u'9')
-            return -1;
-        number = number * 10 + (digit.unicode() - u'0');
-    }
-    return number;
-}
-
 QString nameOf(const ZipRow &row)
 {
     return row.city + QStringLiteral(", ") + row.state;
 }
 
-// The texts kept for each ZIP of the rows and for each place.
+static_assert(int(ZipIndex::County) + int(ZipFacts::Kind) == int(ZipIndex::Kind)
+                  && ZipIndex::Kind + 1 == ZipIndex::OtherNames,
+              "the place's and profile's facts lie between State and OtherNames, in ZipFacts' order");
+
+// The texts kept for each ZIP of the rows.
 enum RowText { RowCity, RowState, RowOtherNames, RowTextCount };
-enum PlaceText { PlaceCounty, PlaceLatitude, PlaceLongitude, PlaceTextCount };
-enum ProfileText { ProfileTimeZone, ProfileCounties, ProfilePopulation, ProfileKind, ProfileTextCount };
 
 } // namespace
 
@@ -60,61 +48,25 @@ QString ZipIndex::factName(Fact fact)
     return names.at(fact);
 }
 
-void ZipIndex::Texts::add(QStringView text)
-{
-    m_starts.push_back(quint32(m_text.size()));
-    m_text += text;
-}
-
-QStringView ZipIndex::Texts::at(size_t n) const
-{
-    const quint32 end = n + 1 < m_starts.size() ? m_starts[n + 1] : quint32(m_text.size());
-    return QStringView(m_text).sliced(m_starts[n], end - m_starts[n]);
-}
-
-ZipIndex::ZipIndex() : m_rowOf(kZipCount, -1), m_placeOf(kZipCount, -1), m_profileOf(kZipCount, -1) {}
+ZipIndex::ZipIndex() : m_rowOf(kZipCount, -1) {}
 
 ZipIndex::ZipIndex(ZipStore &store) : ZipIndex()
 {
-    const QHash<QString, ZipPlace> places = store.places();
-    const std::vector<ZipProfile> profiles = store.profiles();
-    // The places' and profiles' texts are made on a thread of their own while the rows are read.
-    std::future<void> placesAdded = std::async(std::launch::async, [&] {
-        addPlaces(places);
-        addProfiles(profiles);
+    // The places' and the profiles' texts are each made on a thread of their own while the store
+    // is read on, and each let go once made.
+    QHash<QString, ZipPlace> places = store.places();
+    std::future<void> placesMade = std::async(std::launch::async, [&] {
+        m_facts.addPlaces(places);
+        places = {};
+    });
+    std::vector<ZipProfile> profiles = store.profiles();
+    std::future<void> profilesMade = std::async(std::launch::async, [&] {
+        m_facts.addProfiles(profiles);
+        profiles = {};
     });
     addRows(store);
-    placesAdded.get();
-}
-
-void ZipIndex::addPlaces(const QHash<QString, ZipPlace> &places)
-{
-    m_positions.reserve(places.size());
-    for (const ZipPlace &place : places) {
-        const int zip = numberOf(place.zip);
-        if (zip < 0)
-            continue;
-        m_placeOf[zip] = qint32(m_positions.size());
-        m_positions.push_back(place.position);
-        m_placeTexts.add(place.county);
-        m_placeTexts.add(place.position ? coordinateText(place.position->latitude) : QString());
-        m_placeTexts.add(place.position ? coordinateText(place.position->longitude) : QString());
-    }
-}
-
-void ZipIndex::addProfiles(const std::vector<ZipProfile> &profiles)
-{
-    qint32 count = 0;
-    for (const ZipProfile &profile : profiles) {
-        const int zip = numberOf(profile.zip);
-        if (zip < 0)
-            continue;
-        m_profileOf[zip] = count++;
-        m_profileTexts.add(profile.timeZone);
-        m_profileTexts.add(countiesText(profile.counties));
-        m_profileTexts.add(profile.population ? QString::number(*profile.population) : QString());
-        m_profileTexts.add(kindText(profile.kind));
-    }
+    placesMade.get();
+    profilesMade.get();
 }
 
 // The search lists a ZIP's rows together: its first row, then the others' names.
@@ -129,7 +81,7 @@ void ZipIndex::addRows(ZipStore &store)
     int zipOfRows = -1;
     for (const auto cursor = store.search(QString()); !cursor->atEnd(); cursor->moveNext()) {
         const ZipRow row{cursor->text(ZipCodeColumn), cursor->text(CityColumn), cursor->text(StateColumn)};
-        const int zip = numberOf(row.zip);
+        const int zip = ZipFacts::numberOf(row.zip);
         if (zip == zipOfRows && nameOf(row) != firstName && !otherNames.contains(nameOf(row)))
             otherNames.append(nameOf(row));
         if (zip < 0 || zip == zipOfRows || contains(zip))
@@ -144,6 +96,7 @@ void ZipIndex::addRows(ZipStore &store)
     }
     if (zipOfRows >= 0)
         endZip();
+    m_rowTexts.squeeze();
 }
 
 ZipMatch ZipIndex::match(std::optional<int> zip) const
@@ -158,14 +111,6 @@ QStringView ZipIndex::factView(int zip, Fact fact) const
     if (!contains(zip))
         return {};
     const size_t row = size_t(m_rowOf[zip]) * RowTextCount;
-    const qint32 place = m_placeOf[zip];
-    const auto placeText = [&](PlaceText text) {
-        return place < 0 ? QStringView() : m_placeTexts.at(size_t(place) * PlaceTextCount + text);
-    };
-    const qint32 profile = m_profileOf[zip];
-    const auto profileText = [&](ProfileText text) {
-        return profile < 0 ? QStringView() : m_profileTexts.at(size_t(profile) * ProfileTextCount + text);
-    };
     switch (fact) {
     case City:
         return m_rowTexts.at(row + RowCity);
@@ -173,29 +118,10 @@ QStringView ZipIndex::factView(int zip, Fact fact) const
         return m_rowTexts.at(row + RowState);
     case OtherNames:
         return m_rowTexts.at(row + RowOtherNames);
-    case County:
-        return placeText(PlaceCounty);
-    case Latitude:
-        return placeText(PlaceLatitude);
-    case Longitude:
-        return placeText(PlaceLongitude);
-    case TimeZone:
-        return profileText(ProfileTimeZone);
-    case Counties:
-        return profileText(ProfileCounties);
-    case Population:
-        return profileText(ProfilePopulation);
-    case Kind:
-        return profileText(ProfileKind);
     case FactCount:
-        break;
+        return {};
+    default:
+        // The facts between State and OtherNames are the place's and profile's, in their order.
+        return m_facts.view(zip, ZipFacts::Fact(fact - County));
     }
-    return {};
-}
-
-std::optional<GeoPoint> ZipIndex::position(int zip) const
-{
-    if (!contains(zip) || m_placeOf[zip] < 0)
-        return std::nullopt;
-    return m_positions[size_t(m_placeOf[zip])];
 }

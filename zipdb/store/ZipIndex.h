@@ -1,17 +1,14 @@
 #pragma once
 
-#include "GeoPoint.h"
+#include "ZipFacts.h"
 
 #include <QString>
 #include <QStringView>
-#include <QtContainerFwd>
 
 #include <optional>
 #include <vector>
 
 class ZipStore;
-struct ZipPlace;
-struct ZipProfile;
 
 // How a cell of a person's list matched: a ZIP the store holds, five digits that are no ZIP of
 // the store, or no ZIP at all.
@@ -42,7 +39,7 @@ public:
         OtherNames,
         FactCount
     };
-    static constexpr int kZipCount = 100000;
+    static constexpr int kZipCount = ZipFacts::kZipCount;
 
     // The header of the fact's column, as --search prints it.
     static QString factName(Fact fact);
@@ -60,35 +57,13 @@ public:
     // hold. The view lasts as long as the index.
     QStringView factView(int zip, Fact fact) const;
     QString fact(int zip, Fact fact) const { return factView(zip, fact).toString(); }
-    // None where the store holds no coordinates for the ZIP.
-    std::optional<GeoPoint> position(int zip) const;
 
 private:
-    // Texts one after another, the n-th found by where it starts; it ends where the next starts.
-    class Texts
-    {
-    public:
-        void add(QStringView text);
-        QStringView at(size_t n) const;
-
-    private:
-        QString m_text;
-        std::vector<quint32> m_starts;
-    };
-
-    void addPlaces(const QHash<QString, ZipPlace> &places);
-    void addProfiles(const std::vector<ZipProfile> &profiles);
     void addRows(ZipStore &store);
 
     // By ZIP number: the n-th ZIP of the rows, and its City, State and OtherNames; -1 for none.
     std::vector<qint32> m_rowOf;
     qsizetype m_zipCount = 0;
-    Texts m_rowTexts;
-    // By ZIP number: the n-th place, and its County, Latitude and Longitude; -1 for none.
-    std::vector<qint32> m_placeOf;
-    Texts m_placeTexts;
-    std::vector<std::optional<GeoPoint>> m_positions;
-    // By ZIP number: the n-th profile, and its TimeZone, Counties, Population and Kind; -1 for none.
-    std::vector<qint32> m_profileOf;
-    Texts m_profileTexts;
+    JoinedTexts m_rowTexts;
+    ZipFacts m_facts;
 };

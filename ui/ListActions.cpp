@@ -34,10 +34,12 @@ constexpr Definition kDefinitions[] = {
     {"Untick All", "Unticks every row of the list", "", Needs::Rows, false},
     {"Paste ZIPs", "Lists the ZIPs of the clipboard's text, one row a line", "Ctrl+V", Needs::Nothing, true, true},
     {"Look Up A List…", "Lists the ZIPs of a CSV, text or Excel file, one row a line", "", Needs::Nothing, false},
-    {"Copy For Spreadsheet", "Copies the ticked rows with their county, coordinates and match, as cells",
+    {"Copy For Spreadsheet",
+     "Copies the ticked rows with their county, coordinates, time zone, counties, population, kind and match, as cells",
      "Ctrl+Shift+C", Needs::Rows, false},
-    {"Save For Spreadsheet…", "Saves the ticked rows with their county, coordinates and match as a CSV file", "",
-     Needs::Rows, false},
+    {"Save For Spreadsheet…",
+     "Saves the ticked rows with their county, coordinates, time zone, counties, population, kind and match as a CSV file",
+     "", Needs::Rows, false},
 };
 static_assert(std::size(kDefinitions) == ListActions::CommandCount);
 

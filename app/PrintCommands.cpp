@@ -40,7 +40,7 @@ void printField(StandardStream &out, QStringView text)
 const QLatin1String kPlaceHeader("ZIP\tCity\tState\tCounty\tLatitude\tLongitude\tTimeZone\tCounties\tPopulation\tKind");
 
 // Each row's columns after its state, from its ZIP's place and profile: asked of the store ZIP by
-// ZIP for a few rows, as a script's search of one ZIP has, and for many read whole, once. The
+// ZIP for a few rows, as a script's search of one ZIP has them, and for many read whole, once. The
 // profiles, the larger part, are then read through a store of their own on a thread of their own,
 // while the caller reads the places and its rows.
 class ZipColumns
@@ -62,6 +62,7 @@ public:
         });
         m_facts.addPlaces(store.places());
     }
+
     // Each column after a tab; empty ones for a ZIP the person added.
     void print(StandardStream &out, const QString &zip)
     {
